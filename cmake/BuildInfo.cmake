@@ -1,0 +1,27 @@
+# Build constants: the source commit (40 hex digits, fixed at build time) and the resources
+# carried inside the executable.
+set(SCF_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+file(MAKE_DIRECTORY ${SCF_GENERATED_DIR})
+
+find_package(Git QUIET)
+set(SCF_SOURCE_COMMIT "")
+if(GIT_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/.git)
+  execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse HEAD WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+    OUTPUT_VARIABLE SCF_SOURCE_COMMIT OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  # A new commit re-runs the configure step, so the constant always names HEAD.
+  foreach(f HEAD packed-refs refs/heads/main refs/heads/master)
+    if(EXISTS ${CMAKE_SOURCE_DIR}/.git/${f})
+      set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/.git/${f})
+    endif()
+  endforeach()
+endif()
+if(NOT SCF_SOURCE_COMMIT MATCHES "^[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]$")
+  set(SCF_SOURCE_COMMIT "0000000000000000000000000000000000000000")
+endif()
+set(SCF_VERSION "${PROJECT_VERSION}")
+set(SCF_BUILD_INFO_SOURCE ${SCF_GENERATED_DIR}/build_info.cpp)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/build_info.cpp.in ${SCF_BUILD_INFO_SOURCE} @ONLY)
+
+set(SCF_RESOURCE_SOURCES ${SCF_GENERATED_DIR}/resources.S)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/resources.S.in ${SCF_RESOURCE_SOURCES} @ONLY)
+set_property(SOURCE ${SCF_RESOURCE_SOURCES} APPEND PROPERTY OBJECT_DEPENDS ${SCF_FONT_FILE} ${SCF_FONT_LICENCE})

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "release/launcher_settings.h"
+#include "release/release_identity.h"
+#include "release/release_layout.h"
+#include "release/video_settings.h"
+
+namespace scf {
+
+// Values of App::screen.
+enum Screen : int {
+  kScreenMissingFiles = 0,
+  kScreenWelcome = 1,
+  kScreenMain = 2,
+  kScreenPreparing = 3,
+  kScreenStopped = 4,
+};
+
+// Values of App::currentTab.
+enum Tab : int { kTabPlay = 0, kTabSettings = 1, kTabMaintenance = 2 };
+
+// The one application object: it owns the launcher's whole state for the life of the process.
+// Groups are laid out in their start-up order and torn down in reverse.
+struct App {
+  App() = default;
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  ReleaseLayout layout;
+  LauncherSettings settings;
+  VideoSettings video;
+
+  int screen = kScreenWelcome;
+  int currentTab = kTabPlay;
+
+  // Missing-files verdict.
+  std::string missingItem;
+  bool pythonMissing = false;
+
+  ReleaseIdentity identity;
+
+  // Frame-loop fields.
+  bool timeBanked = false;
+  bool showWhatsNew = false;
+  bool quitAsked = false;
+  bool quitConfirmed = false;
+  double animTime = 0;
+  std::string screenshotRequest;
+  std::vector<std::string> launchArgs;
+};
+
+}  // namespace scf

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+struct SDL_Window;
+
+namespace scf {
+
+// The UI scale fixed when the window opens, in [1, 3]; every UI size in points is multiplied by it.
+extern float uiScale;
+
+// Opens the one window with its OpenGL 3.3 core context and the GUI backends. On failure the
+// error holds one sentence for the fatal error box.
+bool openWindow(const char* title, int baseWidth, int baseHeight, float requestedScale,
+                std::string& error);
+void setMinimumWindowSize(int width, int height);
+// Drains the event queue; true when the user asked to quit or to close this window.
+bool pollEvents();
+// Waits up to the given time for an event (used while the window is hidden).
+void waitForEvents(double seconds);
+void beginFrame();
+// Renders, saves the frame as PNG when the path is not empty, presents, and paces to 60 per second.
+void endFrame(const std::string& screenshotPath);
+void closeWindow();
+
+int windowPixelWidth();
+int windowPixelHeight();
+int desktopWidth();
+int desktopHeight();
+void hideWindow();
+void showWindow();
+SDL_Window* sdlWindow();
+
+}  // namespace scf

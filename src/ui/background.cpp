@@ -1,0 +1,7 @@
+#include "ui/background.h"
+
+namespace scf {
+
+void drawBackground(double, bool) {}
+
+}  // namespace scf

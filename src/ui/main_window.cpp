@@ -1,0 +1,9 @@
+#include "ui/main_window.h"
+
+#include "app/app.h"
+
+namespace scf {
+
+void drawMainWindow(App&) {}
+
+}  // namespace scf

@@ -1,0 +1,7 @@
+#include "ui/tr.h"
+
+namespace scf {
+
+bool uiFrench = false;
+
+}  // namespace scf
