@@ -74,7 +74,7 @@ else
     -DCMAKE_INSTALL_PREFIX="$sdl_prefix" -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
     -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TESTS=OFF -DSDL_EXAMPLES=OFF -DSDL_INSTALL_TESTS=OFF \
     -DSDL_WAYLAND=OFF -DSDL_KMSDRM=OFF -DSDL_VULKAN=OFF -DSDL_AUDIO=OFF -DSDL_CAMERA=OFF \
-    -DSDL_HIDAPI=OFF -DSDL_RENDER_VULKAN=OFF -DSDL_GPU=OFF >"$src/libsdl3/configure.log"
+    -DSDL_RENDER_VULKAN=OFF -DSDL_GPU=OFF >"$src/libsdl3/configure.log"
   cmake --build "$src/libsdl3/build" >"$src/libsdl3/build.log"
   cmake --install "$src/libsdl3/build" >/dev/null
   rm -rf "$src/libsdl3"

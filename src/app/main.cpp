@@ -1,1 +1,17 @@
-int main() { return 0; }
+// SCF Launcher: turns the player's own Scrapfury disc image into a PC game and starts it.
+#include <string>
+#include <vector>
+
+#include "app/gui_mode.h"
+#include "app/launch_options.h"
+#include "app/text_mode.h"
+#include "platform/exe_path.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const scf::LaunchOptions options = scf::parseLaunchOptions(args);
+  const std::string release =
+      options.releaseFolder.empty() ? scf::exeFolder() : options.releaseFolder;
+  return options.textMode() ? scf::runTextMode(options, release)
+                            : scf::runGuiMode(options, release);
+}

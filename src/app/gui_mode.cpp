@@ -1,0 +1,38 @@
+#include "app/gui_mode.h"
+
+#include <memory>
+
+#include "app/app.h"
+#include "app/frame_loop.h"
+#include "app/launch_options.h"
+#include "app/window.h"
+#include "imgui.h"
+#include "platform/fatal_error.h"
+#include "release/release_layout.h"
+#include "ui/look_and_feel.h"
+
+namespace scf {
+
+int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder) {
+  auto app = std::make_unique<App>();
+  resolveLayout(*app, releaseFolder);
+
+  std::string error;
+  if (!openWindow("SCF Launcher", 1120, 760, options.uiScale, error)) {
+    showFatalError(error);
+    app.reset();
+    return 1;
+  }
+  setMinimumWindowSize(static_cast<int>(980 * uiScale), static_cast<int>(700 * uiScale));
+  ImGui::StyleColorsDark();
+  applyLookAndFeel();
+  app->launchArgs = options.launchArgs;
+
+  runFrameLoop(*app);
+
+  closeWindow();
+  app.reset();
+  return 0;
+}
+
+}  // namespace scf

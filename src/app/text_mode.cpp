@@ -1,0 +1,30 @@
+#include "app/text_mode.h"
+
+#include <cstdio>
+
+#include "app/build_info.h"
+#include "app/launch_options.h"
+
+namespace scf {
+
+std::string versionLines() {
+  return std::string("version ") + kLauncherVersion + "\ncommit " + kSourceCommit + "\n";
+}
+
+int runTextMode(const LaunchOptions& options, const std::string& /*releaseFolder*/) {
+  const std::string text = versionLines();
+  const bool passed = true;
+  if (!options.reportFile.empty()) {
+    // A report file that cannot be opened loses the text; the exit code still tells.
+    if (FILE* file = std::fopen(options.reportFile.c_str(), "wb")) {
+      std::fwrite(text.data(), 1, text.size(), file);
+      std::fclose(file);
+    }
+  } else {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+  }
+  return passed ? 0 : 1;
+}
+
+}  // namespace scf

@@ -1,0 +1,252 @@
+#include "app/window.h"
+
+#include <SDL3/SDL.h>
+#include <SDL3/SDL_opengl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/window_size.h"
+#include "harness/png_writer.h"
+#include "imgui.h"
+#include "imgui_impl_opengl3.h"
+#include "imgui_impl_sdl3.h"
+
+namespace scf {
+
+float uiScale = 1.0f;
+
+namespace {
+
+constexpr Uint64 kFrameNs = 16'666'666;
+
+using ClearColorFn = void(APIENTRY*)(GLfloat, GLfloat, GLfloat, GLfloat);
+using ClearFn = void(APIENTRY*)(GLbitfield);
+using ViewportFn = void(APIENTRY*)(GLint, GLint, GLsizei, GLsizei);
+using ReadPixelsFn = void(APIENTRY*)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*);
+using PixelStoreiFn = void(APIENTRY*)(GLenum, GLint);
+using ReadBufferFn = void(APIENTRY*)(GLenum);
+
+struct Host {
+  SDL_Window* window = nullptr;
+  SDL_GLContext context = nullptr;
+  Uint64 lastPresent = 0;
+  ClearColorFn clearColor = nullptr;
+  ClearFn clear = nullptr;
+  ViewportFn viewport = nullptr;
+  ReadPixelsFn readPixels = nullptr;
+  PixelStoreiFn pixelStorei = nullptr;
+  ReadBufferFn readBuffer = nullptr;
+};
+
+Host host;
+
+template <typename Fn>
+Fn glEntry(const char* name) {
+  return reinterpret_cast<Fn>(SDL_GL_GetProcAddress(name));
+}
+
+void setMultisample(int on) {
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, on ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, on ? 4 : 0);
+}
+
+SDL_Window* createWindow(const char* title, int width, int height) {
+  const SDL_WindowFlags flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+  SDL_Window* window = SDL_CreateWindow(title, width, height, flags);
+  if (!window) {
+    setMultisample(0);
+    window = SDL_CreateWindow(title, width, height, flags);
+  }
+  return window;
+}
+
+void captureFrame(const std::string& path, int width, int height) {
+  if (path.empty() || width < 1 || height < 1 || !host.readPixels) return;
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  std::vector<uint8_t> raw(rowBytes * static_cast<size_t>(height));
+  std::vector<uint8_t> flipped(raw.size());
+  if (host.readBuffer) host.readBuffer(GL_BACK);
+  host.pixelStorei(GL_PACK_ALIGNMENT, 1);
+  host.readPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
+  // GL's first row is the bottom one.
+  for (int y = 0; y < height; ++y) {
+    std::copy_n(raw.data() + static_cast<size_t>(height - 1 - y) * rowBytes, rowBytes,
+                flipped.data() + static_cast<size_t>(y) * rowBytes);
+  }
+  writePng(path, flipped.data(), static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+           false);
+}
+
+}  // namespace
+
+bool openWindow(const char* title, int baseWidth, int baseHeight, float requestedScale,
+                std::string& error) {
+  SDL_SetHint("SDL_VIDEO_ALLOW_SCREENSAVER", "1");
+  if (!SDL_Init(SDL_INIT_VIDEO)) {
+    error = std::string("SDL could not start: ") + SDL_GetError();
+    return false;
+  }
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  setMultisample(1);
+
+  const SDL_DisplayID primary = SDL_GetPrimaryDisplay();
+  const float contentScale = requestedScale > 0.0f ? 0.0f : SDL_GetDisplayContentScale(primary);
+  const SDL_DisplayMode* mode = SDL_GetDesktopDisplayMode(primary);
+  const WindowPlan plan = planWindow(baseWidth, baseHeight, requestedScale, contentScale,
+                                     mode != nullptr, mode ? mode->w : 0, mode ? mode->h : 0);
+  uiScale = plan.scale;
+
+  host.window = createWindow(title, plan.width, plan.height);
+  if (!host.window) {
+    error = std::string("the window could not be opened: ") + SDL_GetError();
+    return false;
+  }
+  const std::string noGl = "OpenGL 3.3 is not available (update the graphics driver): ";
+  host.context = SDL_GL_CreateContext(host.window);
+  if (!host.context) {
+    setMultisample(0);
+    SDL_DestroyWindow(host.window);
+    host.window = createWindow(title, plan.width, plan.height);
+    if (host.window) host.context = SDL_GL_CreateContext(host.window);
+    if (!host.window || !host.context) {
+      error = noGl + SDL_GetError();
+      return false;
+    }
+  }
+  if (!SDL_GL_MakeCurrent(host.window, host.context)) {
+    error = noGl + SDL_GetError();
+    return false;
+  }
+  SDL_GL_SetSwapInterval(1);
+
+  host.clearColor = glEntry<ClearColorFn>("glClearColor");
+  host.clear = glEntry<ClearFn>("glClear");
+  host.viewport = glEntry<ViewportFn>("glViewport");
+  host.readPixels = glEntry<ReadPixelsFn>("glReadPixels");
+  host.pixelStorei = glEntry<PixelStoreiFn>("glPixelStorei");
+  host.readBuffer = glEntry<ReadBufferFn>("glReadBuffer");
+  if (!host.pixelStorei) host.readPixels = nullptr;
+
+  const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(primary));
+  SDL_SetWindowPosition(host.window, centred, centred);
+  SDL_ShowWindow(host.window);
+
+  IMGUI_CHECKVERSION();
+  ImGui::CreateContext();
+  if (!ImGui_ImplSDL3_InitForOpenGL(host.window, host.context) ||
+      !ImGui_ImplOpenGL3_Init("#version 330")) {
+    error = "ImGui's SDL3 / OpenGL 3 backends could not start";
+    return false;
+  }
+  host.lastPresent = SDL_GetTicksNS();
+  return true;
+}
+
+void setMinimumWindowSize(int width, int height) {
+  if (host.window) SDL_SetWindowMinimumSize(host.window, width, height);
+}
+
+bool pollEvents() {
+  bool quit = false;
+  const SDL_WindowID own = host.window ? SDL_GetWindowID(host.window) : 0;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    ImGui_ImplSDL3_ProcessEvent(&event);
+    if (event.type == SDL_EVENT_QUIT) quit = true;
+    if (event.type == SDL_EVENT_WINDOW_CLOSE_REQUESTED && event.window.windowID == own) {
+      quit = true;
+    }
+  }
+  return quit;
+}
+
+void waitForEvents(double seconds) {
+  SDL_WaitEventTimeout(nullptr, static_cast<Sint32>(seconds * 1000.0));
+}
+
+void beginFrame() {
+  ImGui_ImplOpenGL3_NewFrame();
+  ImGui_ImplSDL3_NewFrame();
+  ImGui::NewFrame();
+}
+
+void endFrame(const std::string& screenshotPath) {
+  ImGui::Render();
+  const int width = windowPixelWidth();
+  const int height = windowPixelHeight();
+  if (host.viewport) host.viewport(0, 0, width, height);
+  if (host.clearColor && host.clear) {
+    host.clearColor(1.0f / 255.0f, 3.0f / 255.0f, 10.0f / 255.0f, 1.0f);
+    host.clear(GL_COLOR_BUFFER_BIT);
+  }
+  ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+  captureFrame(screenshotPath, width, height);
+  SDL_GL_SwapWindow(host.window);
+
+  // Vertical sync may be off or ignored; this keeps the loop at 60 frames per second at most.
+  const Uint64 now = SDL_GetTicksNS();
+  if (now - host.lastPresent < kFrameNs) SDL_DelayPrecise(host.lastPresent + kFrameNs - now);
+  host.lastPresent = SDL_GetTicksNS();
+}
+
+void closeWindow() {
+  if (ImGui::GetCurrentContext()) {
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplSDL3_Shutdown();
+    ImGui::DestroyContext();
+  }
+  if (host.context) SDL_GL_DestroyContext(host.context);
+  if (host.window) SDL_DestroyWindow(host.window);
+  host.context = nullptr;
+  host.window = nullptr;
+  SDL_Quit();
+}
+
+int windowPixelWidth() {
+  int w = 0, h = 0;
+  if (host.window) SDL_GetWindowSizeInPixels(host.window, &w, &h);
+  return w;
+}
+
+int windowPixelHeight() {
+  int w = 0, h = 0;
+  if (host.window) SDL_GetWindowSizeInPixels(host.window, &w, &h);
+  return h;
+}
+
+namespace {
+const SDL_DisplayMode* desktopMode() {
+  SDL_DisplayID display = host.window ? SDL_GetDisplayForWindow(host.window) : 0;
+  if (display == 0) display = SDL_GetPrimaryDisplay();
+  return display ? SDL_GetDesktopDisplayMode(display) : nullptr;
+}
+}  // namespace
+
+int desktopWidth() {
+  const SDL_DisplayMode* mode = desktopMode();
+  return mode ? mode->w : 1920;
+}
+
+int desktopHeight() {
+  const SDL_DisplayMode* mode = desktopMode();
+  return mode ? mode->h : 1080;
+}
+
+void hideWindow() {
+  if (host.window) SDL_HideWindow(host.window);
+}
+
+void showWindow() {
+  if (!host.window) return;
+  SDL_ShowWindow(host.window);
+  SDL_RaiseWindow(host.window);
+  host.lastPresent = SDL_GetTicksNS();
+}
+
+SDL_Window* sdlWindow() { return host.window; }
+
+}  // namespace scf
