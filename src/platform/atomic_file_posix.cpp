@@ -1,0 +1,61 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/atomic_file.h"
+
+namespace scf {
+
+namespace {
+
+bool writeAll(int fd, const std::string& text) {
+  const char* data = text.data();
+  size_t left = text.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+bool syncFile(int fd) {
+  while (::fsync(fd) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+// Makes the rename itself durable: without it a power cut may bring back the old directory entry.
+void syncFolderOf(const std::string& path) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  syncFile(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+bool writeFileAtomic(const std::string& path, const std::string& text) {
+  if (path.empty()) return false;
+  const std::string temporary = path + ".tmp";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  // The data must be on the disk before the rename, or a power cut can leave an empty target.
+  const bool written = writeAll(fd, text) && syncFile(fd);
+  const bool closed = ::close(fd) == 0 || errno == EINTR;
+  if (!written || !closed) return false;
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) return false;
+  syncFolderOf(path);
+  return true;
+}
+
+}  // namespace scf

@@ -1,0 +1,78 @@
+#include "release/old_files.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/atomic_file.h"
+#include "platform/file_status.h"
+#include "release/ini_file.h"
+
+namespace scf {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kOldMarker = ".scf-old";
+
+fs::path normalisedAbsolute(const std::string& path) {
+  std::error_code error;
+  fs::path full = fs::absolute(path.empty() ? std::string(".") : path, error);
+  if (error) full = path;
+  return full.lexically_normal();
+}
+
+std::vector<std::string> partsOf(const fs::path& path) {
+  std::vector<std::string> parts;
+  for (const fs::path& part : path) {
+    if (!part.empty()) parts.push_back(part.string());
+  }
+  return parts;
+}
+
+bool stillThere(const fs::path& path) {
+  std::error_code error;
+  return fs::exists(fs::symlink_status(path, error));
+}
+
+}  // namespace
+
+bool isInsideFolder(const std::string& path, const std::string& folder) {
+  if (path.empty()) return false;
+  const std::vector<std::string> inner = partsOf(normalisedAbsolute(path));
+  const std::vector<std::string> outer = partsOf(normalisedAbsolute(folder));
+  return inner.size() > outer.size() && std::equal(outer.begin(), outer.end(), inner.begin());
+}
+
+void cleanOldFiles(const std::string& releaseDir) {
+  const fs::path updateDir = fs::path(releaseDir) / "update";
+  const std::string listPath = (updateDir / "old_files.txt").string();
+  std::string list;
+  if (!pathExists(listPath) || !readTextFile(listPath, list)) return;
+
+  std::string kept;
+  forEachLine(list, [&](std::string_view line) {
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    const std::string entry(line);
+    // The list is written by the installer, but it is still a file on disk: only a full path that
+    // stays inside this release after normalising, and names a left-behind file, is deleted.
+    if (!fs::path(entry).is_absolute() || !isInsideFolder(entry, releaseDir)) return;
+    const fs::path target = normalisedAbsolute(entry);
+    if (target.filename().string().find(kOldMarker) == std::string::npos) return;
+    std::error_code error;
+    fs::remove(target, error);
+    if (error && stillThere(target)) kept += entry + "\n";
+  });
+
+  std::error_code error;
+  if (!kept.empty()) {
+    writeFileAtomic(listPath, kept);
+  } else {
+    fs::remove(listPath, error);
+    fs::remove(updateDir, error);
+  }
+}
+
+}  // namespace scf

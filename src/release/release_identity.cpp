@@ -1,0 +1,28 @@
+#include "release/release_identity.h"
+
+#include <filesystem>
+
+#include "app/build_info.h"
+#include "release/changelog.h"
+#include "release/ini_file.h"
+#include "release/release_layout.h"
+
+namespace scf {
+
+void readReleaseIdentity(const ReleaseLayout& layout, ReleaseIdentity& identity) {
+  identity.releaseCommit = iniValue(layout.releaseIni, "commit");
+  identity.releaseVersion = iniValue(layout.releaseIni, "version");
+  if (identity.releaseCommit.empty()) identity.releaseCommit = kSourceCommit;
+  identity.builtFromCommit = iniValue(layout.builtFromIni, "commit");
+  identity.displayVersion =
+      identity.releaseVersion.empty() ? std::string(kLauncherVersion) : identity.releaseVersion;
+  const std::filesystem::path release(layout.releaseDir);
+  identity.changelogText =
+      changelogSection((release / "CHANGELOG.md").string(), identity.displayVersion);
+  if (identity.changelogText.empty()) {
+    identity.changelogText =
+        changelogSection((release / "source" / "CHANGELOG.md").string(), identity.displayVersion);
+  }
+}
+
+}  // namespace scf
