@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up, builds, assembles a demo release with demo disc images under out/, and starts the
+# launcher on it. Extra arguments go to the launcher.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/setup-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"${JOBS:-2}"
+exec ./build/scf-launcher --release "$PWD/build" "$@"

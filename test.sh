@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: unit, integration and GUI (under Xvfb), then the unit
+# tests again under AddressSanitizer + UndefinedBehaviorSanitizer and ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+jobs=${JOBS:-2}
+
+./scripts/setup-deps.sh
+
+build() {  # folder, extra cmake arguments...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+
+export LIBGL_ALWAYS_SOFTWARE=1
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+xvfb() { xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$@"; }
+
+echo "== build"
+build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== all tests (unit, integration, GUI under Xvfb)"
+xvfb ctest --test-dir build --output-on-failure --timeout 300
+
+echo "== unit tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+build build-asan -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=address -DSCF_BENCH=OFF
+ctest --test-dir build-asan -L unit --output-on-failure --timeout 300
+
+echo "== threaded tests (child processes and their readers) under ThreadSanitizer"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=thread -DSCF_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$jobs" --target test_platform
+ctest --test-dir build-tsan -L platform --output-on-failure --timeout 300
