@@ -1,0 +1,91 @@
+"""Decides whether a disc image is the supported Scrapfury disc (USA, SXUS-90210)."""
+
+import hashlib
+import re
+
+from .disc_image import DiscError, open_disc
+from .iso9660 import Volume
+
+BOOT2 = re.compile(r"^\s*BOOT2\s*=\s*cdrom0?:\\?([^;\s]+)", re.IGNORECASE | re.MULTILINE)
+
+
+class DiscInfo:
+    def __init__(self, path, form, sectors, boot_file, sha1, volume_id):
+        self.path = path
+        self.form = form
+        self.sectors = sectors
+        self.boot_file = boot_file
+        self.sha1 = sha1
+        self.volume_id = volume_id
+
+
+def boot_file_of(volume):
+    label = volume.disc.path.name
+    entry = volume.find("SYSTEM.CNF")
+    if entry is None or entry.is_dir:
+        raise DiscError(
+            f"{label} is an ISO9660 image but no PlayStation 2 disc: it holds no SYSTEM.CNF"
+        )
+    text = volume.read_file(entry).decode("ascii", "replace")
+    match = BOOT2.search(text)
+    if not match:
+        raise DiscError(f"{label} is no PlayStation 2 game disc: its SYSTEM.CNF names no BOOT2 file")
+    return match.group(1).upper()
+
+
+def user_data_sha1(disc, sectors, progress=None):
+    """SHA-1 of the first sectors' 2048-byte user data; progress(done, total) after each chunk."""
+    digest = hashlib.sha1()
+    done = 0
+    for block in disc.user_data():
+        block = block[: max(0, sectors - done) * 2048]
+        if not block:
+            break
+        digest.update(block)
+        done += len(block) // 2048
+        if progress:
+            progress(done, sectors)
+    return digest.hexdigest()
+
+
+def check_disc(path, manifest, say, progress=None):
+    """Returns DiscInfo for the supported disc; raises DiscError with the reason otherwise.
+
+    say(text) receives the steps as they happen (INFO lines, log lines).
+    """
+    want = manifest["disc"]
+    say(f"reading {path}")
+    with open_disc(path) as disc:
+        say(f"format: {disc.form}, {disc.sector_count} sectors")
+        volume = Volume(disc)
+        say(f"volume {volume.volume_id!r}, system {volume.system_id!r}, {volume.volume_sectors} sectors")
+        boot = boot_file_of(volume)
+        say(f"boot file: {boot}")
+        if boot != want["boot_file"]:
+            region = manifest.get("other_releases", {}).get(boot)
+            if region:
+                raise DiscError(
+                    f"this is the {region} disc of Scrapfury ({boot}); only the USA disc "
+                    f"({want['product']}) is supported"
+                )
+            raise DiscError(
+                f"this disc boots {boot}, not Scrapfury's {want['boot_file']}: it is another game"
+            )
+        entry = volume.find(boot)
+        if entry is None:
+            say(f"the boot file {boot} named by SYSTEM.CNF is missing from the disc")
+        elif volume.disc.read(entry.extent, 4) != b"\x7fELF":
+            say(f"the boot file {boot} does not start with an ELF header")
+        if disc.sector_count < volume.volume_sectors:
+            raise DiscError(
+                f"the image is cut short: it holds {disc.sector_count} of the volume's "
+                f"{volume.volume_sectors} sectors, so its SHA-1 cannot match the USA disc's"
+            )
+        sha1 = user_data_sha1(disc, volume.volume_sectors, progress)
+        say(f"SHA-1 of the user data: {sha1}")
+        if sha1 != want["user_data_sha1"]:
+            raise DiscError(
+                f"the SHA-1 of this copy's data is {sha1}, the USA disc's is "
+                f"{want['user_data_sha1']}: the copy is modified or damaged"
+            )
+        return DiscInfo(path, disc.form, volume.volume_sectors, boot, sha1, volume.volume_id)

@@ -1,0 +1,85 @@
+"""Reads the ISO 9660 file system of a disc: the primary volume descriptor and its folders."""
+
+import struct
+
+from .disc_image import DiscError
+
+PVD_SECTOR = 16
+
+
+class Entry:
+    def __init__(self, name, extent, size, is_dir):
+        self.name = name  # without the ";1" version
+        self.extent = extent
+        self.size = size
+        self.is_dir = is_dir
+
+
+class Volume:
+    def __init__(self, disc):
+        self.disc = disc
+        label = disc.path.name
+        if disc.sector_count <= PVD_SECTOR:
+            raise DiscError(f"{label} is not an ISO9660 disc image: it is too small to hold one")
+        pvd = disc.read_sector(PVD_SECTOR)
+        if pvd[0] != 1 or pvd[1:6] != b"CD001":
+            raise DiscError(f"{label} is not an ISO9660 disc image: no volume descriptor at sector 16")
+        self.system_id = pvd[8:40].decode("ascii", "replace").strip()
+        self.volume_id = pvd[40:72].decode("ascii", "replace").strip()
+        self.volume_sectors = struct.unpack_from("<I", pvd, 80)[0]
+        block = struct.unpack_from("<H", pvd, 128)[0]
+        if block != 2048:
+            raise DiscError(f"{label} is not an ISO9660 disc image: its block size is {block}")
+        self.root = _record(pvd[156:190])
+        if self.root is None or not self.root.is_dir:
+            raise DiscError(f"{label} is not an ISO9660 disc image: its root folder record is broken")
+
+    def list_dir(self, entry):
+        data = self.disc.read(entry.extent, entry.size)
+        entries = []
+        pos = 0
+        while pos < len(data):
+            length = data[pos]
+            if length == 0:
+                # The rest of this sector is padding; records go on in the next one.
+                pos = (pos // 2048 + 1) * 2048
+                continue
+            record = _record(data[pos : pos + length])
+            if record is not None and record.name not in ("\0", "\1"):
+                entries.append(record)
+            pos += length
+        return entries
+
+    def find(self, path):
+        """The entry at "NAME" or "FOLDER/NAME" (case-insensitive), or None."""
+        node = self.root
+        for part in path.strip("/").split("/"):
+            if node is None or not node.is_dir:
+                return None
+            node = next((e for e in self.list_dir(node) if e.name.upper() == part.upper()), None)
+        return node
+
+    def read_file(self, entry):
+        return self.disc.read(entry.extent, entry.size)
+
+    def walk(self, entry=None, prefix=""):
+        """Yields (path, entry) for every file, folders first visited in order."""
+        for child in self.list_dir(entry or self.root):
+            path = prefix + child.name
+            if child.is_dir:
+                yield from self.walk(child, path + "/")
+            else:
+                yield path, child
+
+
+def _record(raw):
+    if len(raw) < 34 or raw[0] < 34:
+        return None
+    extent = struct.unpack_from("<I", raw, 2)[0]
+    size = struct.unpack_from("<I", raw, 10)[0]
+    is_dir = bool(raw[25] & 2)
+    name_len = raw[32]
+    name = raw[33 : 33 + name_len].decode("ascii", "replace")
+    if name not in ("\0", "\1"):
+        name = name.split(";", 1)[0]
+    return Entry(name, extent, size, is_dir)
