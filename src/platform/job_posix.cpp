@@ -1,0 +1,407 @@
+#include "platform/job_posix.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "platform/last_error.h"
+
+extern char** environ;
+
+namespace scf {
+
+namespace {
+
+// What the holder and the program report on the start pipe before the program runs.
+struct StartMessage {
+  int kind;
+  int value;
+};
+constexpr int programStarted = 1;  // value: the program's pid
+constexpr int startFailed = 2;     // value: errno
+
+constexpr int startReportMilliseconds = 10000;
+constexpr int treeKillRounds = 400;
+constexpr int treeKillRoundMilliseconds = 5;
+constexpr int holderExitMilliseconds = 3000;
+
+// Everything the holder and the program need, prepared before fork: after it only
+// async-signal-safe calls are allowed, since other launcher threads may hold locks.
+struct HolderPlan {
+  const char* program;
+  char* const* argv;
+  const char* workingFolder;  // null: keep the launcher's
+  int control;
+  int outputWrite;
+  int startWrite;
+  pid_t launcherPid;
+};
+
+void writeAll(int fd, const void* data, std::size_t size) {
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t written = write(fd, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
+
+void report(int startWrite, int kind, int value) {
+  StartMessage message{kind, value};
+  writeAll(startWrite, &message, sizeof message);
+}
+
+// Keeps descriptors clear of 0..2, which the program's standard streams replace.
+int moveAboveStandard(int fd) {
+  if (fd < 0 || fd > 2) return fd;
+  int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+  return moved < 0 ? fd : moved;
+}
+
+void closeRange(unsigned first, unsigned last) {
+  if (first > last) return;
+  if (close_range(first, last, 0) == 0) return;
+  for (unsigned fd = first; fd <= last && fd < 65536; ++fd)
+    close(static_cast<int>(fd));
+}
+
+// The holder keeps only its own descriptors, so it never holds another job's socket or pipe
+// open (which would keep that job alive after its launcher end closed).
+void closeAllBut(int a, int b, int c) {
+  int keep[3] = {a, b, c};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = i + 1; j < 3; ++j) {
+      if (keep[j] < keep[i]) {
+        int t = keep[i];
+        keep[i] = keep[j];
+        keep[j] = t;
+      }
+    }
+  }
+  unsigned next = 3;
+  for (int fd : keep) {
+    if (fd < 0 || static_cast<unsigned>(fd) < next) continue;
+    if (static_cast<unsigned>(fd) > next) closeRange(next, static_cast<unsigned>(fd) - 1);
+    next = static_cast<unsigned>(fd) + 1;
+  }
+  closeRange(next, ~0U);
+}
+
+void resetSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  for (int number = 1; number < NSIG; ++number) {
+    if (number != SIGKILL && number != SIGSTOP) sigaction(number, &action, nullptr);
+  }
+}
+
+[[noreturn]] void runProgram(const HolderPlan& plan, int nullInput, pid_t holderPid) {
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  signal(SIGPIPE, SIG_DFL);
+  setpgid(0, 0);
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != holderPid) _exit(127);
+  if (nullInput >= 0) {
+    dup2(nullInput, STDIN_FILENO);
+  } else {
+    close(STDIN_FILENO);
+  }
+  dup2(plan.outputWrite, STDOUT_FILENO);
+  dup2(plan.outputWrite, STDERR_FILENO);
+  if (plan.workingFolder != nullptr && chdir(plan.workingFolder) != 0) {
+    report(plan.startWrite, startFailed, errno);
+    _exit(127);
+  }
+  execve(plan.program, plan.argv, environ);
+  report(plan.startWrite, startFailed, errno);
+  _exit(127);
+}
+
+// Reaps every ended child, sending the program's status to the launcher. Returns whether the
+// holder still has children, living or not yet reaped.
+bool reapChildren(pid_t programPid, int control, bool& programReaped) {
+  for (;;) {
+    int status = 0;
+    pid_t pid = waitpid(-1, &status, WNOHANG);
+    if (pid > 0) {
+      if (pid == programPid) {
+        programReaped = true;
+        send(control, &status, sizeof status, MSG_NOSIGNAL);
+      }
+      continue;
+    }
+    if (pid < 0 && errno == EINTR) continue;
+    return !(pid < 0 && errno == ECHILD);
+  }
+}
+
+// Parent pid from /proc/<pid>/stat, or -1.
+pid_t parentOf(const char* pidText) {
+  char path[64] = "/proc/";
+  std::size_t length = 6;
+  for (const char* c = pidText; *c != '\0' && length < 40; ++c)
+    path[length++] = *c;
+  const char suffix[] = "/stat";
+  for (char c : suffix)
+    path[length++] = c;
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  char stat[512];
+  ssize_t size = read(fd, stat, sizeof stat - 1);
+  close(fd);
+  if (size <= 0) return -1;
+  // The command name may hold spaces and parentheses: the fields resume after the last ')'.
+  ssize_t nameEnd = size - 1;
+  while (nameEnd >= 0 && stat[nameEnd] != ')')
+    --nameEnd;
+  ssize_t at = nameEnd + 4;  // ") S "
+  if (nameEnd < 0 || at >= size) return -1;
+  pid_t parent = 0;
+  for (; at < size && stat[at] >= '0' && stat[at] <= '9'; ++at)
+    parent = parent * 10 + (stat[at] - '0');
+  return parent;
+}
+
+// SIGKILLs every direct child. Deeper descendants are re-parented to the holder (the
+// subreaper) as their parents die, and the next round finds them; only direct children are
+// signalled because an unreaped child's pid cannot be reused by an unrelated process.
+void killDirectChildren(pid_t self) {
+  int dir = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return;
+  alignas(dirent64) char buffer[4096];
+  for (;;) {
+    ssize_t size = getdents64(dir, buffer, sizeof buffer);
+    if (size <= 0) break;
+    for (ssize_t offset = 0; offset < size;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
+      offset += entry->d_reclen;
+      if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
+      pid_t pid = 0;
+      const char* c = entry->d_name;
+      for (; *c >= '0' && *c <= '9'; ++c)
+        pid = pid * 10 + (*c - '0');
+      if (*c != '\0' || pid == self) continue;
+      if (parentOf(entry->d_name) == self) kill(pid, SIGKILL);
+    }
+  }
+  close(dir);
+}
+
+void killTree(pid_t programPid, int control, bool& programReaped) {
+  pid_t self = getpid();
+  for (int round = 0; round < treeKillRounds; ++round) {
+    if (!programReaped) {
+      // The group may still be forming (setpgid races with this), so the pid is signalled too.
+      kill(-programPid, SIGKILL);
+      kill(programPid, SIGKILL);
+    }
+    if (!reapChildren(programPid, control, programReaped)) return;
+    killDirectChildren(self);
+    poll(nullptr, 0, treeKillRoundMilliseconds);
+  }
+}
+
+[[noreturn]] void holdJob(const HolderPlan& plan, int signals, pid_t programPid) {
+  bool programReaped = false;
+  for (;;) {
+    pollfd watched[2] = {{plan.control, POLLIN, 0}, {signals, POLLIN, 0}};
+    if (poll(watched, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      killTree(programPid, plan.control, programReaped);
+      _exit(1);
+    }
+    if (watched[1].revents != 0) {
+      bool endRequested = false;
+      signalfd_siginfo info{};
+      while (read(signals, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        if (info.ssi_signo == SIGCHLD) continue;
+        // The parent-death signal also comes when only the starting thread ended.
+        if (info.ssi_signo == SIGHUP && getppid() == plan.launcherPid) continue;
+        endRequested = true;
+      }
+      reapChildren(programPid, plan.control, programReaped);
+      if (endRequested) {
+        killTree(programPid, plan.control, programReaped);
+        _exit(0);
+      }
+    }
+    if (watched[0].revents != 0) {
+      char commands[16];
+      ssize_t size = read(plan.control, commands, sizeof commands);
+      if (size < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (size <= 0) {
+        killTree(programPid, plan.control, programReaped);
+        _exit(0);
+      }
+      if (std::memchr(commands, jobKillCommand, static_cast<std::size_t>(size)) != nullptr) {
+        killTree(programPid, plan.control, programReaped);
+      }
+    }
+  }
+}
+
+[[noreturn]] void runHolder(HolderPlan plan) {
+  resetSignalHandlers();
+  signal(SIGPIPE, SIG_IGN);
+  sigset_t watched;
+  sigemptyset(&watched);
+  for (int number : {SIGCHLD, SIGHUP, SIGTERM, SIGINT, SIGQUIT})
+    sigaddset(&watched, number);
+  sigprocmask(SIG_SETMASK, &watched, nullptr);
+  // Its own group: a Ctrl+C meant for the launcher must not take the holder away from the tree.
+  setpgid(0, 0);
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
+  prctl(PR_SET_PDEATHSIG, SIGHUP);
+  if (getppid() != plan.launcherPid) _exit(1);
+
+  plan.control = moveAboveStandard(plan.control);
+  plan.outputWrite = moveAboveStandard(plan.outputWrite);
+  plan.startWrite = moveAboveStandard(plan.startWrite);
+  closeAllBut(plan.control, plan.outputWrite, plan.startWrite);
+  int signals = signalfd(-1, &watched, SFD_CLOEXEC | SFD_NONBLOCK);
+  if (signals < 0) {
+    report(plan.startWrite, startFailed, errno);
+    _exit(1);
+  }
+  int nullInput = moveAboveStandard(open("/dev/null", O_RDONLY | O_CLOEXEC));
+
+  pid_t holderPid = getpid();
+  pid_t programPid = fork();
+  if (programPid == 0) runProgram(plan, nullInput, holderPid);
+  if (programPid < 0) {
+    report(plan.startWrite, startFailed, errno);
+    _exit(1);
+  }
+  setpgid(programPid, programPid);
+  report(plan.startWrite, programStarted, programPid);
+  close(plan.startWrite);
+  close(plan.outputWrite);
+  if (nullInput >= 0) close(nullInput);
+  holdJob(plan, signals, programPid);
+}
+
+void closeIfOpen(int& fd) {
+  if (fd >= 0) close(fd);
+  fd = -1;
+}
+
+// Reads the start pipe until every writer has closed it: the holder after forking, the
+// program at exec. Returns the program's pid, or -1 with errorCode set.
+int readStartReport(int startRead, int& errorCode) {
+  int programPid = -1;
+  errorCode = 0;
+  char bytes[sizeof(StartMessage) * 4];
+  std::size_t held = 0;
+  for (;;) {
+    pollfd readable{startRead, POLLIN, 0};
+    int ready = poll(&readable, 1, startReportMilliseconds);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) {
+      errorCode = ready == 0 ? ETIMEDOUT : errno;
+      return -1;
+    }
+    ssize_t size = read(startRead, bytes + held, sizeof bytes - held);
+    if (size < 0 && errno == EINTR) continue;
+    if (size <= 0) break;
+    held += static_cast<std::size_t>(size);
+    while (held >= sizeof(StartMessage)) {
+      StartMessage message{};
+      std::memcpy(&message, bytes, sizeof message);
+      std::memmove(bytes, bytes + sizeof message, held - sizeof message);
+      held -= sizeof message;
+      if (message.kind == programStarted) programPid = message.value;
+      if (message.kind == startFailed && errorCode == 0) errorCode = message.value;
+    }
+  }
+  if (errorCode == 0 && programPid <= 0) errorCode = ECHILD;
+  return errorCode == 0 ? programPid : -1;
+}
+
+void reapHolder(pid_t holderPid) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int waited = 0; waited <= holderExitMilliseconds; waited += 10) {
+      pid_t pid = waitpid(holderPid, nullptr, WNOHANG);
+      if (pid == holderPid || (pid < 0 && errno != EINTR)) return;
+      poll(nullptr, 0, 10);
+    }
+    kill(holderPid, SIGKILL);
+  }
+}
+
+}  // namespace
+
+bool startJob(const std::string& program, const std::vector<std::string>& arguments,
+              const std::string& workingFolder, Job& job, std::string& error) {
+  std::vector<char*> argv;
+  argv.reserve(arguments.size() + 2);
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  int output[2] = {-1, -1};
+  int control[2] = {-1, -1};
+  int start[2] = {-1, -1};
+  if (pipe2(output, O_CLOEXEC) != 0 ||
+      socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, control) != 0 ||
+      pipe2(start, O_CLOEXEC) != 0) {
+    error = lastErrorText();
+    for (int* pair : {output, control, start}) {
+      closeIfOpen(pair[0]);
+      closeIfOpen(pair[1]);
+    }
+    return false;
+  }
+
+  HolderPlan plan{
+      program.c_str(), argv.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(),
+      control[1],      output[1],   start[1],
+      getpid()};
+  pid_t holderPid = fork();
+  if (holderPid == 0) runHolder(plan);
+  int forkError = errno;
+  closeIfOpen(output[1]);
+  closeIfOpen(control[1]);
+  closeIfOpen(start[1]);
+  if (holderPid < 0) {
+    error = errorText(forkError);
+    closeIfOpen(output[0]);
+    closeIfOpen(control[0]);
+    closeIfOpen(start[0]);
+    return false;
+  }
+
+  int errorCode = 0;
+  int programPid = readStartReport(start[0], errorCode);
+  closeIfOpen(start[0]);
+  job = Job{holderPid, programPid, control[0], output[0]};
+  if (programPid < 0) {
+    error = errorText(errorCode);
+    closeIfOpen(job.output);
+    endJob(job);
+    return false;
+  }
+  return true;
+}
+
+void endJob(Job& job) {
+  closeIfOpen(job.control);
+  if (job.holderPid > 0) reapHolder(job.holderPid);
+  job = Job{};
+}
+
+}  // namespace scf

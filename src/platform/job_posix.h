@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace scf {
+
+// A program started inside a job: a holder process, forked from the launcher, that is the
+// subreaper of the program's whole tree and ends that tree when asked to, when the launcher's
+// end of the control socket closes (teardown or the launcher's death, even by SIGKILL), or when
+// the launcher process goes away.
+//
+// Control socket: the launcher writes jobKillCommand to end the tree at once; the holder
+// writes the program's wait status (an int) once it has reaped it.
+struct Job {
+  int holderPid = -1;
+  int programPid = -1;  // also the program's process group
+  int control = -1;     // the launcher's end of the control socket
+  int output = -1;      // read end of the program's merged standard output and error
+};
+
+inline constexpr char jobKillCommand = 'k';
+
+// Starts program (a full path, never looked up on PATH) with standard input from /dev/null
+// and its output on one pipe. On failure returns false with the system's message, for
+// example why exec failed, and leaves nothing running.
+bool startJob(const std::string& program, const std::vector<std::string>& arguments,
+              const std::string& workingFolder, Job& job, std::string& error);
+
+// Closes the control socket (if still open), which makes the holder end the tree, and reaps
+// the holder, waiting at most a few seconds. The output descriptor is the caller's to close.
+void endJob(Job& job);
+
+}  // namespace scf

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace scf {
+
+// A program to start: full path (never looked up on PATH), arguments, working folder (empty:
+// the launcher's own).
+struct ChildCommand {
+  std::string program;
+  std::vector<std::string> arguments;
+  std::string workingFolder;
+};
+
+// One slot for a started program. The object is the slot: start() tears down the run it
+// holds (ending a captured tree) and then starts the new one, so an App field of this type
+// always holds a record, empty before the first start and after a failed one.
+//
+// Captured runs merge standard output and error into lines read by a background thread, and
+// put the program with everything it starts into a job that ends when the record is torn
+// down, on kill(), or when the launcher dies. Uncaptured runs (the game) get their own session
+// and outlive the launcher.
+//
+// Every operation belongs to the thread that owns the slot (the UI thread); start it from a
+// thread that lives as long as the run, since the job holder also watches its parent thread.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // On failure returns false with the system's message in error; the slot is then empty.
+  bool start(const std::string& program, const std::vector<std::string>& arguments,
+             const std::string& workingFolder, bool capture, std::string& error);
+  bool start(const ChildCommand& command, bool capture, std::string& error) {
+    return start(command.program, command.arguments, command.workingFolder, capture, error);
+  }
+
+  // True while the process exists and has not ended; false for an empty record.
+  bool running();
+  // The exit code of an ended process; 128 + N after death by signal N; 1 when it was ended
+  // by kill(); -1 while it runs, for an empty record, or when the code cannot be read.
+  std::int32_t exitCode();
+  std::uint32_t processId() const { return processId_; }
+  // Moves every queued complete line out, oldest first.
+  std::vector<std::string> takeLines();
+  // Ends the job (captured) or the process (uncaptured); returns at once.
+  void kill();
+  // Returns when the reader has seen the end of the output or after milliseconds.
+  void waitReader(int milliseconds);
+  // Asks the program to close its window, as the user would (SIGTERM); does not wait.
+  void askToClose();
+
+ private:
+  void tearDown();
+  bool startCaptured(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::string& workingFolder, std::string& error);
+  bool startUncaptured(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::string& workingFolder, std::string& error);
+  void readOutput();
+  void pollJobStatus();
+
+  int processPid_ = -1;  // our child (uncaptured) or the job's main process (captured)
+  int holderPid_ = -1;   // the job holder (captured runs)
+  int jobControl_ = -1;  // our end of the job holder's control socket
+  int pipeRead_ = -1;
+  int readerWake_ = -1;  // written at teardown to end a read that descendants keep open
+  std::uint32_t processId_ = 0;
+  bool ended_ = false;
+  bool statusKnown_ = false;
+  int waitStatus_ = 0;
+  bool killed_ = false;
+  std::string statusBytes_;  // a wait status arriving from the holder in pieces
+
+  std::thread reader_;
+  std::mutex queueLock_;
+  std::vector<std::string> lines_;
+  std::atomic<bool> readerDone_{true};
+};
+
+}  // namespace scf

@@ -1,0 +1,266 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <system_error>
+
+#include "platform/job_posix.h"
+#include "platform/last_error.h"
+#include "platform/line_splitter.h"
+#include "platform/process.h"
+
+extern char** environ;
+
+namespace scf {
+
+namespace {
+
+constexpr int readerStopMilliseconds = 2000;
+constexpr std::size_t readChunk = 64 * 1024;
+
+void closeIfOpen(int& fd) {
+  if (fd >= 0) close(fd);
+  fd = -1;
+}
+
+void sleepMilliseconds(int milliseconds) {
+  poll(nullptr, 0, milliseconds);
+}
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+  tearDown();
+}
+
+bool ChildProcess::start(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workingFolder, bool capture, std::string& error) {
+  tearDown();
+  return capture ? startCaptured(program, arguments, workingFolder, error)
+                 : startUncaptured(program, arguments, workingFolder, error);
+}
+
+bool ChildProcess::startCaptured(const std::string& program,
+                                 const std::vector<std::string>& arguments,
+                                 const std::string& workingFolder, std::string& error) {
+  readerWake_ = eventfd(0, EFD_CLOEXEC);
+  if (readerWake_ < 0) {
+    error = lastErrorText();
+    return false;
+  }
+  Job job;
+  if (!startJob(program, arguments, workingFolder, job, error)) {
+    closeIfOpen(readerWake_);
+    return false;
+  }
+  holderPid_ = job.holderPid;
+  jobControl_ = job.control;
+  pipeRead_ = job.output;
+  processPid_ = job.programPid;
+  processId_ = static_cast<std::uint32_t>(job.programPid);
+  readerDone_ = false;
+  try {
+    reader_ = std::thread([this] { readOutput(); });
+  } catch (const std::system_error& failure) {
+    readerDone_ = true;
+    error = errorText(failure.code().value());
+    tearDown();
+    return false;
+  }
+  return true;
+}
+
+bool ChildProcess::startUncaptured(const std::string& program,
+                                   const std::vector<std::string>& arguments,
+                                   const std::string& workingFolder, std::string& error) {
+  std::vector<char*> argv;
+  argv.reserve(arguments.size() + 2);
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_init(&attributes);
+  posix_spawn_file_actions_init(&actions);
+  // Its own session, default signal handling and no inherited descriptors but the standard
+  // three: the game must not hang on to the launcher or its pipes.
+  sigset_t all;
+  sigset_t none;
+  sigfillset(&all);
+  sigemptyset(&none);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  if (!workingFolder.empty()) {
+    posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+  }
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+  pid_t pid = -1;
+  int result = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (result != 0) {
+    error = errorText(result);
+    return false;
+  }
+  processPid_ = pid;
+  processId_ = static_cast<std::uint32_t>(pid);
+  return true;
+}
+
+void ChildProcess::readOutput() {
+  LineSplitter splitter;
+  std::vector<std::string> found;
+  std::vector<char> buffer(readChunk);
+  for (;;) {
+    pollfd watched[2] = {{pipeRead_, POLLIN, 0}, {readerWake_, POLLIN, 0}};
+    if (poll(watched, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (watched[1].revents != 0) break;
+    ssize_t size = read(pipeRead_, buffer.data(), buffer.size());
+    if (size < 0 && errno == EINTR) continue;
+    if (size <= 0) break;
+    splitter.feed(buffer.data(), static_cast<std::size_t>(size), found);
+    if (found.empty()) continue;
+    std::lock_guard<std::mutex> lock(queueLock_);
+    if (lines_.empty()) {
+      lines_.swap(found);
+    } else {
+      for (std::string& line : found)
+        lines_.push_back(std::move(line));
+    }
+    found.clear();
+  }
+  splitter.finish(found);
+  {
+    std::lock_guard<std::mutex> lock(queueLock_);
+    for (std::string& line : found)
+      lines_.push_back(std::move(line));
+  }
+  readerDone_.exchange(true);
+}
+
+void ChildProcess::pollJobStatus() {
+  char bytes[sizeof(int)];
+  while (!ended_) {
+    ssize_t size = recv(jobControl_, bytes, sizeof(int) - statusBytes_.size(), MSG_DONTWAIT);
+    if (size < 0 && errno == EINTR) continue;
+    if (size < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    if (size <= 0) {
+      // The holder went away without reporting: the code cannot be read.
+      ended_ = true;
+      return;
+    }
+    statusBytes_.append(bytes, static_cast<std::size_t>(size));
+    if (statusBytes_.size() == sizeof(int)) {
+      std::memcpy(&waitStatus_, statusBytes_.data(), sizeof(int));
+      statusKnown_ = true;
+      ended_ = true;
+    }
+  }
+}
+
+bool ChildProcess::running() {
+  if (processPid_ <= 0 || ended_) return false;
+  if (jobControl_ >= 0) {
+    pollJobStatus();
+    return !ended_;
+  }
+  int status = 0;
+  pid_t pid = waitpid(processPid_, &status, WNOHANG);
+  if (pid == 0 || (pid < 0 && errno == EINTR)) return true;
+  ended_ = true;
+  if (pid == processPid_) {
+    statusKnown_ = true;
+    waitStatus_ = status;
+  }
+  return false;
+}
+
+std::int32_t ChildProcess::exitCode() {
+  if (running() || !statusKnown_) return -1;
+  if (WIFEXITED(waitStatus_)) return WEXITSTATUS(waitStatus_);
+  if (WIFSIGNALED(waitStatus_)) return killed_ ? 1 : 128 + WTERMSIG(waitStatus_);
+  return -1;
+}
+
+std::vector<std::string> ChildProcess::takeLines() {
+  std::vector<std::string> taken;
+  std::lock_guard<std::mutex> lock(queueLock_);
+  taken.swap(lines_);
+  return taken;
+}
+
+void ChildProcess::kill() {
+  if (jobControl_ >= 0) {
+    // The job is ended even when its main process already has: descendants may remain.
+    if (running()) killed_ = true;
+    send(jobControl_, &jobKillCommand, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    return;
+  }
+  if (running()) {
+    killed_ = true;
+    ::kill(processPid_, SIGKILL);
+  }
+}
+
+void ChildProcess::waitReader(int milliseconds) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!readerDone_.load() && std::chrono::steady_clock::now() < deadline) {
+    sleepMilliseconds(10);
+  }
+}
+
+void ChildProcess::askToClose() {
+  if (running()) ::kill(processPid_, SIGTERM);
+}
+
+void ChildProcess::tearDown() {
+  // Closing our end of the control socket makes the holder end the whole tree.
+  closeIfOpen(jobControl_);
+  if (reader_.joinable()) {
+    waitReader(readerStopMilliseconds);
+    if (!readerDone_.load()) {
+      // Something outside the tree still holds the pipe open: end the read instead.
+      std::uint64_t one = 1;
+      [[maybe_unused]] ssize_t ignored = write(readerWake_, &one, sizeof one);
+    }
+    reader_.join();
+  }
+  closeIfOpen(pipeRead_);
+  closeIfOpen(readerWake_);
+  if (holderPid_ > 0) {
+    Job job{holderPid_, processPid_, -1, -1};
+    endJob(job);
+  } else if (processPid_ > 0 && !ended_) {
+    // An uncaptured child keeps running; reap it now if it already ended.
+    waitpid(processPid_, nullptr, WNOHANG);
+  }
+  holderPid_ = -1;
+  processPid_ = -1;
+  processId_ = 0;
+  ended_ = false;
+  statusKnown_ = false;
+  waitStatus_ = 0;
+  killed_ = false;
+  statusBytes_.clear();
+  readerDone_ = true;
+  std::lock_guard<std::mutex> lock(queueLock_);
+  lines_.clear();
+}
+
+}  // namespace scf
