@@ -1,0 +1,225 @@
+// Scrapfury, demo stand-in: the program the demo build kit installs as game/scf. It takes the
+// same command line, environment and files as the real game, draws a small moving scene from
+// the disc's textures, and ends the way the launcher expects (code 0 when closed, a crash report
+// and an abnormal end when asked to crash).
+
+#include <SDL3/SDL.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "disc_textures.h"
+#include "game_log.h"
+#include "harness/png_writer.h"
+#include "platform/env.h"
+#include "release/user_folder.h"
+#include "scene.h"
+#include "window_plan.h"
+
+namespace scf_demo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+volatile std::sig_atomic_t gTerminate = 0;
+
+void onTerminate(int) {
+  gTerminate = 1;
+}
+
+// Installed before SDL starts, so SDL keeps it; the frame loop then ends as if the window closed.
+void catchTerminate() {
+  struct sigaction action {};
+  action.sa_handler = onTerminate;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+struct Arguments {
+  std::string elf;
+  std::string iso;
+};
+
+// The reason the arguments cannot be used, or an empty string.
+std::string parseArguments(int argc, char** argv, Arguments& args) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if ((option == "--elf" || option == "--iso") && i + 1 < argc) {
+      (option == "--elf" ? args.elf : args.iso) = argv[++i];
+    } else {
+      return "unknown argument \"" + option + "\" (usage: scf --elf BOOT_FILE --iso DISC_ISO)";
+    }
+  }
+  if (args.elf.empty()) return "no boot file given: start the game with --elf BOOT_FILE";
+  if (args.iso.empty()) return "no disc given: start the game with --iso DISC_ISO";
+  std::error_code error;
+  if (!fs::is_regular_file(args.elf, error)) return "the boot file " + args.elf + " does not exist";
+  if (!fs::is_regular_file(args.iso, error)) return "the disc " + args.iso + " does not exist";
+  return {};
+}
+
+void showDialog(bool allowed, const std::string& text, SDL_Window* window) {
+  if (allowed) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Scrapfury", text.c_str(), window);
+}
+
+bool capture(SDL_Renderer* renderer, const std::string& path) {
+  SDL_Surface* shot = SDL_RenderReadPixels(renderer, nullptr);
+  if (!shot) return false;
+  SDL_Surface* rgba = SDL_ConvertSurface(shot, SDL_PIXELFORMAT_RGBA32);
+  SDL_DestroySurface(shot);
+  if (!rgba) return false;
+  // Rows of the surface may be padded; the PNG writer takes them packed.
+  std::string packed(size_t(rgba->w) * rgba->h * 4, '\0');
+  for (int y = 0; y < rgba->h; ++y) {
+    std::memcpy(&packed[size_t(y) * rgba->w * 4],
+                static_cast<const char*>(rgba->pixels) + size_t(y) * rgba->pitch,
+                size_t(rgba->w) * 4);
+  }
+  const bool written = scf::writePng(path, reinterpret_cast<const uint8_t*>(packed.data()),
+                                     uint32_t(rgba->w), uint32_t(rgba->h), false);
+  SDL_DestroySurface(rgba);
+  return written;
+}
+
+// Dies the way a crashed game does; no core file is left in the game folder.
+[[noreturn]] void crash() {
+  struct rlimit none {};
+  setrlimit(RLIMIT_CORE, &none);
+  std::abort();
+}
+
+void placeWindow(SDL_Window* window, const WindowPlan& plan) {
+  if (plan.mode == "fullscreen") {
+    SDL_DisplayMode mode{};
+    const SDL_DisplayID display = SDL_GetDisplayForWindow(window);
+    if (SDL_GetClosestFullscreenDisplayMode(display, plan.width, plan.height, 0.0f, false, &mode)) {
+      SDL_SetWindowFullscreenMode(window, &mode);
+    }
+    SDL_SetWindowFullscreen(window, true);
+  } else if (plan.mode == "borderless") {
+    SDL_SetWindowFullscreenMode(window, nullptr);  // the desktop's own size
+    SDL_SetWindowFullscreen(window, true);
+  } else {
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+}
+
+int run(int argc, char** argv) {
+  catchTerminate();
+  const Uint64 started = SDL_GetTicksNS();
+  const fs::path user = scf::userFolder();
+  GameLog log;
+  log.open((user / "logs" / "scf.log").string());
+  log.line("Scrapfury (demo stand-in game made by the SCF Launcher's demo build kit)");
+  log.line("user folder: " + user.string());
+  const bool dialogs = scf::getEnv("ZA2D_NO_DIALOGS") != "1";
+
+  Arguments args;
+  if (std::string problem = parseArguments(argc, argv, args); !problem.empty()) {
+    log.line("cannot start: " + problem);
+    showDialog(dialogs, "Scrapfury cannot start: " + problem + ".", nullptr);
+    return 2;
+  }
+  log.line("boot file: " + args.elf);
+  log.line("disc: " + args.iso);
+
+  const std::string crashText = scf::getEnv("ZA2D_TEST_CRASH");
+  const double crashAfter = crashText.empty() ? -1.0 : std::max(0, std::atoi(crashText.c_str()));
+  if (crashAfter >= 0) log.line("test crash in " + std::to_string(int(crashAfter)) + " s");
+  const std::string captureDir = scf::getEnv("ZA2D_CAPTURE_WINDOW_DIR");
+
+  const WindowPlan plan = planWindow((user / "video.ini").string());
+  log.line("window: " + std::to_string(plan.width) + "x" + std::to_string(plan.height) + " " +
+           plan.mode + ", render scale " + plan.renderScale + ", GS scale " +
+           std::to_string(plan.gsScale));
+
+  if (!SDL_Init(SDL_INIT_VIDEO)) {
+    log.line(std::string("cannot open a window: ") + SDL_GetError());
+    return 1;
+  }
+  SDL_Window* window = SDL_CreateWindow("Scrapfury", plan.width, plan.height,
+                                        plan.mode == "windowed" ? SDL_WINDOW_RESIZABLE : 0);
+  SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, nullptr) : nullptr;
+  if (!renderer) {
+    log.line(std::string("cannot open a window: ") + SDL_GetError());
+    showDialog(dialogs, std::string("Scrapfury cannot open its window: ") + SDL_GetError(), window);
+    if (window) SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 1;
+  }
+  placeWindow(window, plan);
+  SDL_SetRenderVSync(renderer, 1);
+  log.line(std::string("renderer: ") + SDL_GetRendererName(renderer));
+
+  std::string discProblem;
+  const DiscTextures textures = readDiscTextures(args.iso, discProblem);
+  if (!discProblem.empty()) log.line("disc textures: " + discProblem + "; plain colours instead");
+  log.line("textures: " + std::to_string(textures.arenas.size()) + " arenas, " +
+           std::to_string(textures.cars.size()) + " cars");
+  Scene scene;
+  scene.load(renderer, textures);
+
+  std::string endReason;
+  double nextCapture = 1.0;
+  int captures = 0;
+  while (endReason.empty()) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      if (event.type == SDL_EVENT_QUIT || event.type == SDL_EVENT_WINDOW_CLOSE_REQUESTED) {
+        endReason = "the window was closed";
+      } else if (event.type == SDL_EVENT_KEY_DOWN && event.key.key == SDLK_ESCAPE) {
+        endReason = "Escape was pressed";
+      }
+    }
+    if (gTerminate) endReason = "asked to close (SIGTERM)";
+    const double seconds = double(SDL_GetTicksNS() - started) / 1e9;
+
+    int width = 0;
+    int height = 0;
+    SDL_GetRenderOutputSize(renderer, &width, &height);
+    scene.draw(renderer, seconds, width, height);
+
+    const bool crashing = crashAfter >= 0 && seconds >= crashAfter;
+    if (!captureDir.empty() && (seconds >= nextCapture || crashing) && captures < 50) {
+      std::error_code error;
+      fs::create_directories(captureDir, error);
+      char name[32];
+      std::snprintf(name, sizeof name, "capture-%03d.png", ++captures);
+      const std::string path = (fs::path(captureDir) / name).string();
+      log.line((capture(renderer, path) ? "captured " : "could not capture ") + path);
+      nextCapture = seconds + 5.0;
+    }
+    if (crashing) {
+      const std::string report =
+          writeCrashReport((user / "crashes").string(), seconds, args.elf, args.iso);
+      log.line("test crash: " + (report.empty() ? "the report could not be written" : report));
+      showDialog(dialogs, "Scrapfury stopped. A crash report was written to " + report, window);
+      crash();
+    }
+    SDL_RenderPresent(renderer);
+    SDL_Delay(16);
+  }
+
+  log.line("ending: " + endReason);
+  SDL_DestroyRenderer(renderer);
+  SDL_DestroyWindow(window);
+  SDL_Quit();
+  log.line("exit code 0");
+  return 0;
+}
+
+}  // namespace
+
+}  // namespace scf_demo
+
+int main(int argc, char** argv) {
+  return scf_demo::run(argc, argv);
+}
