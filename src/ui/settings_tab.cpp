@@ -1,0 +1,9 @@
+#include "ui/settings_tab.h"
+
+#include "app/app.h"
+
+namespace scf {
+
+void drawSettingsTab(App&, float) {}
+
+}  // namespace scf
