@@ -1,0 +1,141 @@
+#include "platform/shell.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "../release/release_test_support.h"
+#include "platform/env.h"
+
+namespace scf {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Polls for a condition for a long, generous while; only a broken hand-off ever waits it out.
+template <typename Condition>
+bool eventually(Condition condition) {
+  for (int i = 0; i < 2000; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return condition();
+}
+
+// Fields of /proc/<pid>/stat after the command name: state, parent, group, session.
+struct ProcStat {
+  char state = '?';
+  long parent = 0;
+  long session = 0;
+};
+
+bool readProcStat(long pid, ProcStat& stat) {
+  const std::string text = testing::readFile("/proc/" + std::to_string(pid) + "/stat");
+  const size_t close = text.rfind(')');
+  if (close == std::string::npos) return false;
+  long group = 0;
+  return std::sscanf(text.c_str() + close + 1, " %c %ld %ld %ld", &stat.state, &stat.parent, &group,
+                     &stat.session) == 4;
+}
+
+bool hasZombieChild() {
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    ProcStat stat;
+    if (readProcStat(std::stol(name), stat) && stat.parent == ::getpid() && stat.state == 'Z') {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A recording xdg-open first on PATH: it writes its pid and argument, then waits until the test
+// lets it finish.
+class OpenInShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string script = folder / "bin/xdg-open";
+    testing::writeFile(script, R"(#!/bin/sh
+d="$(dirname "$0")/.."
+echo $$ > "$d/pid.tmp" && mv "$d/pid.tmp" "$d/pid"
+printf '%s' "$1" > "$d/arg.tmp" && mv "$d/arg.tmp" "$d/arg"
+i=0
+while [ ! -e "$d/release" ] && [ $i -lt 300 ]; do
+  sleep 0.1; i=$((i+1))
+done
+touch "$d/done"
+)");
+    ::chmod(script.c_str(), 0755);
+    setEnv("PATH", folder / "bin:" + getEnv("PATH"));
+  }
+
+  void TearDown() override {
+    // Let a handler still waiting end now rather than outlive the test.
+    testing::writeFile(folder / "release", "");
+    eventually(
+        [&] { return !testing::exists(folder / "pid") || testing::exists(folder / "done"); });
+  }
+
+  std::string recordedArgument() {
+    EXPECT_TRUE(eventually([&] { return testing::exists(folder / "arg"); }));
+    return testing::readFile(folder / "arg");
+  }
+
+  testing::EnvGuard env{{"PATH"}};
+  testing::TempFolder folder;
+};
+
+TEST_F(OpenInShellTest, HandsOverTheExactPathAndReturnsWhileTheHandlerRuns) {
+  const std::string target = folder / "Dossier élève/ça va & « co » $HOME 'x'.txt";
+  openInShell(target);
+  EXPECT_FALSE(hasZombieChild());
+
+  EXPECT_EQ(recordedArgument(), target);
+  // The handler is still blocked, so the call did not wait for it.
+  EXPECT_FALSE(testing::exists(folder / "done"));
+
+  const long handler = std::stol(testing::readFile(folder / "pid"));
+  ProcStat stat;
+  ASSERT_TRUE(readProcStat(handler, stat));
+  EXPECT_NE(stat.parent, ::getpid()) << "the handler is not our child";
+  EXPECT_NE(stat.session, static_cast<long>(::getsid(0))) << "the handler has its own session";
+
+  testing::writeFile(folder / "release", "");
+  EXPECT_TRUE(eventually([&] { return testing::exists(folder / "done"); }));
+  EXPECT_FALSE(hasZombieChild());
+}
+
+TEST_F(OpenInShellTest, WebAddressIsPassedAsItIs) {
+  openInShell("https://example.org/releases/tag/v0.9.0?a=1&b=2");
+  EXPECT_EQ(recordedArgument(), "https://example.org/releases/tag/v0.9.0?a=1&b=2");
+}
+
+TEST_F(OpenInShellTest, TargetStartingWithDashIsNotTakenForAnOption) {
+  openInShell("--manual");
+  EXPECT_EQ(recordedArgument(), "./--manual");
+}
+
+TEST_F(OpenInShellTest, HandlerDoesNotHoldTheLaunchersDescriptors) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);  // inheritable on purpose
+  openInShell(folder.path());
+  EXPECT_EQ(recordedArgument(), folder.path());
+  ::close(fds[1]);
+  // With the write end closed everywhere, the read end sees end-of-file at once.
+  pollfd readEnd{fds[0], POLLIN, 0};
+  EXPECT_EQ(::poll(&readEnd, 1, 10000), 1);
+  char byte = 0;
+  EXPECT_EQ(::read(fds[0], &byte, 1), 0);
+  ::close(fds[0]);
+}
+
+}  // namespace
+}  // namespace scf
