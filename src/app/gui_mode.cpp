@@ -13,7 +13,8 @@
 
 namespace scf {
 
-int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder) {
+int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder,
+               const TickFn& tick) {
   auto app = std::make_unique<App>();
   resolveLayout(*app, releaseFolder);
 
@@ -28,7 +29,7 @@ int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder) {
   applyLookAndFeel();
   app->launchArgs = options.launchArgs;
 
-  runFrameLoop(*app);
+  runFrameLoop(*app, tick);
 
   closeWindow();
   app.reset();
