@@ -1,0 +1,186 @@
+"""The demo kit's build: line grammar, stage order, game files, resume after a kill, failures."""
+
+import os
+import re
+import signal
+import subprocess
+import unittest
+
+from kit_support import COMMIT, PYTHON, STAGES, KitFixture
+
+GAME_FILES = {"scf", "SXUS_902.10", "disc.iso", "built_from.ini"}
+LINE = re.compile(
+    r"^(?:INFO .+"
+    r"|PROGRESS (?P<progress>\w+)"
+    r"|PERCENT (?P<percent>\w+) (?P<n>\d{1,3})"
+    r"|DONE (?P<done>\w+) in \d+\.\d"
+    r"|SKIP (?P<skip>\w+)"
+    r"|ERROR (?P<error>\w+) .+"
+    r"|RESULT .+)$")
+
+
+def events(stdout):
+    """(verb, stage, number) of each contract line; fails on any other line."""
+    out = []
+    for line in stdout.splitlines():
+        match = LINE.match(line)
+        if not match:
+            raise AssertionError(f"not a kit line: {line!r}")
+        verb = line.split(" ", 1)[0]
+        if verb in ("INFO", "RESULT"):
+            out.append((verb, None, None))
+            continue
+        stage = line.split(" ")[1]
+        if stage not in STAGES:
+            raise AssertionError(f"unknown stage in {line!r}")
+        number = int(match.group("n")) if verb == "PERCENT" else None
+        out.append((verb, stage, number))
+    return out
+
+
+class BuildTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.kit = KitFixture()
+        # One uninterrupted build, the reference for the others.
+        cls.out = cls.kit.dir / "ref-build"
+        cls.game = cls.kit.dir / "ref-game"
+        cls.result = cls.kit.build(cls.kit.disc("usa"), cls.out, cls.game)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.kit.cleanup()
+
+    def game_files(self, folder):
+        return {p.name: p.read_bytes() for p in folder.iterdir()}
+
+    def test_a_whole_build(self):
+        self.assertEqual(self.result.returncode, 0, self.result.stdout + self.result.stderr)
+        seen = events(self.result.stdout)
+        self.assertEqual(seen[-1][0], "RESULT")
+        self.assertEqual([s for v, s, _ in seen if v == "PROGRESS"], STAGES)
+        self.assertEqual([s for v, s, _ in seen if v == "DONE"], STAGES)
+        # Within a stage: PROGRESS, rising percents up to 100, then DONE.
+        for stage in STAGES:
+            own = [(v, n) for v, s, n in seen if s == stage]
+            self.assertEqual(own[0][0], "PROGRESS")
+            self.assertEqual(own[-1][0], "DONE")
+            percents = [n for v, n in own if v == "PERCENT"]
+            self.assertEqual(percents, sorted(percents))
+            self.assertEqual(percents[-1], 100)
+        self.assertEqual(set(os.listdir(self.game)), GAME_FILES)
+        self.assertTrue(os.access(self.game / "scf", os.X_OK))
+        self.assertEqual((self.game / "SXUS_902.10").read_bytes()[:4], b"\x7fELF")
+        self.assertEqual((self.game / "disc.iso").read_bytes(), self.kit.disc("usa").read_bytes())
+        self.assertIn(f"commit = {COMMIT}\n", (self.game / "built_from.ini").read_text())
+        self.assertEqual(sorted(p.name for p in (self.out / "logs").iterdir()),
+                         sorted(f"{s}.log" for s in STAGES))
+
+    def test_a_second_run_skips_every_stage(self):
+        again = self.kit.build(self.kit.disc("usa"), self.out, self.game)
+        self.assertEqual(again.returncode, 0, again.stdout)
+        seen = events(again.stdout)
+        self.assertEqual([s for v, s, _ in seen if v == "SKIP"], STAGES)
+        self.assertEqual(seen[-1][0], "RESULT")
+
+    def test_a_build_from_the_cue_sheet_gives_the_same_game(self):
+        game = self.kit.dir / "cue-game"
+        result = self.kit.build(self.kit.discs / "scrapfury-usa.cue", self.kit.dir / "cue-build",
+                                game, seconds="0.5")
+        self.assertEqual(result.returncode, 0, result.stdout)
+        self.assertEqual(self.game_files(game), self.game_files(self.game))
+
+    def test_killed_in_compile_then_resumed(self):
+        out = self.kit.dir / "killed-build"
+        game = self.kit.dir / "killed-game"
+        env = dict(os.environ, ZA2D_DEMO_BUILD_SECONDS="6")
+        env.pop("ZA2D_DEMO_FAIL_STAGE", None)
+        first = subprocess.Popen(self.kit.build_command(self.kit.disc("usa"), out, game),
+                                 cwd=self.kit.release / "source", stdout=subprocess.PIPE,
+                                 text=True, env=env, start_new_session=True)
+        before = []
+        last_percent = None
+        try:
+            for line in first.stdout:
+                before.append(line.rstrip("\n"))
+                if line.startswith("PERCENT compile "):
+                    last_percent = int(line.split()[2])
+                    if last_percent >= 40:
+                        os.killpg(first.pid, signal.SIGKILL)
+                        break
+        finally:
+            first.stdout.close()
+            first.wait(timeout=60)
+        self.assertEqual(first.returncode, -signal.SIGKILL)
+        self.assertIsNotNone(last_percent, "\n".join(before))
+
+        second = self.kit.build(self.kit.disc("usa"), out, game)
+        self.assertEqual(second.returncode, 0, second.stdout)
+        seen = events(second.stdout)
+        self.assertEqual([s for v, s, _ in seen if v == "SKIP"], STAGES[:STAGES.index("compile")])
+        self.assertEqual([s for v, s, _ in seen if v == "PROGRESS"], ["compile", "stage"])
+        compile_percents = [n for v, s, n in seen if v == "PERCENT" and s == "compile"]
+        self.assertGreaterEqual(compile_percents[0], last_percent)
+        self.assertEqual(compile_percents[-1], 100)
+        self.assertEqual(self.game_files(game), self.game_files(self.game))
+
+    def test_forced_failures(self):
+        # (stage asked to fail, extra environment, words of the message)
+        cases = [
+            ("packs", {"ZA2D_DEMO_FAIL_STAGE": "packs"}, ["ZA2D_DEMO_FAIL_STAGE"]),
+            ("verify", {"ZA2D_DEMO_FAIL_STAGE": "verify"}, ["ZA2D_DEMO_FAIL_STAGE"]),
+            ("extract", {"ZA2D_DEMO_FREE_SPACE_RESERVE": str(1 << 62)}, ["free space"]),
+        ]
+        for n, (stage, env, words) in enumerate(cases):
+            with self.subTest(stage=stage):
+                out = self.kit.dir / f"failing-build-{n}"
+                result = self.kit.build(self.kit.disc("usa"), out, self.kit.dir / f"failing-{n}",
+                                        seconds="0.5", **env)
+                self.assertNotEqual(result.returncode, 0)
+                seen = events(result.stdout)
+                self.assertEqual(seen[-1][:2], ("ERROR", stage))
+                self.assertNotIn("RESULT", [v for v, _, _ in seen])
+                last = result.stdout.splitlines()[-1]
+                for word in words:
+                    self.assertIn(word, last)
+                self.assertIn(last.split(" ", 2)[2], (out / "logs" / f"{stage}.log").read_text())
+
+    def test_a_vanished_disc_fails_in_verify(self):
+        disc = self.kit.dir / "vanishing.iso"
+        disc.write_bytes(self.kit.disc("usa").read_bytes())
+        out = self.kit.dir / "vanish-build"
+        self.assertEqual(self.kit.build(disc, out, self.kit.dir / "vanish-game",
+                                        seconds="0.2").returncode, 0)
+        disc.unlink()
+        result = self.kit.build(disc, out, self.kit.dir / "vanish-game", seconds="0.2")
+        self.assertNotEqual(result.returncode, 0)
+        last = result.stdout.splitlines()[-1]
+        self.assertTrue(last.startswith("ERROR verify "), last)
+        self.assertIn("does not exist", last)
+
+    def test_a_new_commit_rebuilds_from_recompile(self):
+        out = self.kit.dir / "commit-build"
+        game = self.kit.dir / "commit-game"
+        self.assertEqual(self.kit.build(self.kit.disc("usa"), out, game, seconds="0.2").returncode, 0)
+        release_ini = self.kit.release / "source" / "release.ini"
+        saved = release_ini.read_text()
+        newer = "f" * 40
+        release_ini.write_text(saved.replace(COMMIT, newer))
+        try:
+            result = self.kit.build(self.kit.disc("usa"), out, game, seconds="0.2")
+        finally:
+            release_ini.write_text(saved)
+        self.assertEqual(result.returncode, 0, result.stdout)
+        seen = events(result.stdout)
+        self.assertEqual([s for v, s, _ in seen if v == "SKIP"], STAGES[:STAGES.index("recompile")])
+        self.assertEqual([s for v, s, _ in seen if v == "DONE"], STAGES[STAGES.index("recompile"):])
+        self.assertIn(f"commit = {newer}\n", (game / "built_from.ini").read_text())
+
+    def test_a_build_needs_out_and_game(self):
+        refused = subprocess.run(PYTHON + [str(self.kit.script), "--disc", str(self.kit.disc("usa"))],
+                                 capture_output=True, text=True, timeout=60)
+        self.assertEqual(refused.returncode, 2)
+        self.assertIn("--out", refused.stderr)
+
+if __name__ == "__main__":
+    unittest.main()
