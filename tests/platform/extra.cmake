@@ -1,0 +1,8 @@
+# Helpers of the child-process tests: a tree script, and a program that stands in for the
+# launcher so the tests can kill it with SIGKILL.
+add_executable(process_launcher_death_helper ${dir}/helpers/process_launcher_death.cpp)
+target_link_libraries(process_launcher_death_helper PRIVATE scf_core)
+add_dependencies(test_platform process_launcher_death_helper)
+target_compile_definitions(test_platform PRIVATE
+  SCF_LAUNCHER_DEATH_HELPER="$<TARGET_FILE:process_launcher_death_helper>"
+  SCF_PROCESS_TREE_SCRIPT="${dir}/helpers/process_tree.sh")

@@ -1,0 +1,164 @@
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "process_test_support.h"
+
+namespace scf {
+namespace {
+
+bool ended(ChildProcess& child) {
+  return test::waitUntil([&] { return !child.running(); });
+}
+
+TEST(ChildExitCode, ReportsHowTheProcessEnded) {
+  struct Case {
+    std::string script;
+    int code;
+  };
+  const Case cases[] = {
+      {"exit 0", 0},
+      {"exit 3", 3},
+      {"exit 255", 255},  // Linux keeps only 8 bits of an exit code
+      {"kill -TERM $$", 128 + SIGTERM},
+      {"kill -KILL $$", 128 + SIGKILL},
+      {"kill -SEGV $$", 128 + SIGSEGV},
+  };
+  for (bool capture : {true, false}) {
+    for (const Case& c : cases) {
+      ChildProcess child;
+      std::string error;
+      ASSERT_TRUE(child.start("/bin/sh", {"-c", c.script}, "", capture, error)) << error;
+      ASSERT_TRUE(ended(child)) << c.script;
+      EXPECT_EQ(child.exitCode(), c.code) << c.script << (capture ? " captured" : "");
+    }
+  }
+}
+
+TEST(ChildExitCode, IsMinusOneWhileRunningAndOneAfterKill) {
+  for (bool capture : {true, false}) {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.start("/bin/sleep", {"30"}, "", capture, error)) << error;
+    EXPECT_TRUE(child.running());
+    EXPECT_EQ(child.exitCode(), -1);
+    EXPECT_GT(child.processId(), 0u);
+    child.kill();
+    ASSERT_TRUE(ended(child));
+    EXPECT_EQ(child.exitCode(), 1) << (capture ? "captured" : "uncaptured");
+  }
+}
+
+TEST(ChildExitCode, EmptyRecordHasNoProcess) {
+  ChildProcess child;
+  EXPECT_FALSE(child.running());
+  EXPECT_EQ(child.exitCode(), -1);
+  EXPECT_EQ(child.processId(), 0u);
+  EXPECT_TRUE(child.takeLines().empty());
+  child.kill();
+  child.askToClose();
+  child.waitReader(1000);
+}
+
+TEST(ChildStart, FailsWithTheSystemsMessage) {
+  test::TempFolder folder;
+  std::ofstream(folder.file("not-executable")) << "#!/bin/sh\n";
+  struct Case {
+    std::string program;
+    std::string workingFolder;
+    std::string message;
+  };
+  const Case cases[] = {
+      {folder.file("missing-program"), "", "No such file or directory"},
+      {folder.file("not-executable"), "", "Permission denied"},
+      {"/bin/true", folder.file("missing-folder"), "No such file or directory"},
+  };
+  for (bool capture : {true, false}) {
+    for (const Case& c : cases) {
+      ChildProcess child;
+      std::string error;
+      EXPECT_FALSE(child.start(c.program, {}, c.workingFolder, capture, error));
+      EXPECT_EQ(error, c.message) << c.program << (capture ? " captured" : "");
+      EXPECT_FALSE(child.running());
+      EXPECT_EQ(child.exitCode(), -1);
+      EXPECT_EQ(child.processId(), 0u);
+    }
+  }
+}
+
+TEST(ChildStart, RunsInTheWorkingFolderWithTheArgumentsAsGiven) {
+  test::TempFolder folder;
+  auto lines = [&] {
+    ChildProcess child;
+    std::string error;
+    std::vector<std::string> taken;
+    if (!child.start("/bin/sh", {"-c", "pwd; printf '%s\\n' \"$@\"", "sh", "a b", "", "\"q\""},
+                     folder.path.string(), true, error)) {
+      return taken;
+    }
+    test::waitUntil([&] { return !child.running(); });
+    child.waitReader(2000);
+    return child.takeLines();
+  }();
+  EXPECT_EQ(lines, (std::vector<std::string>{std::filesystem::canonical(folder.path).string(),
+                                             "a b", "", "\"q\""}));
+}
+
+int openDescriptors() {
+  int count = 0;
+  DIR* dir = opendir("/proc/self/fd");
+  while (dir != nullptr && readdir(dir) != nullptr)
+    ++count;
+  if (dir != nullptr) closedir(dir);
+  return count;
+}
+
+TEST(ChildStart, LeavesNoDescriptorOrHelperBehind) {
+  int before = openDescriptors();
+  for (int round = 0; round < 5; ++round) {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.start("/bin/sh", {"-c", "echo x"}, "", true, error)) << error;
+    EXPECT_FALSE(child.start("/nonexistent/program", {}, "", true, error));
+    ASSERT_TRUE(child.start("/bin/sleep", {"30"}, "", true, error)) << error;
+  }
+  EXPECT_EQ(openDescriptors(), before);
+  // Every job holder was reaped: this process has no child left.
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(ChildAskToClose, SendsTheCloseRequest) {
+  ChildProcess child;
+  std::string error;
+  ASSERT_TRUE(child.start("/bin/sh",
+                          {"-c", "trap 'exit 7' TERM; echo ready; while :; do sleep 0.05; done"},
+                          "", true, error))
+      << error;
+  ASSERT_TRUE(test::waitUntil([&] { return !child.takeLines().empty(); }));
+  child.askToClose();
+  ASSERT_TRUE(test::waitUntil([&] { return !child.running(); }));
+  EXPECT_EQ(child.exitCode(), 7);
+}
+
+TEST(UncapturedChild, OutlivesItsRecordInItsOwnSession) {
+  int pid = 0;
+  {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.start("/bin/sleep", {"30"}, "", false, error)) << error;
+    pid = static_cast<int>(child.processId());
+    EXPECT_EQ(getsid(pid), pid);
+  }
+  EXPECT_EQ(::kill(pid, 0), 0) << "the uncaptured child ended with its record";
+  ::kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+
+}  // namespace
+}  // namespace scf
