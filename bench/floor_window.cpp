@@ -34,7 +34,8 @@ int main() {
   auto clear = reinterpret_cast<void(APIENTRY*)(GLbitfield)>(SDL_GL_GetProcAddress("glClear"));
   for (int frame = 0; frame < 2; ++frame) {
     SDL_Event event;
-    while (SDL_PollEvent(&event)) ImGui_ImplSDL3_ProcessEvent(&event);
+    while (SDL_PollEvent(&event))
+      ImGui_ImplSDL3_ProcessEvent(&event);
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL3_NewFrame();
     ImGui::NewFrame();

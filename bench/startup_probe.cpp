@@ -13,7 +13,8 @@
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const scf::LaunchOptions options = scf::parseLaunchOptions(args);
-  const std::string release = options.releaseFolder.empty() ? scf::exeFolder() : options.releaseFolder;
+  const std::string release =
+      options.releaseFolder.empty() ? scf::exeFolder() : options.releaseFolder;
   int turn = 0;
   return scf::runGuiMode(options, release, [&](scf::App& app) {
     // The tick runs before the turn's frame, so on the second turn the first one is presented.

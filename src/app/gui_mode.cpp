@@ -13,8 +13,7 @@
 
 namespace scf {
 
-int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder,
-               const TickFn& tick) {
+int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder, const TickFn& tick) {
   auto app = std::make_unique<App>();
   resolveLayout(*app, releaseFolder);
 

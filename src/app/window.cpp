@@ -247,6 +247,8 @@ void showWindow() {
   host.lastPresent = SDL_GetTicksNS();
 }
 
-SDL_Window* sdlWindow() { return host.window; }
+SDL_Window* sdlWindow() {
+  return host.window;
+}
 
 }  // namespace scf

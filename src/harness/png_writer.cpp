@@ -15,7 +15,8 @@ const std::array<uint32_t, 256>& crcTable() {
     std::array<uint32_t, 256> t{};
     for (uint32_t n = 0; n < 256; ++n) {
       uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      for (int k = 0; k < 8; ++k)
+        c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
       t[n] = c;
     }
     return t;
@@ -43,7 +44,8 @@ void putChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<u
 uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc) {
   const auto& table = crcTable();
   uint32_t c = ~crc;
-  for (size_t i = 0; i < size; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+  for (size_t i = 0; i < size; ++i)
+    c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
   return ~c;
 }
 
@@ -64,8 +66,7 @@ uint32_t adler32(const uint8_t* data, size_t size) {
   return (s2 << 16) | s1;
 }
 
-std::vector<uint8_t> encodePng(const uint8_t* pixels, uint32_t width, uint32_t height,
-                               bool alpha) {
+std::vector<uint8_t> encodePng(const uint8_t* pixels, uint32_t width, uint32_t height, bool alpha) {
   if (width == 0 || height == 0 || pixels == nullptr) return {};
   const size_t channels = alpha ? 4 : 3;
   const size_t rowBytes = 1 + static_cast<size_t>(width) * channels;
@@ -77,11 +78,13 @@ std::vector<uint8_t> encodePng(const uint8_t* pixels, uint32_t width, uint32_t h
   for (uint32_t y = 0; y < height; ++y) {
     *out++ = 0;  // filter type None
     for (uint32_t x = 0; x < width; ++x, in += 4) {
-      for (size_t c = 0; c < channels; ++c) *out++ = in[c];
+      for (size_t c = 0; c < channels; ++c)
+        *out++ = in[c];
     }
   }
 
-  const size_t blocks = filteredSize == 0 ? 1 : (filteredSize + kMaxStoredBlock - 1) / kMaxStoredBlock;
+  const size_t blocks =
+      filteredSize == 0 ? 1 : (filteredSize + kMaxStoredBlock - 1) / kMaxStoredBlock;
   std::vector<uint8_t> zlib;
   zlib.reserve(2 + blocks * 5 + filteredSize + 4);
   zlib.push_back(0x78);

@@ -12,7 +12,8 @@ struct OptionsCase {
 };
 
 const OptionsCase kCases[] = {
-    {"NoArguments", {},
+    {"NoArguments",
+     {},
      [](const LaunchOptions& o) {
        EXPECT_TRUE(o.releaseFolder.empty());
        EXPECT_TRUE(o.selftestDisc.empty());
@@ -21,33 +22,40 @@ const OptionsCase kCases[] = {
        EXPECT_FLOAT_EQ(o.uiScale, 0.0f);
        EXPECT_FALSE(o.textMode());
      }},
-    {"ValueOptionSwallowsNextOption", {"--selftest", "--shots", "out"},
+    {"ValueOptionSwallowsNextOption",
+     {"--selftest", "--shots", "out"},
      [](const LaunchOptions& o) {
        EXPECT_EQ(o.selftestDisc, "--shots");
        EXPECT_TRUE(o.shotsFolder.empty());
      }},
-    {"ValueOptionLastIsEmpty", {"--cancel", "--release"},
+    {"ValueOptionLastIsEmpty",
+     {"--cancel", "--release"},
      [](const LaunchOptions& o) {
        EXPECT_TRUE(o.cancel);
        EXPECT_TRUE(o.releaseFolder.empty());
      }},
-    {"NumberOptionLastReadsZero", {"--play-seconds"},
+    {"NumberOptionLastReadsZero",
+     {"--play-seconds"},
      [](const LaunchOptions& o) { EXPECT_DOUBLE_EQ(o.playSeconds, 0.0); }},
-    {"ScaleThatIsNoNumberIsAutomatic", {"--ui-scale", "abc"},
+    {"ScaleThatIsNoNumberIsAutomatic",
+     {"--ui-scale", "abc"},
      [](const LaunchOptions& o) { EXPECT_FLOAT_EQ(o.uiScale, 0.0f); }},
-    {"NumbersReadLikeAtof", {"--ui-scale", "1.5x", "--crash-seconds", " 2.25e1s", "--play-seconds", "-3"},
+    {"NumbersReadLikeAtof",
+     {"--ui-scale", "1.5x", "--crash-seconds", " 2.25e1s", "--play-seconds", "-3"},
      [](const LaunchOptions& o) {
        EXPECT_FLOAT_EQ(o.uiScale, 1.5f);
        EXPECT_DOUBLE_EQ(o.crashSeconds, 22.5);
        EXPECT_DOUBLE_EQ(o.playSeconds, -3.0);
      }},
-    {"RepeatedOptionOverwrites", {"--release", "a", "--release", "b", "--ui-scale", "2", "--ui-scale", "3"},
+    {"RepeatedOptionOverwrites",
+     {"--release", "a", "--release", "b", "--ui-scale", "2", "--ui-scale", "3"},
      [](const LaunchOptions& o) {
        EXPECT_EQ(o.releaseFolder, "b");
        EXPECT_FLOAT_EQ(o.uiScale, 3.0f);
      }},
     {"UnknownArgumentsDoNotShiftPairs",
-     {"stray", "--release", "rel", "-x", "--RELEASE", "--shots", "shots", "--unknown", "--wrong", "w.iso"},
+     {"stray", "--release", "rel", "-x", "--RELEASE", "--shots", "shots", "--unknown", "--wrong",
+      "w.iso"},
      [](const LaunchOptions& o) {
        EXPECT_EQ(o.releaseFolder, "rel");
        EXPECT_EQ(o.shotsFolder, "shots");
@@ -60,7 +68,8 @@ const OptionsCase kCases[] = {
        EXPECT_TRUE(o.textMode());
      }},
     {"AllStrings",
-     {"--update-url", "http://u", "--download-prefix", "http://d/", "--self-check", "f.txt", "--report", "r.txt"},
+     {"--update-url", "http://u", "--download-prefix", "http://d/", "--self-check", "f.txt",
+      "--report", "r.txt"},
      [](const LaunchOptions& o) {
        EXPECT_EQ(o.updateUrl, "http://u");
        EXPECT_EQ(o.downloadPrefix, "http://d/");
@@ -68,13 +77,17 @@ const OptionsCase kCases[] = {
        EXPECT_EQ(o.reportFile, "r.txt");
        EXPECT_TRUE(o.textMode());
      }},
-    {"ReportAloneKeepsGuiMode", {"--report", "r.txt"},
+    {"ReportAloneKeepsGuiMode",
+     {"--report", "r.txt"},
      [](const LaunchOptions& o) { EXPECT_FALSE(o.textMode()); }},
-    {"EmptySelfCheckKeepsGuiMode", {"--self-check", ""},
+    {"EmptySelfCheckKeepsGuiMode",
+     {"--self-check", ""},
      [](const LaunchOptions& o) { EXPECT_FALSE(o.textMode()); }},
 };
 
-void PrintTo(const OptionsCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OptionsCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class LaunchOptionsTest : public testing::TestWithParam<OptionsCase> {};
 

@@ -39,8 +39,8 @@ Picture readStoredPng(const fs::path& path) {
   Picture pic;
   if (png.size() < 57) return pic;
   auto be = [&](size_t at) {
-    return (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) |
-           png[at + 3];
+    return (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) |
+           (uint32_t(png[at + 2]) << 8) | png[at + 3];
   };
   pic.width = be(16);
   pic.height = be(20);

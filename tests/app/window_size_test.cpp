@@ -29,13 +29,16 @@ const PlanCase kCases[] = {
     {"NoContentScaleWithMode", 0.0f, 0.0f, true, 1100, 700, 1.0f, 1060, 620},
 };
 
-void PrintTo(const PlanCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PlanCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class WindowPlanTest : public testing::TestWithParam<PlanCase> {};
 
 TEST_P(WindowPlanTest, ScaleAndSize) {
   const PlanCase& c = GetParam();
-  const WindowPlan plan = planWindow(1120, 760, c.requested, c.content, c.haveMode, c.modeW, c.modeH);
+  const WindowPlan plan =
+      planWindow(1120, 760, c.requested, c.content, c.haveMode, c.modeW, c.modeH);
   EXPECT_FLOAT_EQ(plan.scale, c.scale);
   EXPECT_EQ(plan.width, c.width);
   EXPECT_EQ(plan.height, c.height);
