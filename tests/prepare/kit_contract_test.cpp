@@ -1,0 +1,63 @@
+#include "prepare/kit_contract.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "release/release_layout.h"
+
+namespace scf {
+namespace {
+
+using ::testing::ElementsAre;
+
+ReleaseLayout sampleLayout() {
+  ReleaseLayout layout;
+  layout.pythonExe = "/rel/kit/python/bin/python3";
+  layout.sourceDir = "/rel/source";
+  layout.buildScript = "/rel/source/tools/scf_build.py";
+  layout.buildDir = "/rel/build";
+  layout.buildLogsDir = "/rel/build/logs";
+  layout.gameDir = "/rel/game";
+  return layout;
+}
+
+TEST(KitContract, DiscCheckRunsTheKitWithCheckAndTheImage) {
+  ChildCommand command = discCheckCommand(sampleLayout(), "/discs/my disc.iso");
+  EXPECT_EQ(command.program, "/rel/kit/python/bin/python3");
+  EXPECT_EQ(command.workingFolder, "/rel/source");
+  EXPECT_THAT(command.arguments, ElementsAre("-I", "-X", "utf8", "/rel/source/tools/scf_build.py",
+                                             "--check", "--disc", "/discs/my disc.iso"));
+}
+
+TEST(KitContract, BuildRunsTheKitWithDiscOutputAndGameFolders) {
+  ChildCommand command = buildCommand(sampleLayout(), "/discs/scrapfury.cue");
+  EXPECT_EQ(command.program, "/rel/kit/python/bin/python3");
+  EXPECT_EQ(command.workingFolder, "/rel/source");
+  EXPECT_THAT(command.arguments,
+              ElementsAre("-I", "-X", "utf8", "/rel/source/tools/scf_build.py", "--disc",
+                          "/discs/scrapfury.cue", "--out", "/rel/build", "--game", "/rel/game"));
+}
+
+TEST(KitContract, OtherScriptsGetTheSameInterpreterOptions) {
+  EXPECT_THAT(interpreterArguments("/rel/update/install.py"),
+              ElementsAre("-I", "-X", "utf8", "/rel/update/install.py"));
+}
+
+TEST(KitContract, StagesComeInTheKitsOrder) {
+  EXPECT_THAT(kitStageKeys, ElementsAre("verify", "extract", "configure", "tools", "recompile",
+                                        "packs", "compile", "stage"));
+  EXPECT_EQ(kitStageIndex("verify"), 0);
+  EXPECT_EQ(kitStageIndex("stage"), 7);
+  EXPECT_EQ(kitStageIndex("Stage"), -1);
+  EXPECT_EQ(kitStageIndex(""), -1);
+}
+
+TEST(KitContract, EachStageLogsToItsOwnFile) {
+  ReleaseLayout layout = sampleLayout();
+  EXPECT_EQ(kitStageLogPath(layout, "packs"), "/rel/build/logs/packs.log");
+  layout.buildLogsDir = "/rel/build/logs/";
+  EXPECT_EQ(kitStageLogPath(layout, "packs"), "/rel/build/logs/packs.log");
+}
+
+}  // namespace
+}  // namespace scf
