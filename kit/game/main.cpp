@@ -66,6 +66,15 @@ std::string parseArguments(int argc, char** argv, Arguments& args) {
   return {};
 }
 
+// ZA2D_TEST_CRASH's whole seconds, or -1 when it is unset or not a number.
+double crashDelay(const std::string& text) {
+  if (text.empty() || text.size() > 6 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return -1.0;
+  }
+  return std::atoi(text.c_str());
+}
+
 void showDialog(bool allowed, const std::string& text, SDL_Window* window) {
   if (allowed) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Scrapfury", text.c_str(), window);
 }
@@ -131,8 +140,7 @@ int run(int argc, char** argv) {
   log.line("boot file: " + args.elf);
   log.line("disc: " + args.iso);
 
-  const std::string crashText = scf::getEnv("ZA2D_TEST_CRASH");
-  const double crashAfter = crashText.empty() ? -1.0 : std::max(0, std::atoi(crashText.c_str()));
+  const double crashAfter = crashDelay(scf::getEnv("ZA2D_TEST_CRASH"));
   if (crashAfter >= 0) log.line("test crash in " + std::to_string(int(crashAfter)) + " s");
   const std::string captureDir = scf::getEnv("ZA2D_CAPTURE_WINDOW_DIR");
 

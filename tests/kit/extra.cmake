@@ -14,3 +14,7 @@ foreach(script disc_image disc_check build release game)
     SKIP_REGULAR_EXPRESSION "OK \\(skipped=[0-9]+\\)")
 endforeach()
 set_tests_properties(kit_game_py PROPERTIES LABELS "kit;python;gui")
+
+# The demo game's window plan is tested directly.
+target_sources(test_kit PRIVATE ${CMAKE_SOURCE_DIR}/kit/game/window_plan.cpp)
+target_include_directories(test_kit PRIVATE ${CMAKE_SOURCE_DIR}/kit/game)
