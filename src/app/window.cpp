@@ -137,6 +137,9 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
 
   IMGUI_CHECKVERSION();
   ImGui::CreateContext();
+  // The GUI library keeps no layout file and no log, from the very first frame.
+  ImGui::GetIO().IniFilename = nullptr;
+  ImGui::GetIO().LogFilename = nullptr;
   if (!ImGui_ImplSDL3_InitForOpenGL(host.window, host.context) ||
       !ImGui_ImplOpenGL3_Init("#version 330")) {
     error = "ImGui's SDL3 / OpenGL 3 backends could not start";
