@@ -30,6 +30,7 @@ constexpr int programStarted = 1;  // value: the program's pid
 constexpr int startFailed = 2;     // value: errno
 
 constexpr int startReportMilliseconds = 10000;
+constexpr int outputPipeBytes = 1024 * 1024;
 constexpr int treeKillRounds = 400;
 constexpr int treeKillRoundMilliseconds = 5;
 constexpr int holderExitMilliseconds = 3000;
@@ -366,6 +367,9 @@ bool startJob(const std::string& program, const std::vector<std::string>& argume
     }
     return false;
   }
+
+  // A larger pipe lets a fast writer run ahead of the reader with fewer wake-ups.
+  fcntl(output[0], F_SETPIPE_SZ, outputPipeBytes);
 
   HolderPlan plan{
       program.c_str(), argv.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(),

@@ -81,6 +81,7 @@ class ChildProcess {
   std::thread reader_;
   std::mutex queueLock_;
   std::vector<std::string> lines_;
+  std::size_t lastTakeSize_ = 0;
   std::atomic<bool> readerDone_{true};
 };
 

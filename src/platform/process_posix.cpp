@@ -24,7 +24,7 @@ namespace scf {
 namespace {
 
 constexpr int readerStopMilliseconds = 2000;
-constexpr std::size_t readChunk = 64 * 1024;
+constexpr std::size_t readChunk = 256 * 1024;
 
 void closeIfOpen(int& fd) {
   if (fd >= 0) close(fd);
@@ -199,9 +199,17 @@ std::int32_t ChildProcess::exitCode() {
 }
 
 std::vector<std::string> ChildProcess::takeLines() {
+  // The queue is handed over whole and replaced by one already sized like the last take, so
+  // the lock is held for two swaps and the reader seldom grows the queue while holding it.
+  std::vector<std::string> fresh;
+  fresh.reserve(lastTakeSize_);
   std::vector<std::string> taken;
-  std::lock_guard<std::mutex> lock(queueLock_);
-  taken.swap(lines_);
+  {
+    std::lock_guard<std::mutex> lock(queueLock_);
+    taken.swap(lines_);
+    lines_.swap(fresh);
+  }
+  lastTakeSize_ = taken.size();
   return taken;
 }
 
