@@ -25,7 +25,7 @@ def system_cnf(boot_file, video_mode):
 
 def boot_elf(boot_file):
     """A small 32-bit little-endian MIPS executable: one loadable segment of code and a text."""
-    text = f"{boot_file} demo executable: made by tools/make_disc.py for the SCF Launcher's tests.\0"
+    text = f"{boot_file} demo executable, made by tools/make_disc.py for the launcher's tests.\0"
     # A few MIPS instructions: an endless loop with a delay slot ("j ." / "nop").
     code = struct.pack("<4I", 0x0804_0002, 0x0000_0000, 0x0000_0000, 0x0000_0000)
     payload = code + text.encode("ascii")

@@ -160,7 +160,8 @@ def layout_dir_records(node, items, measure=False, parent=None, file_at=None):
             append(dir_record(ident.encode("ascii"), child.extent, child.size, True))
         else:
             data = node.files[name]
-            append(dir_record(ident.encode("ascii"), file_at[(node.number, name)], len(data), False))
+            extent = file_at[(node.number, name)]
+            append(dir_record(ident.encode("ascii"), extent, len(data), False))
     return bytes(out)
 
 

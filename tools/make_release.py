@@ -79,8 +79,8 @@ def assemble(out, launcher, game, commit, version=VERSION):
     copy_file(KIT_SOURCES / "scf_build.py", tools / "scf_build.py")
     for module in sorted((KIT_SOURCES / "scf_kit").glob("*.py")):
         copy_file(module, tools / "scf_kit" / module.name)
-    write_text(out / "source" / "release.ini",
-               f"# The source this release was made from.\nversion = {version}\ncommit = {commit}\n")
+    write_text(out / "source" / "release.ini", "# The source this release was made from.\n"
+               f"version = {version}\ncommit = {commit}\n")
     copy_file(CHANGELOG, out / "CHANGELOG.md")
     write_text(out / "kit" / "kit_manifest.json", json.dumps(kit_manifest(), indent=2) + "\n")
     if game is not None:

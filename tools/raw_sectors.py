@@ -95,7 +95,8 @@ def to_raw(iso):
     if len(iso) % USER_SECTOR:
         raise ValueError("the image is not a whole number of sectors")
     count = len(iso) // USER_SECTOR
-    return b"".join(raw_sector(i, iso[i * USER_SECTOR : (i + 1) * USER_SECTOR]) for i in range(count))
+    sectors = (iso[i * USER_SECTOR : (i + 1) * USER_SECTOR] for i in range(count))
+    return b"".join(raw_sector(i, data) for i, data in enumerate(sectors))
 
 
 def cue_sheet(bin_name):

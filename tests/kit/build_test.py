@@ -161,7 +161,8 @@ class BuildTest(unittest.TestCase):
     def test_a_new_commit_rebuilds_from_recompile(self):
         out = self.kit.dir / "commit-build"
         game = self.kit.dir / "commit-game"
-        self.assertEqual(self.kit.build(self.kit.disc("usa"), out, game, seconds="0.2").returncode, 0)
+        first = self.kit.build(self.kit.disc("usa"), out, game, seconds="0.2")
+        self.assertEqual(first.returncode, 0)
         release_ini = self.kit.release / "source" / "release.ini"
         saved = release_ini.read_text()
         newer = "f" * 40
@@ -177,8 +178,8 @@ class BuildTest(unittest.TestCase):
         self.assertIn(f"commit = {newer}\n", (game / "built_from.ini").read_text())
 
     def test_a_build_needs_out_and_game(self):
-        refused = subprocess.run(PYTHON + [str(self.kit.script), "--disc", str(self.kit.disc("usa"))],
-                                 capture_output=True, text=True, timeout=60)
+        command = PYTHON + [str(self.kit.script), "--disc", str(self.kit.disc("usa"))]
+        refused = subprocess.run(command, capture_output=True, text=True, timeout=60)
         self.assertEqual(refused.returncode, 2)
         self.assertIn("--out", refused.stderr)
 

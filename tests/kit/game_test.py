@@ -1,4 +1,4 @@
-"""The demo game under a display: starts, ends on SIGTERM, refuses missing files, crashes on request."""
+"""The demo game under a display: runs until SIGTERM, refuses missing files, crashes on request."""
 
 import os
 import signal

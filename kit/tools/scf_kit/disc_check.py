@@ -29,7 +29,8 @@ def boot_file_of(volume):
     text = volume.read_file(entry).decode("ascii", "replace")
     match = BOOT2.search(text)
     if not match:
-        raise DiscError(f"{label} is no PlayStation 2 game disc: its SYSTEM.CNF names no BOOT2 file")
+        raise DiscError(
+            f"{label} is no PlayStation 2 game disc: its SYSTEM.CNF names no BOOT2 file")
     return match.group(1).upper()
 
 
@@ -58,7 +59,8 @@ def check_disc(path, manifest, say, progress=None):
     with open_disc(path) as disc:
         say(f"format: {disc.form}, {disc.sector_count} sectors")
         volume = Volume(disc)
-        say(f"volume {volume.volume_id!r}, system {volume.system_id!r}, {volume.volume_sectors} sectors")
+        say(f"volume {volume.volume_id!r}, system {volume.system_id!r}, "
+            f"{volume.volume_sectors} sectors")
         boot = boot_file_of(volume)
         say(f"boot file: {boot}")
         if boot != want["boot_file"]:

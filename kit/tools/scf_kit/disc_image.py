@@ -100,7 +100,8 @@ def _cue_track_file(cue_path):
         elif words[0].upper() == "TRACK" and len(words) >= 3 and mode is None:
             mode = words[2].upper()
     if not file_name or not mode:
-        raise DiscError(f"{Path(cue_path).name} is not an ISO9660 disc image: no FILE and TRACK lines")
+        raise DiscError(
+            f"{Path(cue_path).name} is not an ISO9660 disc image: no FILE and TRACK lines")
     data_path = Path(cue_path).parent / file_name
     if not data_path.is_file():
         raise DiscError(f"{data_path}, named by the cue sheet, does not exist")

@@ -82,7 +82,7 @@ def extract(ctx):
 def configure(ctx):
     _mk(ctx.out / "configure")
     text = (
-        "# Written by the demo build kit: the settings the real kit would configure its build with.\n"
+        "# Written by the demo build kit: what the real kit would configure its build with.\n"
         f"boot_file = {ctx.boot_file}\ncommit = {ctx.commit}\ndemo = 1\n"
     )
     write_atomic(ctx.out / "configure" / "build.ini", text.encode("utf-8"))
@@ -112,7 +112,8 @@ def recompile(ctx):
         if at + 32 > len(data):
             raise StageError(f"the boot file {ctx.boot_file} is cut short")
         kind, offset, vaddr, _, filesz, memsz = struct.unpack_from("<6I", data, at)
-        lines.append(f"segment {i}: type {kind}, 0x{vaddr:08x}, {filesz} bytes in the file, {memsz} in memory")
+        lines.append(f"segment {i}: type {kind}, 0x{vaddr:08x}, {filesz} bytes in the file, "
+                     f"{memsz} in memory")
     _mk(ctx.out / "recompile")
     write_atomic(ctx.out / "recompile" / "program.txt", ("\n".join(lines) + "\n").encode("ascii"))
     for line in lines:
@@ -143,10 +144,12 @@ def packs(ctx):
 def compile(ctx):
     game = ctx.kit_dir / ctx.manifest.get("game", "game/scf")
     if not game.is_file():
-        raise StageError(f"the kit's game program {game} is missing; unpack the whole release again")
+        raise StageError(
+            f"the kit's game program {game} is missing; unpack the whole release again")
     _mk(ctx.out / "compile")
     _copy(game, ctx.out / "compile" / "scf", executable=True)
-    ctx.log("demo: the real kit compiles the recompiled code here; the demo takes its stand-in game")
+    ctx.log("demo: the real kit compiles the recompiled code here; "
+            "the demo takes its stand-in game")
 
 
 def stage(ctx):
