@@ -1,0 +1,212 @@
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "app/app.h"
+#include "app/window.h"
+#include "headless_gui.h"
+#include "imgui_internal.h"
+#include "release/launcher_settings.h"
+#include "ui/palette.h"
+#include "ui/tr.h"
+
+namespace scf {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool popupOpen(const char* name) {
+  for (const ImGuiPopupData& popup : GImGui->OpenPopupStack) {
+    if (popup.Window != nullptr && std::strcmp(popup.Window->Name, name) == 0) return true;
+  }
+  return false;
+}
+
+class MainWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    uiFrench = false;
+    dir_ = fs::path(testing::TempDir()) / "scf_ui_main_window";
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    app.layout.releaseDir = dir_.string();
+    app.layout.launcherIni = (dir_ / "launcher.ini").string();
+  }
+  void TearDown() override {
+    uiFrench = false;
+    fs::remove_all(dir_);
+  }
+
+  void open(float scale, ImVec2 display) {
+    gui.reset();
+    gui = std::make_unique<HeadlessGui>(scale, display);
+    gui->sharpEdges();
+  }
+  void draw() {
+    gui->bareFrame([&] { drawMainWindow(app); });
+  }
+  void click(ImVec2 pos) {
+    gui->click(
+        pos, [&] { drawMainWindow(app); }, true);
+  }
+  std::vector<ImDrawVert> windowVertices(const char* name) {
+    ImGuiWindow* window = ImGui::FindWindowByName(name);
+    if (window == nullptr || !window->Active) return {};
+    return {window->DrawList->VtxBuffer.begin(), window->DrawList->VtxBuffer.end()};
+  }
+
+  App app;
+  std::unique_ptr<HeadlessGui> gui;
+  fs::path dir_;
+};
+
+TEST_F(MainWindow, CardIsAtMost1040PointsWideWith44PointMargins) {
+  struct Case {
+    float scale;
+    float width;
+    float card;  // pixels
+  };
+  const Case cases[] = {
+      {1.0f, 1120.0f, 1032.0f}, {1.0f, 1400.0f, 1040.0f}, {1.0f, 980.0f, 892.0f},
+      {2.0f, 2240.0f, 2064.0f}, {2.0f, 2400.0f, 2080.0f}, {1.5f, 1500.0f, 1368.0f},
+  };
+  for (const Case& c : cases) {
+    open(c.scale, ImVec2(c.width, 760.0f * c.scale));
+    for (int screen : {kScreenMissingFiles, kScreenWelcome, kScreenMain}) {
+      app.screen = screen;
+      draw();
+      EXPECT_FLOAT_EQ(cardWidth(c.width), c.card);
+      ImVec2 min, max;
+      ASSERT_TRUE(boundsOfColour(windowVertices("##root"), IM_COL32(8, 14, 36, 205), min, max));
+      EXPECT_FLOAT_EQ(min.x, 44.0f * c.scale) << c.width;
+      EXPECT_FLOAT_EQ(max.x - min.x, c.card) << c.width << " at scale " << c.scale;
+      EXPECT_FLOAT_EQ(min.y, 208.0f * c.scale);
+    }
+    EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
+  }
+}
+
+TEST_F(MainWindow, WhatsNewDialogIsAtMost820PointsWide) {
+  struct Case {
+    float scale;
+    float width;
+    float dialog;
+  };
+  const Case cases[] = {
+      {1.0f, 1120.0f, 820.0f},
+      {1.0f, 860.0f, 780.0f},
+      {2.0f, 2240.0f, 1640.0f},
+      {2.0f, 1700.0f, 1540.0f},
+  };
+  app.identity.displayVersion = "0.8.0";
+  app.identity.changelogText = "### Added\n- a **bold** [link](u)\n  joined\n\nLast words.\n";
+  for (const Case& c : cases) {
+    open(c.scale, ImVec2(c.width, 760.0f * c.scale));
+    app.showWhatsNew = true;
+    for (int i = 0; i < 3; ++i)
+      draw();
+    EXPECT_FALSE(app.showWhatsNew) << "the request is consumed";
+    ImGuiWindow* dialog = ImGui::FindWindowByName("##whatsnew");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->Active);
+    EXPECT_FLOAT_EQ(dialog->Size.x, c.dialog) << c.width << " at scale " << c.scale;
+    EXPECT_NEAR(dialog->Pos.x + dialog->Size.x / 2.0f, c.width / 2.0f, 1.0f) << "centred";
+    EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
+  }
+}
+
+TEST_F(MainWindow, LanguagePillFlipsTheLanguageAndSavesIt) {
+  open(1.0f, ImVec2(1120.0f, 760.0f));
+  app.screen = kScreenWelcome;
+  const ImVec2 pill(1120.0f - 154.0f + 20.0f, 30.0f + 10.0f);
+  click(pill);
+  EXPECT_TRUE(uiFrench);
+  EXPECT_EQ(app.settings.language, "fr");
+  LauncherSettings saved;
+  ASSERT_TRUE(saved.load(app.layout.launcherIni));
+  EXPECT_EQ(saved.language, "fr");
+
+  click(pill);
+  EXPECT_FALSE(uiFrench);
+  ASSERT_TRUE(saved.load(app.layout.launcherIni));
+  EXPECT_EQ(saved.language, "en") << "launcher.ini holds the last choice";
+}
+
+TEST_F(MainWindow, TabsAppearFromTheMainScreenOnAndEscapeReturnsToPlay) {
+  for (float scale : {1.0f, 2.0f}) {
+    open(scale, ImVec2(1120.0f * scale, 760.0f * scale));
+    // The last tab's right edge is 44 + 8 points from the window's edge.
+    const ImVec2 lastTab(1120.0f * scale - 60.0f * scale, 40.0f * scale);
+
+    app.screen = kScreenWelcome;
+    app.currentTab = kTabPlay;
+    click(lastTab);
+    EXPECT_EQ(app.currentTab, kTabPlay) << "no tabs on the welcome screen";
+
+    app.screen = kScreenMain;
+    click(lastTab);
+    EXPECT_EQ(app.currentTab, kTabMaintenance);
+
+    app.showWhatsNew = true;
+    draw();
+    draw();
+    gui->pressKey(ImGuiKey_Escape, [&] { drawMainWindow(app); });
+    EXPECT_EQ(app.currentTab, kTabMaintenance) << "Escape closes the dialog first";
+    draw();
+    EXPECT_FALSE(popupOpen("##whatsnew"));
+
+    gui->pressKey(ImGuiKey_Escape, [&] { drawMainWindow(app); });
+    EXPECT_EQ(app.currentTab, kTabPlay);
+    EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
+  }
+}
+
+TEST_F(MainWindow, QuitDialogKeepsGoingOrQuits) {
+  open(1.0f, ImVec2(1120.0f, 760.0f));
+  app.screen = kScreenMain;
+  app.currentTab = kTabSettings;
+
+  for (bool stop : {false, true}) {
+    app.quitAsked = true;
+    draw();
+    draw();
+    EXPECT_FALSE(app.quitAsked);
+    ASSERT_TRUE(popupOpen("##quit"));
+    gui->pressKey(ImGuiKey_Escape, [&] { drawMainWindow(app); });
+    EXPECT_TRUE(popupOpen("##quit")) << "Escape does not close the quit dialog";
+    EXPECT_EQ(app.currentTab, kTabSettings);
+
+    // Each button is found by its resting border colour.
+    const ImU32 border = stop ? withAlpha(colBad, 0.25f) : withAlpha(0xDBE7FF, 0.55f);
+    ImVec2 min, max;
+    ASSERT_TRUE(boundsOfColour(windowVertices("##quit"), border, min, max));
+    click(ImVec2((min.x + max.x) / 2.0f, (min.y + max.y) / 2.0f));
+    draw();
+    EXPECT_EQ(app.quitConfirmed, stop);
+    EXPECT_FALSE(popupOpen("##quit"));
+  }
+  EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
+}
+
+TEST_F(MainWindow, EveryScreenAndTabDrawsInBothLanguages) {
+  open(1.0f, ImVec2(980.0f, 700.0f));
+  app.identity.changelogText = "- one\n";
+  for (bool french : {false, true}) {
+    uiFrench = french;
+    for (int screen = kScreenMissingFiles; screen <= kScreenStopped; ++screen) {
+      for (int tab = kTabPlay; tab <= kTabMaintenance; ++tab) {
+        app.screen = screen;
+        app.currentTab = tab;
+        app.pythonMissing = screen == kScreenMissingFiles && tab == kTabSettings;
+        draw();
+      }
+    }
+  }
+  EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
+}
+
+}  // namespace
+}  // namespace scf
