@@ -90,10 +90,9 @@ class BuildTest(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stdout)
         self.assertEqual(self.game_files(game), self.game_files(self.game))
 
-    def test_killed_in_compile_then_resumed(self):
-        out = self.kit.dir / "killed-build"
-        game = self.kit.dir / "killed-game"
-        env = dict(os.environ, ZA2D_DEMO_BUILD_SECONDS="6")
+    def kill_during(self, stage, at_percent, seconds, out, game):
+        """Runs a build and kills its whole tree once stage reaches at_percent; the last percent."""
+        env = dict(os.environ, ZA2D_DEMO_BUILD_SECONDS=seconds)
         env.pop("ZA2D_DEMO_FAIL_STAGE", None)
         first = subprocess.Popen(self.kit.build_command(self.kit.disc("usa"), out, game),
                                  cwd=self.kit.release / "source", stdout=subprocess.PIPE,
@@ -103,26 +102,40 @@ class BuildTest(unittest.TestCase):
         try:
             for line in first.stdout:
                 before.append(line.rstrip("\n"))
-                if line.startswith("PERCENT compile "):
+                if line.startswith(f"PERCENT {stage} "):
                     last_percent = int(line.split()[2])
-                    if last_percent >= 40:
+                    if last_percent >= at_percent:
                         os.killpg(first.pid, signal.SIGKILL)
                         break
         finally:
             first.stdout.close()
             first.wait(timeout=60)
-        self.assertEqual(first.returncode, -signal.SIGKILL)
+        self.assertEqual(first.returncode, -signal.SIGKILL, "\n".join(before))
         self.assertIsNotNone(last_percent, "\n".join(before))
+        return last_percent
 
-        second = self.kit.build(self.kit.disc("usa"), out, game)
-        self.assertEqual(second.returncode, 0, second.stdout)
-        seen = events(second.stdout)
-        self.assertEqual([s for v, s, _ in seen if v == "SKIP"], STAGES[:STAGES.index("compile")])
-        self.assertEqual([s for v, s, _ in seen if v == "PROGRESS"], ["compile", "stage"])
-        compile_percents = [n for v, s, n in seen if v == "PERCENT" and s == "compile"]
-        self.assertGreaterEqual(compile_percents[0], last_percent)
-        self.assertEqual(compile_percents[-1], 100)
-        self.assertEqual(self.game_files(game), self.game_files(self.game))
+    def test_killed_then_resumed(self):
+        # (stage to kill in, its percent, demo length of the killed run)
+        cases = [("compile", 40, "6"), ("verify", 20, "60"), ("packs", 10, "6")]
+        for stage, at_percent, seconds in cases:
+            with self.subTest(stage=stage):
+                out = self.kit.dir / f"killed-build-{stage}"
+                game = self.kit.dir / f"killed-game-{stage}"
+                last_percent = self.kill_during(stage, at_percent, seconds, out, game)
+
+                second = self.kit.build(self.kit.disc("usa"), out, game)
+                self.assertEqual(second.returncode, 0, second.stdout)
+                seen = events(second.stdout)
+                skipped = [s for v, s, _ in seen if v == "SKIP"]
+                started = [s for v, s, _ in seen if v == "PROGRESS"]
+                # Finished stages are skipped, the killed one continues, the rest follow.
+                self.assertEqual(skipped, STAGES[:STAGES.index(stage)])
+                self.assertEqual(skipped + started, STAGES)
+                percents = [n for v, s, n in seen if v == "PERCENT" and s == stage]
+                self.assertGreaterEqual(percents[0], last_percent)
+                self.assertEqual(percents[-1], 100)
+                self.assertIn("continuing from", (out / "logs" / f"{stage}.log").read_text())
+                self.assertEqual(self.game_files(game), self.game_files(self.game))
 
     def test_forced_failures(self):
         # (stage asked to fail, extra environment, words of the message)
@@ -146,17 +159,24 @@ class BuildTest(unittest.TestCase):
                 self.assertIn(last.split(" ", 2)[2], (out / "logs" / f"{stage}.log").read_text())
 
     def test_a_vanished_disc_fails_in_verify(self):
-        disc = self.kit.dir / "vanishing.iso"
-        disc.write_bytes(self.kit.disc("usa").read_bytes())
-        out = self.kit.dir / "vanish-build"
-        self.assertEqual(self.kit.build(disc, out, self.kit.dir / "vanish-game",
-                                        seconds="0.2").returncode, 0)
-        disc.unlink()
-        result = self.kit.build(disc, out, self.kit.dir / "vanish-game", seconds="0.2")
-        self.assertNotEqual(result.returncode, 0)
-        last = result.stdout.splitlines()[-1]
-        self.assertTrue(last.startswith("ERROR verify "), last)
-        self.assertIn("does not exist", last)
+        # (image given to the kit, file then removed): the image itself, or a cue sheet's track.
+        cases = [("scrapfury-usa.iso", "scrapfury-usa.iso"),
+                 ("scrapfury-usa.cue", "scrapfury-usa.bin")]
+        for n, (given, removed) in enumerate(cases):
+            with self.subTest(given=given):
+                folder = self.kit.dir / f"vanishing-{n}"
+                folder.mkdir()
+                for name in {given, removed}:
+                    (folder / name).write_bytes((self.kit.discs / name).read_bytes())
+                out = self.kit.dir / f"vanish-build-{n}"
+                game = self.kit.dir / f"vanish-game-{n}"
+                self.assertEqual(self.kit.build(folder / given, out, game, "0.2").returncode, 0)
+                (folder / removed).unlink()
+                result = self.kit.build(folder / given, out, game, seconds="0.2")
+                self.assertNotEqual(result.returncode, 0)
+                last = result.stdout.splitlines()[-1]
+                self.assertTrue(last.startswith("ERROR verify "), last)
+                self.assertIn("does not exist", last)
 
     def test_a_new_commit_rebuilds_from_recompile(self):
         out = self.kit.dir / "commit-build"

@@ -12,7 +12,7 @@ from pathlib import Path
 
 from . import KIT_VERSION, STAGES
 from .build_state import BuildState, OutLock
-from .disc_image import DiscError
+from .disc_image import DiscError, open_disc
 from .kit_files import load_manifest
 from .stages import WORK, BuildContext, StageError, outputs_present
 
@@ -37,11 +37,18 @@ def demo_seconds():
 
 
 def disc_fingerprint(disc):
+    """Identifies the image (and a cue sheet's track file): a change means a new build."""
     try:
-        st = Path(disc).stat()
-    except OSError:
+        with open_disc(disc) as image:
+            files = [Path(disc), Path(image.data_path)]
+        found = []
+        for path in dict.fromkeys(files):
+            st = path.stat()
+            found.append({"path": str(path.resolve()), "size": st.st_size,
+                          "mtime_ns": st.st_mtime_ns})
+    except (DiscError, OSError):
         return None
-    return {"path": str(Path(disc).resolve()), "size": st.st_size, "mtime_ns": st.st_mtime_ns}
+    return found
 
 
 class StageLog:

@@ -40,6 +40,14 @@ class BuildContext:
     def boot_file(self):
         return self.manifest["disc"]["boot_file"]
 
+    def disc_bytes(self):
+        """The size of the disc's data (a cue sheet's track file, not the sheet)."""
+        try:
+            with open_disc(self.disc) as disc:
+                return disc.sector_count * 2048
+        except DiscError as error:
+            raise StageError(str(error)) from None
+
     def need_free_space(self, folder, needed):
         folder.mkdir(parents=True, exist_ok=True)
         st = os.statvfs(folder)
@@ -65,7 +73,7 @@ def verify(ctx):
 
 
 def extract(ctx):
-    ctx.need_free_space(ctx.out, 2 * ctx.disc.stat().st_size)
+    ctx.need_free_space(ctx.out, 2 * ctx.disc_bytes())
     target = ctx.out / "extract"
     try:
         with open_disc(ctx.disc) as disc:
@@ -153,8 +161,7 @@ def compile(ctx):
 
 
 def stage(ctx):
-    disc_bytes = ctx.disc.stat().st_size
-    ctx.need_free_space(ctx.game, disc_bytes)
+    ctx.need_free_space(ctx.game, ctx.disc_bytes())
     _copy(ctx.out / "compile" / "scf", ctx.game / "scf", executable=True)
     _copy(ctx.out / "extract" / ctx.boot_file, ctx.game / ctx.boot_file)
     sectors = int(ctx.manifest["disc"].get("sectors", 0)) or None
