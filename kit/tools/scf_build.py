@@ -15,6 +15,8 @@ import argparse
 import sys
 from pathlib import Path
 
+# The release folder stays as it was shipped: no __pycache__ beside the kit's modules.
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 from scf_kit import KIT_VERSION  # noqa: E402
