@@ -54,6 +54,8 @@ class ChildProcess {
   void kill();
   // Returns when the reader has seen the end of the output or after milliseconds.
   void waitReader(int milliseconds);
+  // True once the reader has queued the last line (always for uncaptured runs).
+  bool readerDone() const { return readerDone_.load(); }
   // Asks the program to close its window, as the user would (SIGTERM); does not wait.
   void askToClose();
 
