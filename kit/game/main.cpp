@@ -19,6 +19,7 @@
 #include "harness/png_writer.h"
 #include "platform/env.h"
 #include "release/user_folder.h"
+#include "release/video_settings.h"
 #include "scene.h"
 #include "window_plan.h"
 
@@ -96,6 +97,28 @@ bool capture(SDL_Renderer* renderer, const std::string& path) {
                                      uint32_t(rgba->w), uint32_t(rgba->h), false);
   SDL_DestroySurface(rgba);
   return written;
+}
+
+// F2, the stand-in for the real game's settings window: the next of a few window sizes, saved
+// to video.ini, whose other keys (the launcher's among them) are kept.
+std::string nextWindowSize(SDL_Window* window, const std::string& videoIni) {
+  static const int kSizes[][2] = {{640, 448}, {960, 672}, {1280, 896}};
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window, &width, &height);
+  int next = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (kSizes[i][0] == width && kSizes[i][1] == height) next = (i + 1) % 3;
+  }
+  SDL_SetWindowSize(window, kSizes[next][0], kSizes[next][1]);
+  scf::VideoSettings video;
+  video.load(videoIni);
+  video.width = kSizes[next][0];
+  video.height = kSizes[next][1];
+  video.mode = "windowed";
+  const bool saved = video.save(videoIni);
+  return "F2: window " + std::to_string(video.width) + "x" + std::to_string(video.height) +
+         (saved ? ", saved to " : ", could not save ") + videoIni;
 }
 
 // Dies the way a crashed game does; no core file is left in the game folder.
@@ -185,6 +208,9 @@ int run(int argc, char** argv) {
         endReason = "the window was closed";
       } else if (event.type == SDL_EVENT_KEY_DOWN && event.key.key == SDLK_ESCAPE) {
         endReason = "Escape was pressed";
+      } else if (event.type == SDL_EVENT_KEY_DOWN && event.key.key == SDLK_F2 &&
+                 plan.mode == "windowed") {
+        log.line(nextWindowSize(window, (user / "video.ini").string()));
       }
     }
     if (gTerminate) endReason = "asked to close (SIGTERM)";

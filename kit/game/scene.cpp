@@ -80,7 +80,8 @@ void Scene::draw(SDL_Renderer* renderer, double seconds, int width, int height) 
   SDL_SetRenderDrawColor(renderer, 232, 239, 255, 255);
   SDL_RenderDebugText(renderer, 10, 7, "SCRAPFURY - demo stand-in game");
   SDL_SetRenderDrawColor(renderer, 154, 172, 207, 255);
-  SDL_RenderDebugText(renderer, 10, 20, "The real game is recompiled from your disc. Esc quits.");
+  SDL_RenderDebugText(renderer, 10, 20,
+                      "The real game is recompiled from your disc. F2: window size. Esc quits.");
 }
 
 }  // namespace scf_demo

@@ -8,6 +8,7 @@ import time
 import unittest
 from pathlib import Path
 
+import x_keys
 from kit_support import make_disc
 
 GAME = os.environ.get("SCF_DEMO_GAME", "")
@@ -69,6 +70,27 @@ class DemoGameTest(unittest.TestCase):
         shots = sorted(capture.glob("*.png"))
         self.assertTrue(shots)
         self.assertEqual(shots[0].read_bytes()[:8], b"\x89PNG\r\n\x1a\n")
+
+    def test_f2_saves_the_window_size_and_keeps_other_keys(self):
+        self.user.mkdir()
+        video = self.user / "video.ini"
+        video.write_text("[video]\nsize = 640x448\nmode = windowed\nvsync = 1\n")
+        game = self.start()
+        try:
+            self.assertTrue(self.wait_for_log("textures:", game))
+            time.sleep(0.5)
+            if not x_keys.press(x_keys.KEYSYM_F2):
+                self.skipTest("XTest is not available")
+            self.assertTrue(self.wait_for_log("F2: window 960x672, saved", game, 30), self.log())
+            game.send_signal(signal.SIGTERM)
+            self.assertEqual(game.wait(timeout=30), 0)
+        finally:
+            if game.poll() is None:
+                game.kill()
+                game.wait()
+        text = video.read_text()
+        self.assertIn("size = 960x672\n", text)
+        self.assertIn("vsync = 1\n", text)
 
     def test_refuses_to_start_without_its_files(self):
         missing = str(self.dir / "missing")
