@@ -100,8 +100,9 @@ def build_iso(files, volume_id, system_id="PLAYSTATION", application_id=""):
     for node in dirs:
         node.size = layout_dir_records(node, entries(node), measure=True)
 
-    path_table = build_path_table(dirs, little=True)
-    path_sectors = sectors_for(len(path_table))
+    # The tables' size does not depend on the extents, which are only known further down.
+    path_table_size = len(build_path_table(dirs, little=True))
+    path_sectors = sectors_for(path_table_size)
     next_sector = SYSTEM_AREA_SECTORS + 2
     l_table_at = next_sector
     next_sector += path_sectors
@@ -122,10 +123,10 @@ def build_iso(files, volume_id, system_id="PLAYSTATION", application_id=""):
     def put(sector, data):
         image[sector * SECTOR : sector * SECTOR + len(data)] = data
 
-    put(SYSTEM_AREA_SECTORS, primary_descriptor(total, len(path_table), l_table_at, m_table_at,
+    put(SYSTEM_AREA_SECTORS, primary_descriptor(total, path_table_size, l_table_at, m_table_at,
                                                 root, volume_id, system_id, application_id))
     put(SYSTEM_AREA_SECTORS + 1, b"\xffCD001\x01" + bytes(SECTOR - 7))
-    put(l_table_at, path_table)
+    put(l_table_at, build_path_table(dirs, little=True))
     put(m_table_at, build_path_table(dirs, little=False))
     for node in dirs:
         # With one level of folders every folder's parent is the root (the root's is itself).

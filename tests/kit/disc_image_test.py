@@ -58,6 +58,43 @@ class DiscImageTest(unittest.TestCase):
                     for name, data in files.items():
                         self.assertEqual((out / name).read_bytes(), data, name)
 
+    def test_path_tables_agree_with_the_folder_records(self):
+        image = make_disc.iso_image("usa")
+        pvd = image[16 * 2048 : 17 * 2048]
+        size = struct.unpack_from("<I", pvd, 132)[0]
+
+        def read_table(sector, order):
+            table = image[sector * 2048 : sector * 2048 + size]
+            entries, pos = [], 0
+            while pos < size:
+                length = table[pos]
+                extent, parent = struct.unpack_from(order + "IH", table, pos + 2)
+                entries.append((table[pos + 8 : pos + 8 + length], extent, parent))
+                pos += 8 + length + (length & 1)
+            return entries
+
+        def folder_records(extent):
+            data = image[extent * 2048 : (extent + 1) * 2048]
+            records, pos = {}, 0
+            while data[pos]:
+                name = data[pos + 33 : pos + 33 + data[pos + 32]]
+                records[name] = (struct.unpack_from("<I", data, pos + 2)[0], data[pos + 25] & 2)
+                pos += data[pos]
+            return records
+
+        root_extent = struct.unpack_from("<I", pvd, 158)[0]
+        little = read_table(struct.unpack_from("<I", pvd, 140)[0], "<")
+        big = read_table(struct.unpack_from(">I", pvd, 148)[0], ">")
+        self.assertEqual(little, big)
+        self.assertEqual(little[0], (b"\x00", root_extent, 1))
+        root = folder_records(root_extent)
+        for name, extent, parent in little[1:]:
+            self.assertEqual(root[name], (extent, 2), name)
+            self.assertEqual(parent, 1)
+            self.assertEqual(folder_records(extent)[b"\x01"][0], root_extent)
+        self.assertEqual({n for n, _, _ in little[1:]}, {n for n, (_, d) in root.items()
+                                                         if d and n not in (b"\x00", b"\x01")})
+
     def test_the_damaged_copy_differs_in_one_byte(self):
         usa = (self.dir / "a" / make_disc.FILE_NAMES["usa"]).read_bytes()
         damaged = (self.dir / "a" / make_disc.FILE_NAMES["damaged"]).read_bytes()
