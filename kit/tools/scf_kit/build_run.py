@@ -6,6 +6,7 @@ Lines: "PROGRESS <stage>", "PERCENT <stage> <n>", "DONE <stage> in <seconds>", "
 continues from there: finished stages are skipped, a half-done one goes on from its percent.
 """
 
+import math
 import os
 import time
 from pathlib import Path
@@ -31,9 +32,10 @@ def emit(line):
 
 def demo_seconds():
     try:
-        return max(0.0, float(os.environ.get("ZA2D_DEMO_BUILD_SECONDS", "60")))
+        seconds = float(os.environ.get("ZA2D_DEMO_BUILD_SECONDS", "60"))
     except ValueError:
         return 60.0
+    return max(0.0, seconds) if math.isfinite(seconds) else 60.0
 
 
 def disc_fingerprint(disc):
@@ -131,7 +133,6 @@ class Runner:
         else:
             self._log(f"{name}: started (demo build kit {KIT_VERSION})")
         began = time.monotonic()
-        percent = start_percent
         step = self.total * WEIGHTS[name] / sum(WEIGHTS.values()) / 100
         try:
             WORK[name](ctx)
@@ -152,6 +153,8 @@ class Runner:
         except OSError as error:
             where = f" ({error.filename})" if error.filename else ""
             return self.fail(name, f"{error.strerror or error}{where}")
+        except Exception as error:  # noqa: BLE001 - the launcher must get an ERROR line
+            return self.fail(name, f"internal error of the kit: {type(error).__name__}: {error}")
         seconds = base_seconds + time.monotonic() - began
         state.finish(name, seconds)
         self._log(f"{name}: done in {seconds:.1f} s")

@@ -2,6 +2,8 @@
 
 import hashlib
 import re
+import struct
+from pathlib import Path
 
 from .disc_image import DiscError, open_disc
 from .iso9660 import Volume
@@ -54,6 +56,14 @@ def check_disc(path, manifest, say, progress=None):
 
     say(text) receives the steps as they happen (INFO lines, log lines).
     """
+    try:
+        return _check(path, manifest, say, progress)
+    except (struct.error, IndexError, ValueError) as error:
+        raise DiscError(f"{Path(path).name} is not an ISO9660 disc image: its file system is "
+                        f"damaged ({error})") from None
+
+
+def _check(path, manifest, say, progress):
     want = manifest["disc"]
     say(f"reading {path}")
     with open_disc(path) as disc:
