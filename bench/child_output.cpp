@@ -112,7 +112,7 @@ Measure rawPipe(const std::string& self) {
     return measure;
   }
   int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  std::vector<char> buffer(64 * 1024);
+  std::vector<char> buffer(std::size_t{64} * 1024);
   long bytes = 0;
   for (;;) {
     ssize_t size = read(pipeFds[0], buffer.data(), buffer.size());

@@ -26,8 +26,7 @@ struct ChildCommand {
 // down, on kill(), or when the launcher dies. Uncaptured runs (the game) get their own session
 // and outlive the launcher.
 //
-// Every operation belongs to the thread that owns the slot (the UI thread); start it from a
-// thread that lives as long as the run, since the job holder also watches its parent thread.
+// Every operation belongs to the thread that owns the slot (the UI thread).
 class ChildProcess {
  public:
   ChildProcess() = default;

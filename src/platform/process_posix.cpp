@@ -24,7 +24,7 @@ namespace scf {
 namespace {
 
 constexpr int readerStopMilliseconds = 2000;
-constexpr std::size_t readChunk = 256 * 1024;
+constexpr std::size_t readChunk = std::size_t{256} * 1024;
 
 void closeIfOpen(int& fd) {
   if (fd >= 0) close(fd);

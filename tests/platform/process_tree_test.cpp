@@ -87,6 +87,21 @@ TEST_F(ChildTree, TeardownEndsAReadThatSomethingOutsideTheTreeKeepsOpen) {
   close(held);
 }
 
+TEST(ChildJob, OutlivesTheThreadThatStartedIt) {
+  // The holder's parent-death signal also fires when only the starting thread ends.
+  ChildProcess child;
+  std::thread starter([&] {
+    std::string error;
+    EXPECT_TRUE(child.start("/bin/sleep", {"30"}, "", true, error)) << error;
+  });
+  starter.join();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(child.running());
+  child.kill();
+  EXPECT_TRUE(test::waitUntil([&] { return !child.running(); }));
+  EXPECT_EQ(child.exitCode(), 1);
+}
+
 TEST_F(ChildTree, NothingOfTheTreeOutlivesAKilledLauncher) {
   const char* helper = SCF_LAUNCHER_DEATH_HELPER;
   std::vector<char*> argv = {const_cast<char*>(helper), const_cast<char*>(treeScript),
