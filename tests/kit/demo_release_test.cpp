@@ -1,11 +1,10 @@
 // The release that tools/make_release.py assembles is one the launcher takes as complete, and a
 // game built by its demo kit is one the launcher takes as built from the release's own commit.
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
+#include "demo_release.h"
 
-#include <cstdlib>
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 
@@ -16,72 +15,23 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kCommit = "89abcdef0123456789abcdef0123456789abcdef";
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "scf-demo-release-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code error;
-    fs::remove_all(path_, error);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-// Keeps the launcher's user folder inside the test's folder, and restores the variable after.
-class UserDirGuard {
- public:
-  explicit UserDirGuard(const std::string& dir) {
-    if (const char* old = std::getenv("ZA2D_USER_DIR")) saved_ = old, had_ = true;
-    ::setenv("ZA2D_USER_DIR", dir.c_str(), 1);
-  }
-  ~UserDirGuard() {
-    if (had_) {
-      ::setenv("ZA2D_USER_DIR", saved_.c_str(), 1);
-    } else {
-      ::unsetenv("ZA2D_USER_DIR");
-    }
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
-
-std::string shellWord(const std::string& text) {
-  return "'" + text + "'";
-}
-
-int run(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using namespace scf_kit_test;
 
 class DemoReleaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(temp.path().empty());
     release = temp.path() + "/release";
-    const std::string tools = std::string(SCF_SOURCE_DIR) + "/tools";
-    ASSERT_EQ(run("python3 -I -X utf8 " + shellWord(tools + "/make_release.py") + " --launcher " +
-                  shellWord(SCF_LAUNCHER_EXE) + " --game " + shellWord(SCF_DEMO_GAME) + " --out " +
-                  shellWord(release) + " --commit " + kCommit + " >/dev/null"),
-              0);
+    ASSERT_TRUE(makeRelease(release));
+    env.set("ZA2D_USER_DIR", temp.path() + "/user");
   }
 
   TempFolder temp;
+  EnvGuard env;
   std::string release;
 };
 
 TEST_F(DemoReleaseTest, IsCompleteForTheLauncher) {
-  UserDirGuard user(temp.path() + "/user");
   scf::App app;
   scf::resolveLayout(app, release);
   EXPECT_EQ(app.missingItem, "");
@@ -97,12 +47,8 @@ TEST_F(DemoReleaseTest, IsCompleteForTheLauncher) {
 }
 
 TEST_F(DemoReleaseTest, ItsKitBuildsAGameTheLauncherTakesAsCurrent) {
-  const std::string disc = temp.path() + "/scrapfury-usa.iso";
-  ASSERT_EQ(
-      run("python3 -I -X utf8 " + shellWord(std::string(SCF_SOURCE_DIR) + "/tools/make_disc.py") +
-          " --variant usa --out " + shellWord(disc) + " >/dev/null"),
-      0);
-  UserDirGuard user(temp.path() + "/user");
+  ASSERT_TRUE(makeDiscs(temp.path() + "/discs"));
+  const std::string disc = temp.path() + "/discs/scrapfury-usa.iso";
   scf::App app;
   scf::resolveLayout(app, release);
   // The kit run exactly as the launcher runs it: its interpreter, its arguments, sourceDir.

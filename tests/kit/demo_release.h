@@ -1,0 +1,96 @@
+#pragma once
+
+// Helpers of the kit's C++ tests: a temporary folder, environment variables put back after a
+// test, and a demo release assembled by tools/make_release.py.
+
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace scf_kit_test {
+
+inline const std::string kCommit = "89abcdef0123456789abcdef0123456789abcdef";
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "scf-demo-release-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Sets variables for one test (an empty value unsets) and puts the old values back after it.
+class EnvGuard {
+ public:
+  EnvGuard() = default;
+  EnvGuard(const EnvGuard&) = delete;
+  EnvGuard& operator=(const EnvGuard&) = delete;
+  ~EnvGuard() {
+    for (const auto& [name, old] : saved_) {
+      if (old) {
+        ::setenv(name.c_str(), old->c_str(), 1);
+      } else {
+        ::unsetenv(name.c_str());
+      }
+    }
+  }
+  void set(const std::string& name, const std::string& value) {
+    if (!saved_.count(name)) {
+      const char* old = std::getenv(name.c_str());
+      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    if (value.empty()) {
+      ::unsetenv(name.c_str());
+    } else {
+      ::setenv(name.c_str(), value.c_str(), 1);
+    }
+  }
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+inline std::string shellWord(const std::string& text) {
+  return "'" + text + "'";
+}
+
+// Runs a shell command; its exit code, or -1 when it did not exit normally.
+inline int run(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline std::string tool(const std::string& name) {
+  return "python3 -I -X utf8 " + shellWord(std::string(SCF_SOURCE_DIR) + "/tools/" + name);
+}
+
+// Assembles a release with the built launcher and demo game into folder; true on success.
+inline bool makeRelease(const std::string& folder) {
+  return run(tool("make_release.py") + " --launcher " + shellWord(SCF_LAUNCHER_EXE) + " --game " +
+             shellWord(SCF_DEMO_GAME) + " --out " + shellWord(folder) + " --commit " + kCommit +
+             " >/dev/null") == 0;
+}
+
+// Writes every demo disc into folder; true on success.
+inline bool makeDiscs(const std::string& folder) {
+  return run(tool("make_disc.py") + " --all " + shellWord(folder) + " >/dev/null") == 0;
+}
+
+}  // namespace scf_kit_test
