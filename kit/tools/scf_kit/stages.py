@@ -149,7 +149,7 @@ def packs(ctx):
     ctx.log(f"converted {count} textures to PNG")
 
 
-def compile(ctx):
+def compile_game(ctx):
     game = ctx.kit_dir / ctx.manifest.get("game", "game/scf")
     if not game.is_file():
         raise StageError(
@@ -208,7 +208,7 @@ WORK = {
     "tools": tools,
     "recompile": recompile,
     "packs": packs,
-    "compile": compile,
+    "compile": compile_game,
     "stage": stage,
 }
 
