@@ -34,7 +34,7 @@ std::string userFolderFromEnvironment() {
 }
 
 std::string userFolder() {
-  const std::string dir = userFolderFromEnvironment();
+  std::string dir = userFolderFromEnvironment();
   std::error_code error;
   fs::create_directories(dir, error);
   fs::path full = fs::absolute(dir, error);

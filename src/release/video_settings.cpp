@@ -92,8 +92,9 @@ std::string VideoSettings::text() const {
   out += "mode = " + mode + "\n";
   out += "render_scale = " + renderScale + "\n";
   out += "gs_scale = " + std::to_string(gsScale) + "\n";
-  for (const auto& [key, value] : extras)
-    out += key + " = " + value + "\n";
+  for (const auto& [key, value] : extras) {
+    out.append(key).append(" = ").append(value).append("\n");
+  }
   return out;
 }
 
