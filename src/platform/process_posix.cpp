@@ -199,10 +199,10 @@ std::int32_t ChildProcess::exitCode() {
 }
 
 std::vector<std::string> ChildProcess::takeLines() {
-  // The queue is handed over whole and replaced by one already sized like the last take, so
+  // The queue is handed over whole and replaced by one with room for twice the last take, so
   // the lock is held for two swaps and the reader seldom grows the queue while holding it.
   std::vector<std::string> fresh;
-  fresh.reserve(lastTakeSize_);
+  fresh.reserve(2 * lastTakeSize_ + 1024);
   std::vector<std::string> taken;
   {
     std::lock_guard<std::mutex> lock(queueLock_);
