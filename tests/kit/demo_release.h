@@ -78,7 +78,7 @@ inline int run(const std::string& command) {
 }
 
 inline std::string tool(const std::string& name) {
-  return "python3 -I -X utf8 " + shellWord(std::string(SCF_SOURCE_DIR) + "/tools/" + name);
+  return "python3 -B -I -X utf8 " + shellWord(std::string(SCF_SOURCE_DIR) + "/tools/" + name);
 }
 
 // Assembles a release with the built launcher and demo game into folder; true on success.

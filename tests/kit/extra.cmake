@@ -6,7 +6,7 @@ target_compile_definitions(test_kit PRIVATE SCF_DEMO_GAME="$<TARGET_FILE:scf_dem
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 foreach(script disc_image disc_check build release game)
   add_test(NAME kit_${script}_py
-    COMMAND ${Python3_EXECUTABLE} -I -X utf8 -m unittest discover -s ${dir} -p ${script}_test.py -v)
+    COMMAND ${Python3_EXECUTABLE} -B -I -X utf8 -m unittest discover -s ${dir} -p ${script}_test.py -v)
   set_tests_properties(kit_${script}_py PROPERTIES
     LABELS "kit;python"
     ENVIRONMENT "SCF_DEMO_GAME=$<TARGET_FILE:scf_demo_game>;LIBGL_ALWAYS_SOFTWARE=1"

@@ -13,7 +13,7 @@ sys.path.insert(0, str(TOOLS))
 import make_disc  # noqa: E402
 import make_release  # noqa: E402
 
-PYTHON = [sys.executable, "-I", "-X", "utf8"]
+PYTHON = [sys.executable, "-B", "-I", "-X", "utf8"]
 COMMIT = "0123456789abcdef0123456789abcdef01234567"
 STAGES = ["verify", "extract", "configure", "tools", "recompile", "packs", "compile", "stage"]
 
