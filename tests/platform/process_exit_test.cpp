@@ -117,11 +117,7 @@ int childCount() {
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
     std::string name = entry.path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    auto nameEnd = text.rfind(')');
-    if (nameEnd == std::string::npos) continue;
-    std::istringstream fields(text.substr(nameEnd + 1));
+    std::istringstream fields(test::procFields(std::stoi(name)));
     std::string state, parent;
     fields >> state >> parent;
     if (parent == self) ++count;

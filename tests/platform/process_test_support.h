@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -26,13 +27,29 @@ inline bool waitUntil(const std::function<bool()>& condition, int milliseconds =
   return true;
 }
 
+// /proc/<pid>/stat, empty when the process is gone (even while it is being read).
+inline std::string procStat(int pid) {
+  std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  char text[1024];
+  ssize_t size = read(fd, text, sizeof text);
+  close(fd);
+  return size > 0 ? std::string(text, static_cast<std::size_t>(size)) : std::string();
+}
+
+// The fields after the command name: state, parent, group, ...; empty when gone.
+inline std::string procFields(int pid) {
+  std::string stat = procStat(pid);
+  auto nameEnd = stat.rfind(')');
+  return nameEnd == std::string::npos ? std::string() : stat.substr(nameEnd + 2);
+}
+
 // True when no process has this pid, or only its zombie is left.
 inline bool processGone(int pid) {
   if (::kill(pid, 0) != 0) return errno == ESRCH;
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  auto nameEnd = text.rfind(')');
-  return nameEnd != std::string::npos && nameEnd + 2 < text.size() && text[nameEnd + 2] == 'Z';
+  std::string fields = procFields(pid);
+  return fields.empty() || fields[0] == 'Z';
 }
 
 inline bool groupGone(int pgid) {
