@@ -6,4 +6,8 @@ cd "$(dirname "$0")"
 ./scripts/setup-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"${JOBS:-2}"
-exec ./build/scf-launcher --release "$PWD/build" "$@"
+# The release names the commit the launcher was built from.
+commit=$(./build/scf-launcher --version | sed -n 's/^commit //p')
+python3 -I -X utf8 tools/make_demo.py --launcher build/scf-launcher --game build/kit/scf \
+  --out out --commit "$commit"
+exec out/release/scf-launcher "$@"
