@@ -31,7 +31,7 @@ void acceptTextures() {
   for (ImTextureData* texture : ImGui::GetPlatformIO().Textures) {
     if (texture->Status == ImTextureStatus_WantCreate ||
         texture->Status == ImTextureStatus_WantUpdates) {
-      texture->SetTexID(static_cast<ImTextureID>(texture->UniqueID + 1));
+      texture->SetTexID(static_cast<ImTextureID>(texture->UniqueID) + 1);
       texture->SetStatus(ImTextureStatus_OK);
     } else if (texture->Status == ImTextureStatus_WantDestroy) {
       texture->SetTexID(ImTextureID_Invalid);

@@ -43,7 +43,7 @@ void HeadlessGui::finishFrame() {
   for (ImTextureData* texture : ImGui::GetPlatformIO().Textures) {
     if (texture->Status == ImTextureStatus_WantCreate ||
         texture->Status == ImTextureStatus_WantUpdates) {
-      texture->SetTexID(static_cast<ImTextureID>(texture->UniqueID + 1));
+      texture->SetTexID(static_cast<ImTextureID>(texture->UniqueID) + 1);
       texture->SetStatus(ImTextureStatus_OK);
     } else if (texture->Status == ImTextureStatus_WantDestroy) {
       texture->SetTexID(ImTextureID_Invalid);

@@ -87,12 +87,14 @@ class LauncherFrames : public testing::Test {
   void SetUp() override {
     if (!haveDisplay()) GTEST_SKIP() << "no X display";
     uiFrench = false;
+    fs::create_directories(shotsFolder());
+  }
+  void open(float scale) {
     std::string error;
-    ASSERT_TRUE(openWindow("SCF Launcher", 1120, 760, 1.0f, error)) << error;
+    ASSERT_TRUE(openWindow("SCF Launcher", 1120, 760, scale, error)) << error;
     ImGui::StyleColorsDark();
     applyLookAndFeel();
     opened_ = true;
-    fs::create_directories(shotsFolder());
   }
   void TearDown() override {
     uiFrench = false;
@@ -121,6 +123,7 @@ class LauncherFrames : public testing::Test {
 };
 
 TEST_F(LauncherFrames, Exo2IsTheDefaultFont) {
+  open(1.0f);
   ImFont* font = ImGui::GetIO().FontDefault;
   ASSERT_NE(font, nullptr);
   EXPECT_EQ(font, uiFont);
@@ -132,6 +135,7 @@ TEST_F(LauncherFrames, Exo2IsTheDefaultFont) {
 }
 
 TEST_F(LauncherFrames, WelcomeInBothLanguagesAndTheMissingFilesScreen) {
+  open(1.0f);
   App app;
   app.screen = kScreenWelcome;
   app.layout.releaseDir = "/opt/scf-launcher";
@@ -177,6 +181,24 @@ TEST_F(LauncherFrames, WelcomeInBothLanguagesAndTheMissingFilesScreen) {
   const Picture fr = readPicture(french);
   ASSERT_EQ(en.rgb.size(), fr.rgb.size());
   EXPECT_NE(en.rgb, fr.rgb);
+}
+
+TEST_F(LauncherFrames, LargerScaleWrapsTheMissingFilesTextInsideTheCard) {
+  // 1920 × 1080 leaves room for a scale of about 1.3 (the window must fit the desktop).
+  open(1.5f);
+  ASSERT_GT(uiScale, 1.2f);
+  App app;
+  app.screen = kScreenMissingFiles;
+  app.pythonMissing = true;
+  app.layout.releaseDir = "/home/joueuse/Téléchargements/ZER_Avudud-0.8.0";
+  const std::string path = shot("missing-python-fr-scaled.png");
+  run(app, {
+               {1, [](App&) { uiFrench = true; }},
+               {3, [&](App& a) { a.screenshotRequest = path; }},
+           });
+  const Picture picture = readPicture(path);
+  EXPECT_EQ(picture.width, static_cast<std::uint32_t>(windowPixelWidth()));
+  EXPECT_EQ(picture.height, static_cast<std::uint32_t>(windowPixelHeight()));
 }
 
 }  // namespace
