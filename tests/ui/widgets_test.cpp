@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "app/window.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
+#include "ui/action_row.h"
 #include "ui/button.h"
+#include "ui/fonts.h"
+#include "ui/notice_box.h"
 #include "ui/palette.h"
 #include "ui/pill.h"
 #include "ui/progress_bar.h"
@@ -200,6 +204,43 @@ TEST_P(Widgets, ProgressBarColourDoesNotDependOnTheFraction) {
     return colour;
   };
   EXPECT_EQ(leftColour(0.2f), leftColour(0.9f));
+}
+
+TEST_P(Widgets, NoticeBoxReservesItsTitleAndDetail) {
+  const float width = 500.0f * s();
+  const char* title = "The disc image is no longer where it was. Select it again, please, now.";
+  const char* detail = "/home/player/Discs/Scrapfury (USA).iso";
+  gui->frame([&] {
+    const float wrap = width - 36.0f * s();
+    const float titleHeight = uiFont->CalcTextSizeA(19.0f * s(), FLT_MAX, wrap, title).y;
+    const float detailHeight = monoFont->CalcTextSizeA(15.0f * s(), FLT_MAX, wrap, detail).y;
+    EXPECT_GT(titleHeight, 19.0f * s() * 1.5f) << "the title wraps at this width";
+
+    noticeBox(title, "", colBad, width);
+    EXPECT_FLOAT_EQ(ImGui::GetItemRectSize().x, width);
+    EXPECT_FLOAT_EQ(ImGui::GetItemRectSize().y, 24.0f * s() + titleHeight);
+    noticeBox(title, detail, colWarn, width);
+    EXPECT_FLOAT_EQ(ImGui::GetItemRectSize().y,
+                    24.0f * s() + titleHeight + 6.0f * s() + detailHeight);
+  });
+}
+
+TEST_P(Widgets, ActionRowIsAsTallAsItsButtonOrItsDescription) {
+  gui->frame([&] {
+    const float spacing = ImGui::GetStyle().ItemSpacing.y;
+    const float top = ImGui::GetCursorPosY();
+    actionRow("Rebuild", "Short.", true, 270.0f * s(), 900.0f * s());
+    const float shortRow = ImGui::GetCursorPosY() - top;
+    EXPECT_FLOAT_EQ(shortRow, 42.0f * s() + spacing) << "a one-line description";
+
+    std::string longText;
+    for (int i = 0; i < 12; ++i)
+      longText += "After an update: builds the game again. ";
+    const float next = ImGui::GetCursorPosY();
+    actionRow("Rebuild##2", longText.c_str(), true, 270.0f * s(), 900.0f * s());
+    EXPECT_GT(ImGui::GetCursorPosY() - next, shortRow + 17.0f * s())
+        << "a wrapped description makes the row taller";
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, Widgets, testing::Values(1.0f, 1.5f));
