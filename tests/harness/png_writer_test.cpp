@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 std::vector<uint8_t> image(uint32_t w, uint32_t h) {
   std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4);
-  for (size_t i = 0; i < px.size(); ++i) px[i] = static_cast<uint8_t>(i * 7 + i / 13);
+  for (size_t i = 0; i < px.size(); ++i)
+    px[i] = static_cast<uint8_t>(i * 7 + i / 13);
   return px;
 }
 
@@ -46,7 +47,8 @@ std::vector<Block> storedBlocks(const std::vector<uint8_t>& png) {
 TEST(PngWriter, OneRedPixelIsByteExact) {
   const uint8_t px[4] = {255, 0, 0, 255};
   const std::vector<uint8_t> png = encodePng(px, 1, 1, false);
-  const std::vector<uint8_t> ihdr = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 1, 8, 2, 0, 0, 0};
+  const std::vector<uint8_t> ihdr = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0,
+                                     1, 0, 0, 0,  1,   8,   2,   0,   0, 0};
   const std::vector<uint8_t> zlib = {0x78, 0x01, 0x01, 0x04, 0x00, 0xFB, 0xFF, 0x00,
                                      0xFF, 0x00, 0x00, 0x03, 0x01, 0x01, 0x00};
   ASSERT_EQ(png.size(), 8u + 25u + 12u + zlib.size() + 12u);
@@ -81,7 +83,9 @@ struct BlockCase {
   size_t lastLength;
 };
 
-void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BlockCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class PngBlocks : public testing::TestWithParam<BlockCase> {};
 
@@ -98,12 +102,13 @@ TEST_P(PngBlocks, SplitIntoStoredBlocks) {
   EXPECT_EQ(blocks.back().length, c.lastLength);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, PngBlocks,
-    testing::Values(BlockCase{"Exactly65535", 1456, 15, 1, 65535},
-                    BlockCase{"Exactly65536", 1, 16384, 2, 1},
-                    BlockCase{"LauncherWindow", 1120, 760, 39, 64030}),
-    [](const testing::TestParamInfo<BlockCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sizes, PngBlocks,
+                         testing::Values(BlockCase{"Exactly65535", 1456, 15, 1, 65535},
+                                         BlockCase{"Exactly65536", 1, 16384, 2, 1},
+                                         BlockCase{"LauncherWindow", 1120, 760, 39, 64030}),
+                         [](const testing::TestParamInfo<BlockCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 std::string readerOutput(const fs::path& png, const fs::path& raw) {
   const std::string cmd = std::string("python3 -I -X utf8 '") + SCF_SOURCE_DIR +
@@ -112,7 +117,8 @@ std::string readerOutput(const fs::path& png, const fs::path& raw) {
   std::string out;
   if (FILE* pipe = popen(cmd.c_str(), "r")) {
     char buf[256];
-    while (std::fgets(buf, sizeof buf, pipe)) out += buf;
+    while (std::fgets(buf, sizeof buf, pipe))
+      out += buf;
     pclose(pipe);
   }
   return out;
@@ -133,8 +139,8 @@ TEST(PngWriter, RealReaderSeesTheSamePixels) {
     const fs::path raw = dir / "expected.raw";
     std::ofstream(raw, std::ios::binary)
         .write(reinterpret_cast<const char*>(expected.data()), std::streamsize(expected.size()));
-    EXPECT_EQ(readerOutput(file, raw),
-              std::to_string(w) + " " + std::to_string(h) + " 8 " + (alpha ? "6" : "2") + " same\n");
+    EXPECT_EQ(readerOutput(file, raw), std::to_string(w) + " " + std::to_string(h) + " 8 " +
+                                           (alpha ? "6" : "2") + " same\n");
   }
   fs::remove_all(dir);
 }
