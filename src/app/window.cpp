@@ -8,6 +8,7 @@
 
 #include "app/window_size.h"
 #include "harness/png_writer.h"
+#include "platform/icon.h"
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl3.h"
@@ -131,6 +132,7 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
   host.readBuffer = glEntry<ReadBufferFn>("glReadBuffer");
   if (!host.pixelStorei) host.readPixels = nullptr;
 
+  setWindowIcon(host.window);
   const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(primary));
   SDL_SetWindowPosition(host.window, centred, centred);
   SDL_ShowWindow(host.window);
