@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "platform/exec_argv_posix.h"
 #include "platform/last_error.h"
 
 extern char** environ;
@@ -347,12 +348,7 @@ void reapHolder(pid_t holderPid) {
 
 bool startJob(const std::string& program, const std::vector<std::string>& arguments,
               const std::string& workingFolder, Job& job, std::string& error) {
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 2);
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments)
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> argv = execArgv(program, arguments);
 
   int output[2] = {-1, -1};
   int control[2] = {-1, -1};

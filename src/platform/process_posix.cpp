@@ -12,6 +12,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/exec_argv_posix.h"
 #include "platform/job_posix.h"
 #include "platform/last_error.h"
 #include "platform/line_splitter.h"
@@ -81,12 +82,7 @@ bool ChildProcess::startCaptured(const std::string& program,
 bool ChildProcess::startUncaptured(const std::string& program,
                                    const std::vector<std::string>& arguments,
                                    const std::string& workingFolder, std::string& error) {
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 2);
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments)
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> argv = execArgv(program, arguments);
 
   posix_spawnattr_t attributes;
   posix_spawn_file_actions_t actions;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "../release/release_test_support.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {

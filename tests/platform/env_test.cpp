@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../release/release_test_support.h"
+#include "support/test_support.h"
 #include "platform/language.h"
 
 namespace scf {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "../release/release_test_support.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "../release/release_test_support.h"
+#include "support/test_support.h"
 #include "platform/env.h"
 
 namespace scf {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "release/video_settings.h"
-#include "release_test_support.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {

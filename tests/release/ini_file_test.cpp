@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "release_test_support.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {

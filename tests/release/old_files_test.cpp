@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "release_test_support.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {

@@ -8,7 +8,7 @@
 #include "release/changelog.h"
 #include "release/rebuild_check.h"
 #include "release/release_layout.h"
-#include "release_test_support.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {

@@ -9,7 +9,7 @@
 #include "app/app.h"
 #include "platform/exe_path.h"
 #include "release/user_folder.h"
-#include "release_test_support.h"
+#include "support/test_support.h"
 #include "ui/tr.h"
 
 namespace scf {

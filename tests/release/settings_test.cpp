@@ -5,7 +5,7 @@
 
 #include "release/launcher_settings.h"
 #include "release/video_settings.h"
-#include "release_test_support.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {

@@ -1,11 +1,16 @@
 #pragma once
 
+// Helpers shared by the test programs: temporary folders, environment and working-folder
+// guards, whole-file reads and writes.
+
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -17,8 +22,7 @@ namespace scf::testing {
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "scf-release-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "scf-test-XXXXXX").string();
     if (::mkdtemp(pattern.data())) path_ = pattern;
   }
   ~TempFolder() {
@@ -35,34 +39,44 @@ class TempFolder {
   std::string path_;
 };
 
-// Saves environment variables and puts them back, set or unset, when the test ends.
+// Saves environment variables and puts them back, set or unset, when the test ends: those
+// named at construction, and any changed through set().
 class EnvGuard {
  public:
+  EnvGuard() = default;
   explicit EnvGuard(std::initializer_list<const char*> names) {
-    for (const char* name : names) {
-      const char* value = std::getenv(name);
-      saved_.push_back({name, value != nullptr, value ? value : ""});
-    }
+    for (const char* name : names)
+      save(name);
   }
   ~EnvGuard() {
-    for (const Saved& saved : saved_) {
-      if (saved.wasSet) {
-        ::setenv(saved.name.c_str(), saved.value.c_str(), 1);
+    for (const auto& [name, old] : saved_) {
+      if (old) {
+        ::setenv(name.c_str(), old->c_str(), 1);
       } else {
-        ::unsetenv(saved.name.c_str());
+        ::unsetenv(name.c_str());
       }
     }
   }
   EnvGuard(const EnvGuard&) = delete;
   EnvGuard& operator=(const EnvGuard&) = delete;
 
+  // Sets a variable for this test; an empty value unsets it.
+  void set(const std::string& name, const std::string& value) {
+    save(name);
+    if (value.empty()) {
+      ::unsetenv(name.c_str());
+    } else {
+      ::setenv(name.c_str(), value.c_str(), 1);
+    }
+  }
+
  private:
-  struct Saved {
-    std::string name;
-    bool wasSet;
-    std::string value;
-  };
-  std::vector<Saved> saved_;
+  void save(const std::string& name) {
+    if (saved_.count(name)) return;
+    const char* old = std::getenv(name.c_str());
+    saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+  }
+  std::map<std::string, std::optional<std::string>> saved_;
 };
 
 // Changes the working folder and goes back when the test ends.
