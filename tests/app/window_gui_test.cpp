@@ -1,4 +1,5 @@
 // The window host under a real X server (Xvfb in ./test.sh).
+#include <SDL3/SDL.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -95,6 +96,33 @@ TEST_F(WindowHost, EmptyFrameCaptureHasTheClearColour) {
     EXPECT_EQ(pic.rgb[at + 2], 10);
   }
   fs::remove(shot);
+}
+
+TEST_F(WindowHost, QuitAndOwnCloseRequestEndTheLoopOthersDoNot) {
+  pollEvents();  // whatever the window system queued while opening
+  auto push = [](Uint32 type, SDL_WindowID id) {
+    SDL_Event event{};
+    event.type = type;
+    event.window.windowID = id;
+    SDL_PushEvent(&event);
+  };
+  const SDL_WindowID own = SDL_GetWindowID(sdlWindow());
+  push(SDL_EVENT_WINDOW_CLOSE_REQUESTED, own + 1000);
+  EXPECT_FALSE(pollEvents()) << "a close request for another window is ignored";
+  push(SDL_EVENT_WINDOW_CLOSE_REQUESTED, own);
+  EXPECT_TRUE(pollEvents());
+  push(SDL_EVENT_QUIT, 0);
+  EXPECT_TRUE(pollEvents());
+  EXPECT_FALSE(pollEvents()) << "the queue is drained";
+}
+
+TEST_F(WindowHost, HiddenAndShownAgain) {
+  hideWindow();
+  EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow()) & SDL_WINDOW_HIDDEN);
+  showWindow();
+  EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow()) & SDL_WINDOW_HIDDEN);
+  EXPECT_GT(windowPixelWidth(), 0);
+  EXPECT_GT(desktopWidth(), 0);
 }
 
 TEST_F(WindowHost, FrameLoopTakesScreenshotsAndEmptiesTheRequest) {
