@@ -22,6 +22,6 @@ set(SCF_VERSION "${PROJECT_VERSION}")
 set(SCF_BUILD_INFO_SOURCE ${SCF_GENERATED_DIR}/build_info.cpp)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/build_info.cpp.in ${SCF_BUILD_INFO_SOURCE} @ONLY)
 
-set(SCF_RESOURCE_SOURCES ${SCF_GENERATED_DIR}/resources.S)
-configure_file(${CMAKE_SOURCE_DIR}/cmake/resources.S.in ${SCF_RESOURCE_SOURCES} @ONLY)
+set(SCF_RESOURCE_SOURCES ${SCF_GENERATED_DIR}/embedded_resources.S)
+configure_file(${CMAKE_SOURCE_DIR}/resources/embedded_resources.S.in ${SCF_RESOURCE_SOURCES} @ONLY)
 set_property(SOURCE ${SCF_RESOURCE_SOURCES} APPEND PROPERTY OBJECT_DEPENDS ${SCF_FONT_FILE} ${SCF_FONT_LICENCE})
