@@ -158,6 +158,39 @@ class BuildTest(unittest.TestCase):
                     self.assertIn(word, last)
                 self.assertIn(last.split(" ", 2)[2], (out / "logs" / f"{stage}.log").read_text())
 
+    def test_a_damaged_build_folder(self):
+        # (what is put in the build folder first, the stage of the ERROR line or None for a
+        # build that succeeds): a stage's log that cannot be written fails that stage with an
+        # ERROR line; a state file of another shape is ignored.
+        def log_is_a_folder(out, stage):
+            (out / "logs" / f"{stage}.log").mkdir(parents=True)
+
+        def state(text):
+            return lambda out, _: (out.mkdir(parents=True), (out / "state.json").write_text(text))
+
+        cases = [
+            ("verify log", log_is_a_folder, "verify"),
+            ("tools log", log_is_a_folder, "tools"),
+            ("state list", state('{"format": 1, "done": [], "percent": [], "seconds": {}}'), None),
+            ("state array", state("[1, 2]"), None),
+            ("state numbers", state('{"format": 1, "done": 3, "percent": {}, "seconds": {}}'), None),
+        ]
+        for n, (name, damage, stage) in enumerate(cases):
+            with self.subTest(case=name):
+                out = self.kit.dir / f"damaged-build-{n}"
+                damage(out, stage)
+                result = self.kit.build(self.kit.disc("usa"), out, self.kit.dir / f"damaged-{n}",
+                                        seconds="0.2")
+                seen = events(result.stdout)
+                if stage is None:
+                    self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+                    self.assertEqual(seen[-1][0], "RESULT")
+                else:
+                    self.assertNotEqual(result.returncode, 0)
+                    self.assertEqual(seen[-1][:2], ("ERROR", stage), result.stdout)
+                    self.assertIn("Is a directory", result.stdout.splitlines()[-1])
+                self.assertNotIn("Traceback", result.stderr)
+
     def test_a_vanished_disc_fails_in_verify(self):
         # (image given to the kit, file then removed): the image itself, or a cue sheet's track.
         cases = [("scrapfury-usa.iso", "scrapfury-usa.iso"),

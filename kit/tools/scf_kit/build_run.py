@@ -75,8 +75,17 @@ class Runner:
         self.total = demo_seconds()
         self.fail_stage = os.environ.get("ZA2D_DEMO_FAIL_STAGE", "")
         self.log = None
+        self.stage = "verify"  # the stage a failure is reported in
 
     def run(self):
+        # Whatever goes wrong, the launcher gets an ERROR line naming the stage, not a traceback.
+        try:
+            return self._run()
+        except Exception as error:  # noqa: BLE001
+            self.fail(self.stage, describe(error))
+            return 1
+
+    def _run(self):
         emit(f"INFO Scrapfury build kit {KIT_VERSION} (demo): it checks and reads your disc for "
              "real, then installs a small stand-in game instead of recompiling Scrapfury")
         emit(f"INFO demo build length about {self.total:g} s (ZA2D_DEMO_BUILD_SECONDS)")
@@ -122,6 +131,7 @@ class Runner:
             self.log(text)
 
     def run_stage(self, name, state, ctx):
+        self.stage = name
         start_percent = state.percent(name)
         resumed = start_percent > 0
         base_seconds = state.seconds(name) if resumed else 0.0
@@ -148,13 +158,8 @@ class Runner:
                 emit(f"PERCENT {name} {percent}")
             if self.fail_stage == name:
                 raise StageError("the demo was asked to fail here (ZA2D_DEMO_FAIL_STAGE)")
-        except StageError as error:
-            return self.fail(name, str(error))
-        except OSError as error:
-            where = f" ({error.filename})" if error.filename else ""
-            return self.fail(name, f"{error.strerror or error}{where}")
         except Exception as error:  # noqa: BLE001 - the launcher must get an ERROR line
-            return self.fail(name, f"internal error of the kit: {type(error).__name__}: {error}")
+            return self.fail(name, describe(error))
         seconds = base_seconds + time.monotonic() - began
         state.finish(name, seconds)
         self._log(f"{name}: done in {seconds:.1f} s")
@@ -164,8 +169,22 @@ class Runner:
         return True
 
     def fail(self, name, message):
-        self._log(f"{name}: failed: {message}")
-        self.log.close()
-        self.log = None
+        if self.log:
+            try:
+                self._log(f"{name}: failed: {message}")
+                self.log.close()
+            except OSError:
+                pass
+            self.log = None
         emit(f"ERROR {name} {message}")
         return False
+
+
+def describe(error):
+    """The text of an ERROR line for a failure."""
+    if isinstance(error, StageError):
+        return str(error)
+    if isinstance(error, OSError):
+        where = f" ({error.filename})" if error.filename else ""
+        return f"{error.strerror or error}{where}"
+    return f"internal error of the kit: {type(error).__name__}: {error}"

@@ -31,10 +31,12 @@ class BuildState:
                      "seconds": {}}
         try:
             loaded = json.loads(self.path.read_text(encoding="utf-8"))
-            if loaded.get("format") == FORMAT:
-                self.data.update(loaded)
         except (OSError, ValueError):
-            pass
+            return
+        # A state of another shape is no state: the build then starts over.
+        if isinstance(loaded, dict) and loaded.get("format") == FORMAT and all(
+                isinstance(loaded.get(table), dict) for table in ("done", "percent", "seconds")):
+            self.data.update(loaded)
 
     def save(self, durable=True):
         text = json.dumps(self.data, indent=1, sort_keys=True) + "\n"
