@@ -249,7 +249,12 @@ void killTree(pid_t programPid, int control, bool& programReaped) {
         killTree(programPid, plan.control, programReaped);
         _exit(0);
       }
-      if (std::memchr(commands, jobKillCommand, static_cast<std::size_t>(size)) != nullptr) {
+      std::size_t count = static_cast<std::size_t>(size);
+      if (std::memchr(commands, jobCloseCommand, count) != nullptr) {
+        reapChildren(programPid, plan.control, programReaped);
+        if (!programReaped) kill(programPid, SIGTERM);
+      }
+      if (std::memchr(commands, jobKillCommand, count) != nullptr) {
         killTree(programPid, plan.control, programReaped);
       }
     }
@@ -371,9 +376,15 @@ bool startJob(const std::string& program, const std::vector<std::string>& argume
       program.c_str(), argv.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(),
       control[1],      output[1],   start[1],
       getpid()};
+  // No launcher signal handler may run in the holder before it has reset them all.
+  sigset_t all;
+  sigset_t previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &previous);
   pid_t holderPid = fork();
   if (holderPid == 0) runHolder(plan);
   int forkError = errno;
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   closeIfOpen(output[1]);
   closeIfOpen(control[1]);
   closeIfOpen(start[1]);

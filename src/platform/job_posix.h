@@ -10,8 +10,9 @@ namespace scf {
 // end of the control socket closes (teardown or the launcher's death, even by SIGKILL), or when
 // the launcher process goes away.
 //
-// Control socket: the launcher writes jobKillCommand to end the tree at once; the holder
-// writes the program's wait status (an int) once it has reaped it.
+// Control socket: the launcher writes jobKillCommand to end the tree at once, jobCloseCommand
+// to send the program SIGTERM; the holder writes the program's wait status (an int) once it
+// has reaped it.
 struct Job {
   int holderPid = -1;
   int programPid = -1;  // also the program's process group
@@ -20,6 +21,7 @@ struct Job {
 };
 
 inline constexpr char jobKillCommand = 'k';
+inline constexpr char jobCloseCommand = 't';
 
 // Starts program (a full path, never looked up on PATH) with standard input from /dev/null
 // and its output on one pipe. On failure returns false with the system's message, for

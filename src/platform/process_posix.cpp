@@ -36,6 +36,20 @@ void sleepMilliseconds(int milliseconds) {
   poll(nullptr, 0, milliseconds);
 }
 
+// An uncaptured child outlives its record, but it is still the launcher's child: unless
+// something waits for it, its end leaves a zombie for the rest of the launcher's life.
+void reapWhenItEnds(pid_t pid) {
+  if (waitpid(pid, nullptr, WNOHANG) != 0) return;
+  try {
+    std::thread([pid] {
+      while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to spare: the zombie is left to the launcher's exit.
+  }
+}
+
 }  // namespace
 
 ChildProcess::~ChildProcess() {
@@ -230,6 +244,12 @@ void ChildProcess::waitReader(int milliseconds) {
 }
 
 void ChildProcess::askToClose() {
+  if (jobControl_ >= 0) {
+    // The holder signals the program only while it has not reaped it, so the signal never
+    // reaches an unrelated process that was given the same pid in the meantime.
+    if (running()) send(jobControl_, &jobCloseCommand, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    return;
+  }
   if (running()) ::kill(processPid_, SIGTERM);
 }
 
@@ -251,8 +271,7 @@ void ChildProcess::tearDown() {
     Job job{holderPid_, processPid_, -1, -1};
     endJob(job);
   } else if (processPid_ > 0 && !ended_) {
-    // An uncaptured child keeps running; reap it now if it already ended.
-    waitpid(processPid_, nullptr, WNOHANG);
+    reapWhenItEnds(processPid_);
   }
   holderPid_ = -1;
   processPid_ = -1;

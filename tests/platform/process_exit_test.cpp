@@ -176,5 +176,23 @@ TEST(UncapturedChild, OutlivesItsRecordInItsOwnSession) {
   waitpid(pid, nullptr, 0);
 }
 
+TEST(UncapturedChild, LeavesNoZombieWhenItEndsAfterItsRecord) {
+  test::TempFolder folder;
+  std::string gate = folder.file("gate");
+  int pid = 0;
+  {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.start("/bin/sh", {"-c", "while [ ! -e \"$0\" ]; do sleep 0.02; done", gate},
+                            "", false, error))
+        << error;
+    pid = static_cast<int>(child.processId());
+  }
+  std::ofstream(gate) << "go";
+  // Not even a zombie may be left once it has ended.
+  EXPECT_TRUE(test::waitUntil([&] { return ::kill(pid, 0) != 0 && errno == ESRCH; }))
+      << test::procFields(pid);
+}
+
 }  // namespace
 }  // namespace scf
