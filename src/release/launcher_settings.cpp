@@ -23,8 +23,13 @@ double secondsOf(const std::string& text) {
 }
 
 std::string formatSeconds(double seconds) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.0f", seconds);
+  // A finite double can need over 300 digits without a decimal point; a cut text would save
+  // another number.
+  const int length = std::snprintf(nullptr, 0, "%.0f", seconds);
+  if (length <= 0) return "0";
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(text.data(), text.size(), "%.0f", seconds);
+  text.resize(static_cast<size_t>(length));
   return text;
 }
 

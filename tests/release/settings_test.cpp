@@ -120,6 +120,28 @@ TEST(LauncherSettingsSave, OldCommentsAndUnknownKeysAreNotCarriedOver) {
   expectSame(again, launcher("/d.iso", "", true, false, false, 3600, 0, true));
 }
 
+TEST(LauncherSettingsSave, LongDurationsKeepEveryDigit) {
+  testing::TempFolder folder;
+  const std::string path = folder / "launcher.ini";
+  LauncherSettings settings;
+  settings.lastBuildSeconds = 1e100;
+  settings.pendingBuildSeconds = -1e80;
+  ASSERT_TRUE(settings.save(path));
+  const std::string text = testing::readFile(path);
+  EXPECT_NE(text.find("\nlast_build_seconds = 1000000000000000015902891109759918046836080856394528"
+                      "1389781327557747838772170381060813469985856815104\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\npending_build_seconds = -1000000000000000000266098647083672765374024011"
+                      "81200809098131977453489758916313088\n"),
+            std::string::npos)
+      << text;
+  LauncherSettings again;
+  ASSERT_TRUE(again.load(path));
+  EXPECT_EQ(again.lastBuildSeconds, 1e100);
+  EXPECT_EQ(again.pendingBuildSeconds, -1e80);
+}
+
 struct VideoCase {
   const char* name;
   std::string text;
@@ -236,6 +258,22 @@ TEST(VideoSettingsLoad, MissingFileLeavesValuesAndIsNotLoaded) {
 
 TEST(VideoSettingsSave, HeaderIsExactly460Bytes) {
   EXPECT_EQ(std::strlen(kVideoIniHeader), 460u);
+}
+
+TEST(VideoSettingsSave, HeaderIsTheSharedCommentBlock) {
+  testing::TempFolder folder;
+  const std::string path = folder / "video.ini";
+  ASSERT_TRUE(VideoSettings().save(path));
+  const std::string expected =
+      "# The window (the Video tab of the settings window, F2, writes this file; ZA2D_WINDOW_SIZE, "
+      "ZA2D_WINDOW_MODE,\n# ZA2D_RENDER_SCALE and ZA2D_GS_SCALE override it). size: the "
+      "window's, or the full-screen video mode's.\n# mode: windowed, fullscreen (exclusive) or "
+      "borderless (the monitor's size). render_scale: the 3D drawn at\n# that many times the "
+      "window's size each way (0.25 to 4). gs_scale: the GS renderer's internal scale (1 to "
+      "4,\n# read at launch).\n\n[video]\n"
+      "size = 0x0\nmode = windowed\nrender_scale = 1\ngs_scale = 1\n";
+  EXPECT_EQ(testing::readFile(path), expected);
+  EXPECT_EQ(expected.size(), 460u + 57u);
 }
 
 TEST(VideoSettingsSave, WritesTheExactText) {
