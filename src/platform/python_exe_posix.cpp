@@ -12,7 +12,10 @@ namespace scf {
 namespace {
 
 std::string findOnPath(const std::string& name) {
-  const std::string path = getEnv("PATH");
+  // Without a PATH the usual system folders are searched, not the working folder: a "python3"
+  // lying where the launcher was started from is no installed interpreter.
+  std::string path = getEnv("PATH");
+  if (path.empty()) path = "/usr/local/bin:/usr/bin:/bin";
   size_t start = 0;
   while (start <= path.size()) {
     size_t end = path.find(':', start);

@@ -160,6 +160,28 @@ TEST_F(ResolveLayoutTest, SystemPythonIsNamedByItsFullPath) {
   EXPECT_EQ(app.layout.pythonExe, second + "/python3");
 }
 
+TEST_F(ResolveLayoutTest, WithoutPathTheWorkingFolderIsNotSearched) {
+  testing::writeFile(release + "/source/tools/scf_build.py", "");
+  testing::writeFile(release + "/kit/kit_manifest.json", "{}");
+  placeProgram(folder / "python3");
+  testing::CwdGuard cwd(folder.path());
+  for (const char* path : {static_cast<const char*>(nullptr), ""}) {
+    if (path) {
+      ::setenv("PATH", path, 1);
+    } else {
+      ::unsetenv("PATH");
+    }
+    App app;
+    resolveLayout(app, release);
+    const std::string found = app.layout.pythonExe;
+    EXPECT_NE(found, folder / "python3");
+    EXPECT_TRUE(found.empty() || found.starts_with("/usr/local/bin/") ||
+                found.starts_with("/usr/bin/") || found.starts_with("/bin/"))
+        << found;
+    EXPECT_EQ(app.pythonMissing, found.empty());
+  }
+}
+
 TEST_F(ResolveLayoutTest, OpeningScreenFollowsTheDiscSetting) {
   makeCompleteRelease();
   testing::writeFile(user + "/launcher.ini", "disc = /nowhere/x#1.iso\n");
