@@ -40,7 +40,7 @@ def run_check(disc, kit_dir):
         emit(f"ERROR verify {error}")
         return 1
     except OSError as error:
-        emit(f"ERROR verify {disc} cannot be read: {error.strerror}")
+        emit(f"ERROR verify the image cannot be read: {error.strerror}")
         return 1
     want = manifest["disc"]
     emit(f"OK {want['title']}, {want['region']} disc ({want['product']}), {info.sectors} sectors, "

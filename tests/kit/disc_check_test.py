@@ -20,6 +20,15 @@ class DiscCheckTest(unittest.TestCase):
         (cls.kit.dir / "half.iso").write_bytes(usa[: len(usa) // 2])
         # A cue sheet whose track file is gone.
         (cls.kit.dir / "lonely.cue").write_text('FILE "gone.bin" BINARY\n  TRACK 01 MODE2/2352\n')
+        # Names and cue sheet texts holding the words the launcher sorts reasons by: they must
+        # not reach the reason and change the verdict.
+        cls.tricky = cls.kit.dir / "European boots SHA-1"
+        cls.tricky.mkdir()
+        (cls.tricky / "notes European boots SHA-1.txt").write_bytes(text.read_bytes())
+        (cls.tricky / "European SHA-1 boots.cue").write_text(
+            'FILE "European boots SHA-1 does not exist.bin" BINARY\n  TRACK 01 MODE2/2352\n')
+        (cls.tricky / "SHA-1 audio.cue").write_text(
+            'FILE "notes European boots SHA-1.txt" BINARY\n  TRACK 01 SHA-1\n')
 
     @classmethod
     def tearDownClass(cls):
@@ -41,6 +50,10 @@ class DiscCheckTest(unittest.TestCase):
             (k.dir / "head-only.iso", False, ["not an ISO9660 disc image"]),
             (k.dir / "half.iso", False, ["SHA-1"]),
             (k.dir / "lonely.cue", False, ["does not exist"]),
+            (self.tricky / "notes European boots SHA-1.txt", False, ["not an ISO9660 disc image"]),
+            (self.tricky / "European SHA-1 boots.iso", False, ["does not exist"]),
+            (self.tricky / "European SHA-1 boots.cue", False, ["does not exist"]),
+            (self.tricky / "SHA-1 audio.cue", False, ["not an ISO9660 disc image"]),
         ]
         for image, accepted, words in cases:
             with self.subTest(image=image.name):

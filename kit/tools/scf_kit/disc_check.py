@@ -3,7 +3,6 @@
 import hashlib
 import re
 import struct
-from pathlib import Path
 
 from .disc_image import DiscError, open_disc
 from .iso9660 import Volume
@@ -22,17 +21,16 @@ class DiscInfo:
 
 
 def boot_file_of(volume):
-    label = volume.disc.path.name
     entry = volume.find("SYSTEM.CNF")
     if entry is None or entry.is_dir:
         raise DiscError(
-            f"{label} is an ISO9660 image but no PlayStation 2 disc: it holds no SYSTEM.CNF"
+            "the image is an ISO9660 image but no PlayStation 2 disc: it holds no SYSTEM.CNF"
         )
     text = volume.read_file(entry).decode("ascii", "replace")
     match = BOOT2.search(text)
     if not match:
         raise DiscError(
-            f"{label} is no PlayStation 2 game disc: its SYSTEM.CNF names no BOOT2 file")
+            "the image is no PlayStation 2 game disc: its SYSTEM.CNF names no BOOT2 file")
     return match.group(1).upper()
 
 
@@ -59,7 +57,7 @@ def check_disc(path, manifest, say, progress=None):
     try:
         return _check(path, manifest, say, progress)
     except (struct.error, IndexError, ValueError) as error:
-        raise DiscError(f"{Path(path).name} is not an ISO9660 disc image: its file system is "
+        raise DiscError("the image is not an ISO9660 disc image: its file system is "
                         f"damaged ({error})") from None
 
 

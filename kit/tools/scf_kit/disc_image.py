@@ -1,5 +1,8 @@
 """Opens a disc image in any of its usual forms and reads its 2048-byte user sectors.
 
+Reasons never hold the image's name or anything read from it: the launcher sorts reasons by the
+words they contain, and a file name such as "European notes.txt" must not change the verdict.
+
 Forms: a plain ISO (2048-byte sectors); a raw dump of 2352-byte sectors (.bin, or an .iso that
 is really raw), Mode 1 or Mode 2 Form 1; a .cue sheet naming such a file.
 """
@@ -84,7 +87,7 @@ def _cue_track_file(cue_path):
     try:
         text = Path(cue_path).read_text(encoding="utf-8", errors="replace")
     except OSError as error:
-        raise DiscError(f"{cue_path} cannot be read: {error.strerror}")
+        raise DiscError(f"the cue sheet cannot be read: {error.strerror}") from None
     file_name = None
     mode = None
     for line in text.splitlines():
@@ -101,10 +104,10 @@ def _cue_track_file(cue_path):
             mode = words[2].upper()
     if not file_name or not mode:
         raise DiscError(
-            f"{Path(cue_path).name} is not an ISO9660 disc image: no FILE and TRACK lines")
+            "the cue sheet is not an ISO9660 disc image: it has no FILE and TRACK lines")
     data_path = Path(cue_path).parent / file_name
     if not data_path.is_file():
-        raise DiscError(f"{data_path}, named by the cue sheet, does not exist")
+        raise DiscError("the track file that the cue sheet names does not exist")
     return data_path, mode
 
 
@@ -112,9 +115,9 @@ def open_disc(path):
     """Opens the image at path; raises DiscError with the reason when it is no disc image."""
     path = Path(path)
     if not path.exists():
-        raise DiscError(f"{path} does not exist")
+        raise DiscError("the image does not exist")
     if path.is_dir():
-        raise DiscError(f"{path} is a folder, not an ISO9660 disc image")
+        raise DiscError("the image is a folder, not an ISO9660 disc image")
     data_path = path
     cue_mode = None
     if path.suffix.lower() == ".cue":
@@ -129,5 +132,5 @@ def open_disc(path):
         sector_size = USER
         data_offset = 0
     if cue_mode is not None and cue_mode not in ("MODE1/2048", "MODE1/2352", "MODE2/2352"):
-        raise DiscError(f"{path.name} is not an ISO9660 disc image: its track is {cue_mode}")
+        raise DiscError("the cue sheet is not an ISO9660 disc image: its track is not a data track")
     return DiscImage(path, data_path, sector_size, data_offset, size)

@@ -18,23 +18,22 @@ class Entry:
 class Volume:
     def __init__(self, disc):
         self.disc = disc
-        label = disc.path.name
         if disc.sector_count <= PVD_SECTOR:
-            raise DiscError(f"{label} is not an ISO9660 disc image: it is too small to hold one")
+            raise DiscError("the image is not an ISO9660 disc image: it is too small to hold one")
         pvd = disc.read_sector(PVD_SECTOR)
         if pvd[0] != 1 or pvd[1:6] != b"CD001":
             raise DiscError(
-                f"{label} is not an ISO9660 disc image: no volume descriptor at sector 16")
+                "the image is not an ISO9660 disc image: no volume descriptor at sector 16")
         self.system_id = pvd[8:40].decode("ascii", "replace").strip()
         self.volume_id = pvd[40:72].decode("ascii", "replace").strip()
         self.volume_sectors = struct.unpack_from("<I", pvd, 80)[0]
         block = struct.unpack_from("<H", pvd, 128)[0]
         if block != 2048:
-            raise DiscError(f"{label} is not an ISO9660 disc image: its block size is {block}")
+            raise DiscError(f"the image is not an ISO9660 disc image: its block size is {block}")
         self.root = _record(pvd[156:190])
         if self.root is None or not self.root.is_dir:
             raise DiscError(
-                f"{label} is not an ISO9660 disc image: its root folder record is broken")
+                "the image is not an ISO9660 disc image: its root folder record is broken")
 
     def list_dir(self, entry):
         data = self.disc.read(entry.extent, entry.size)

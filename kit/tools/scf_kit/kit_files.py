@@ -17,10 +17,10 @@ def load_manifest(kit_dir):
         return json.loads(path.read_text(encoding="utf-8"))
     except FileNotFoundError:
         raise DiscError(
-            f"the kit's manifest is missing ({path}); unpack the whole release again"
+            "the kit's manifest kit/kit_manifest.json is missing; unpack the whole release again"
         ) from None
     except (OSError, ValueError) as error:
-        raise DiscError(f"the kit's manifest {path} cannot be read: {error}") from None
+        raise DiscError(f"the kit's manifest kit/kit_manifest.json cannot be read: {error}") from None
 
 
 def ini_value(path, key):
