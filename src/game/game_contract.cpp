@@ -1,5 +1,6 @@
 #include "game/game_contract.h"
 
+#include "platform/absolute_path.h"
 #include "release/release_layout.h"
 
 namespace scf {
@@ -9,7 +10,11 @@ std::vector<std::string> gameArguments(const ReleaseLayout& layout) {
 }
 
 ChildCommand gameCommand(const ReleaseLayout& layout) {
-  return {layout.gameExe, gameArguments(layout), layout.gameDir};
+  // The game runs in gameDir: its paths must not depend on the launcher's working folder.
+  ReleaseLayout absolute;
+  absolute.bootFile = absolutePath(layout.bootFile);
+  absolute.discIso = absolutePath(layout.discIso);
+  return {absolutePath(layout.gameExe), gameArguments(absolute), layout.gameDir};
 }
 
 }  // namespace scf

@@ -1,5 +1,6 @@
 #include "prepare/kit_contract.h"
 
+#include "platform/absolute_path.h"
 #include "release/release_layout.h"
 
 namespace scf {
@@ -22,8 +23,11 @@ std::vector<std::string> buildArguments(const ReleaseLayout& layout, const std::
 
 namespace {
 
+// The kit runs in sourceDir: a release folder given as a relative path must not send it
+// looking for the interpreter, its script, the disc or the output folders there.
 ChildCommand kitCommand(const ReleaseLayout& layout, const std::vector<std::string>& own) {
-  ChildCommand command{layout.pythonExe, kitArguments(layout), layout.sourceDir};
+  ChildCommand command{absolutePath(layout.pythonExe),
+                       interpreterArguments(absolutePath(layout.buildScript)), layout.sourceDir};
   command.arguments.insert(command.arguments.end(), own.begin(), own.end());
   return command;
 }
@@ -31,11 +35,14 @@ ChildCommand kitCommand(const ReleaseLayout& layout, const std::vector<std::stri
 }  // namespace
 
 ChildCommand discCheckCommand(const ReleaseLayout& layout, const std::string& imagePath) {
-  return kitCommand(layout, discCheckArguments(imagePath));
+  return kitCommand(layout, discCheckArguments(absolutePath(imagePath)));
 }
 
 ChildCommand buildCommand(const ReleaseLayout& layout, const std::string& disc) {
-  return kitCommand(layout, buildArguments(layout, disc));
+  ReleaseLayout absolute;
+  absolute.buildDir = absolutePath(layout.buildDir);
+  absolute.gameDir = absolutePath(layout.gameDir);
+  return kitCommand(layout, buildArguments(absolute, absolutePath(disc)));
 }
 
 int kitStageIndex(std::string_view key) {

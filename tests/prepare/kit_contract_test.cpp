@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "release/release_layout.h"
 
 namespace scf {
@@ -36,6 +38,26 @@ TEST(KitContract, BuildRunsTheKitWithDiscOutputAndGameFolders) {
   EXPECT_THAT(command.arguments,
               ElementsAre("-I", "-X", "utf8", "/rel/source/tools/scf_build.py", "--disc",
                           "/discs/scrapfury.cue", "--out", "/rel/build", "--game", "/rel/game"));
+}
+
+TEST(KitContract, RelativeReleasePathsReachTheKitAbsolute) {
+  // The kit runs in sourceDir, so nothing it is given may be relative to our working folder.
+  ReleaseLayout layout;
+  layout.pythonExe = "rel/kit/python/bin/python3";
+  layout.sourceDir = "rel/source";
+  layout.buildScript = "rel/source/tools/scf_build.py";
+  layout.buildDir = "rel/build";
+  layout.gameDir = "./rel/game";
+  const std::string cwd = std::filesystem::current_path().string();
+  ChildCommand build = buildCommand(layout, "discs/../discs/usa.iso");
+  EXPECT_EQ(build.program, cwd + "/rel/kit/python/bin/python3");
+  EXPECT_EQ(build.workingFolder, "rel/source") << "the child starts from our working folder";
+  EXPECT_THAT(build.arguments,
+              ElementsAre("-I", "-X", "utf8", cwd + "/rel/source/tools/scf_build.py", "--disc",
+                          cwd + "/discs/usa.iso", "--out", cwd + "/rel/build", "--game",
+                          cwd + "/rel/game"));
+  ChildCommand check = discCheckCommand(layout, "my disc.iso");
+  EXPECT_EQ(check.arguments.back(), cwd + "/my disc.iso");
 }
 
 TEST(KitContract, OtherScriptsGetTheSameInterpreterOptions) {
