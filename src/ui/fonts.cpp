@@ -1,9 +1,11 @@
 #include "ui/fonts.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/window.h"
 #include "imgui.h"
+#include "ui/font_file.h"
 
 extern "C" const unsigned char scf_resource_exo2_begin[], scf_resource_exo2_end[];
 
@@ -30,10 +32,17 @@ void loadFonts(const std::string& fixedWidthPath) {
         atlas->AddFontFromMemoryTTF(const_cast<unsigned char*>(scf_resource_exo2_begin),
                                     static_cast<int>(exo2ResourceSize()), 20.0f * uiScale, &config);
   }
-  if (!fixedWidthPath.empty()) {
+  // A file that cannot be read or is not a whole font leaves monoFont unset.
+  const std::vector<unsigned char> fixedWidth =
+      fixedWidthPath.empty() ? std::vector<unsigned char>() : readFontFile(fixedWidthPath);
+  if (!fixedWidth.empty()) {
     ImFontConfig config;
     std::snprintf(config.Name, sizeof(config.Name), "%s", "Fixed width");
-    monoFont = atlas->AddFontFromFileTTF(fixedWidthPath.c_str(), 16.0f * uiScale, &config);
+    // Handed to the atlas, which frees it with the font (or at once when the font is refused).
+    void* data = ImGui::MemAlloc(fixedWidth.size());
+    std::memcpy(data, fixedWidth.data(), fixedWidth.size());
+    monoFont = atlas->AddFontFromMemoryTTF(data, static_cast<int>(fixedWidth.size()),
+                                           16.0f * uiScale, &config);
   }
 
   if (uiFont == nullptr && atlas->Fonts.Size > 0) uiFont = atlas->Fonts[0];

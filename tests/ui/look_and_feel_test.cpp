@@ -135,6 +135,37 @@ TEST(Fonts, WithoutAFixedWidthFaceNoticeDetailsUseExo2) {
   EXPECT_EQ(ImGui::GetIO().FontDefault, uiFont);
 }
 
+TEST(Fonts, AnUnusableFixedWidthFileFallsBackToExo2) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(testing::TempDir()) / "scf_ui_bad_fonts";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  struct Case {
+    const char* name;
+    std::size_t bytes;
+  };
+  const Case cases[] = {
+      {"empty.ttf", 0},
+      {"truncated.ttf", 12},
+      {"garbage.ttf", 4096},
+      {"missing.ttf", std::string::npos},
+  };
+  for (const Case& c : cases) {
+    const fs::path path = dir / c.name;
+    if (c.bytes != std::string::npos)
+      std::ofstream(path, std::ios::binary) << std::string(c.bytes, 'x');
+    HeadlessGui gui;
+    ImGui::GetIO().Fonts->Clear();
+    loadFonts(path.string());
+    EXPECT_EQ(monoFont, uiFont) << c.name;
+    EXPECT_STREQ(uiFont->Sources[0]->Name, "Exo 2") << c.name;
+    EXPECT_EQ(ImGui::GetIO().Fonts->Fonts.Size, 1) << c.name;
+    gui.frame([] { ImGui::TextUnformatted("Détails…"); });
+    EXPECT_TRUE(gui.errors().empty()) << c.name << ": " << gui.errors().front();
+  }
+  fs::remove_all(dir);
+}
+
 TEST(Fonts, FixedWidthPathIsTheFirstThatExists) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::path(testing::TempDir()) / "scf_ui_fonts";
