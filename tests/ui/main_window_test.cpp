@@ -4,13 +4,17 @@
 
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "app/app.h"
+#include "app/build_info.h"
 #include "app/window.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
 #include "release/launcher_settings.h"
+#include "ui/footer.h"
 #include "ui/palette.h"
+#include "ui/text.h"
 #include "ui/tr.h"
 
 namespace scf {
@@ -162,6 +166,81 @@ TEST_F(MainWindow, TabsAppearFromTheMainScreenOnAndEscapeReturnsToPlay) {
     EXPECT_EQ(app.currentTab, kTabPlay);
     EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
   }
+}
+
+TEST_F(MainWindow, TabPillsEndAtTheRightMargin) {
+  const char* names[2][3] = {{"Play", "Settings", "Maintenance"},
+                             {"Jouer", "Réglages", "Maintenance"}};
+  for (float scale : {1.0f, 2.0f}) {
+    const float width = 1120.0f * scale;
+    open(scale, ImVec2(width, 760.0f * scale));
+    app.screen = kScreenMain;
+    for (bool french : {false, true}) {
+      uiFrench = french;
+      for (int tab = kTabPlay; tab <= kTabMaintenance; ++tab) {
+        app.currentTab = tab;
+        float left = 0.0f;
+        float pillWidth = 0.0f;
+        float pillHeight = 0.0f;
+        gui->bareFrame([&] {
+          float total = 0.0f;
+          for (const char* name : names[french])
+            total += measureSpaced(name, 17.0f, 0.0f).x + 38.0f * scale;
+          left = width - 44.0f * scale - total;
+          for (int i = 0; i < tab; ++i)
+            left += measureSpaced(names[french][i], 17.0f, 0.0f).x + 38.0f * scale;
+          const ImVec2 text = measureSpaced(names[french][tab], 17.0f, 0.0f);
+          pillWidth = text.x + 30.0f * scale;
+          pillHeight = text.y + 14.0f * scale;
+          drawMainWindow(app);
+        });
+        // The selected pill is the only shape in its violet fill.
+        ImVec2 min, max;
+        ASSERT_TRUE(boundsOfColour(windowVertices("##root"), withAlpha(colViolet, 0.2f), min, max));
+        EXPECT_NEAR(min.x, left, 0.01f) << names[french][tab] << " at scale " << scale;
+        EXPECT_NEAR(max.x - min.x, pillWidth, 0.01f) << names[french][tab];
+        EXPECT_NEAR(min.y, 30.0f * scale, 0.01f);
+        EXPECT_NEAR(max.y - min.y, pillHeight, 0.01f);
+        if (tab == kTabMaintenance) EXPECT_NEAR(max.x, width - 52.0f * scale, 0.01f);
+      }
+    }
+    EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
+  }
+}
+
+TEST_F(MainWindow, VersionLineHoldsTheVersionAndTheShortCommit) {
+  const std::string commit(kSourceCommit);
+  ASSERT_EQ(commit.size(), 40u);
+  for (bool french : {false, true}) {
+    uiFrench = french;
+    EXPECT_EQ(versionLine(app), "ZER_Avudud 0.8.0  ·  " + commit.substr(0, 10));
+  }
+}
+
+TEST_F(MainWindow, FooterShowsTheWhatsNewLinkOnlyWithNotes) {
+  open(1.0f, ImVec2(1120.0f, 760.0f));
+  app.screen = kScreenMain;
+  const ImU32 linkColour = IM_COL32(158, 192, 255, 255);
+  ImVec2 min, max;
+
+  app.identity.changelogText.clear();
+  draw();
+  ASSERT_TRUE(boundsOfColour(windowVertices("##root"), linkColour, min, max));
+  const float portlogRight = max.x;
+  EXPECT_LT(portlogRight, 200.0f) << "only the makers' link";
+  EXPECT_GT(min.y, 760.0f - 46.0f);
+
+  app.identity.displayVersion = "0.8.0";
+  app.identity.changelogText = "- one\n";
+  draw();
+  ASSERT_TRUE(boundsOfColour(windowVertices("##root"), linkColour, min, max));
+  EXPECT_GT(max.x, portlogRight + 200.0f) << "the what's-new link after the version line";
+  // The rightmost link glyph belongs to the what's-new link; a click on it opens the dialog.
+  click(ImVec2(max.x - 4.0f, (min.y + max.y) / 2.0f));
+  draw();
+  EXPECT_FALSE(app.showWhatsNew) << "the request is consumed";
+  EXPECT_TRUE(popupOpen("##whatsnew"));
+  EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
 }
 
 TEST_F(MainWindow, QuitDialogKeepsGoingOrQuits) {
