@@ -12,6 +12,7 @@
 #include "app/window.h"
 #include "imgui.h"
 #include "ui/background.h"
+#include "ui/headless_textures.h"
 #include "ui/look_and_feel.h"
 #include "ui/main_window.h"
 
@@ -26,27 +27,13 @@ double cpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// What a renderer would do with the font atlas: accept every upload and release.
-void acceptTextures() {
-  for (ImTextureData* texture : ImGui::GetPlatformIO().Textures) {
-    if (texture->Status == ImTextureStatus_WantCreate ||
-        texture->Status == ImTextureStatus_WantUpdates) {
-      texture->SetTexID(static_cast<ImTextureID>(texture->UniqueID) + 1);
-      texture->SetStatus(ImTextureStatus_OK);
-    } else if (texture->Status == ImTextureStatus_WantDestroy) {
-      texture->SetTexID(ImTextureID_Invalid);
-      texture->SetStatus(ImTextureStatus_Destroyed);
-    }
-  }
-}
-
 int frame(scf::App& app, double time) {
   ImGui::GetIO().DeltaTime = 1.0f / 60.0f;
   ImGui::NewFrame();
   scf::drawBackground(time, app.settings.motion);
   scf::drawMainWindow(app);
   ImGui::Render();
-  acceptTextures();
+  scf::acceptTextureRequests();
   return ImGui::GetDrawData()->TotalVtxCount;
 }
 

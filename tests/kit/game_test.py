@@ -1,5 +1,6 @@
 """The demo game under a display: runs until SIGTERM, refuses missing files, crashes on request."""
 
+import contextlib
 import os
 import signal
 import subprocess
@@ -40,6 +41,17 @@ class DemoGameTest(unittest.TestCase):
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 start_new_session=True)
 
+    @contextlib.contextmanager
+    def running(self, **env):
+        """The game, started with valid files; killed if a test leaves it running."""
+        game = self.start(**env)
+        try:
+            yield game
+        finally:
+            if game.poll() is None:
+                game.kill()
+                game.wait()
+
     def log(self):
         return (self.user / "logs" / "scf.log").read_text()
 
@@ -53,16 +65,11 @@ class DemoGameTest(unittest.TestCase):
 
     def test_runs_until_asked_to_close(self):
         capture = self.dir / "captures"
-        game = self.start(ZA2D_CAPTURE_WINDOW_DIR=str(capture), ZA2D_WINDOW_SIZE="800x600")
-        try:
+        with self.running(ZA2D_CAPTURE_WINDOW_DIR=str(capture), ZA2D_WINDOW_SIZE="800x600") as game:
             self.assertTrue(self.wait_for_log("captured", game), "no capture logged")
             self.assertIsNone(game.poll())
             game.send_signal(signal.SIGTERM)
             self.assertEqual(game.wait(timeout=30), 0)
-        finally:
-            if game.poll() is None:
-                game.kill()
-                game.wait()
         log = self.log()
         self.assertIn("window: 800x600 windowed", log)
         self.assertIn("textures: 3 arenas, 4 cars", log)
@@ -75,8 +82,7 @@ class DemoGameTest(unittest.TestCase):
         self.user.mkdir()
         video = self.user / "video.ini"
         video.write_text("[video]\nsize = 640x448\nmode = windowed\nvsync = 1\n")
-        game = self.start()
-        try:
+        with self.running() as game:
             self.assertTrue(self.wait_for_log("textures:", game))
             time.sleep(0.5)
             if not x_keys.press(x_keys.KEYSYM_F2):
@@ -84,10 +90,6 @@ class DemoGameTest(unittest.TestCase):
             self.assertTrue(self.wait_for_log("F2: window 960x672, saved", game, 30), self.log())
             game.send_signal(signal.SIGTERM)
             self.assertEqual(game.wait(timeout=30), 0)
-        finally:
-            if game.poll() is None:
-                game.kill()
-                game.wait()
         text = video.read_text()
         self.assertIn("size = 960x672\n", text)
         self.assertIn("vsync = 1\n", text)

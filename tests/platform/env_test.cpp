@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "support/test_support.h"
 #include "platform/language.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {
@@ -44,14 +44,7 @@ class DefaultLanguageTest : public ::testing::TestWithParam<LanguageCase> {};
 TEST_P(DefaultLanguageTest, FirstNonEmptyLocaleVariableDecides) {
   testing::EnvGuard env{{"LC_ALL", "LC_MESSAGES", "LANG"}};
   const LanguageCase& c = GetParam();
-  for (const auto& [name, value] :
-       {std::pair{"LC_ALL", c.lcAll}, {"LC_MESSAGES", c.lcMessages}, {"LANG", c.lang}}) {
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
+  testing::setOrUnset({{"LC_ALL", c.lcAll}, {"LC_MESSAGES", c.lcMessages}, {"LANG", c.lang}});
   EXPECT_EQ(defaultLanguage(), c.expected);
 }
 

@@ -218,14 +218,7 @@ TEST_P(LanguageTest, PicksTheInterfaceLanguage) {
   makeCompleteRelease();
   if (c.setting) testing::writeFile(user + "/launcher.ini", std::string("language = ") + c.setting);
   const std::string before = c.setting ? testing::readFile(user + "/launcher.ini") : "";
-  for (const auto& [name, value] :
-       {std::pair{"LC_ALL", c.lcAll}, {"LC_MESSAGES", c.lcMessages}, {"LANG", c.lang}}) {
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
+  testing::setOrUnset({{"LC_ALL", c.lcAll}, {"LC_MESSAGES", c.lcMessages}, {"LANG", c.lang}});
   uiFrench = !c.french;
   App app;
   resolveLayout(app, release);

@@ -79,6 +79,17 @@ class EnvGuard {
   std::map<std::string, std::optional<std::string>> saved_;
 };
 
+// Sets each variable to its value, or unsets it for a null value.
+inline void setOrUnset(std::initializer_list<std::pair<const char*, const char*>> variables) {
+  for (const auto& [name, value] : variables) {
+    if (value) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+}
+
 // Changes the working folder and goes back when the test ends.
 class CwdGuard {
  public:

@@ -4,6 +4,7 @@
 
 #include "app/window.h"
 #include "imgui_internal.h"
+#include "ui/headless_textures.h"
 #include "ui/look_and_feel.h"
 
 namespace scf {
@@ -39,17 +40,7 @@ void HeadlessGui::sharpEdges() {
 
 void HeadlessGui::finishFrame() {
   ImGui::Render();
-  // What a renderer would do with the font atlas: accept every upload and release.
-  for (ImTextureData* texture : ImGui::GetPlatformIO().Textures) {
-    if (texture->Status == ImTextureStatus_WantCreate ||
-        texture->Status == ImTextureStatus_WantUpdates) {
-      texture->SetTexID(static_cast<ImTextureID>(texture->UniqueID) + 1);
-      texture->SetStatus(ImTextureStatus_OK);
-    } else if (texture->Status == ImTextureStatus_WantDestroy) {
-      texture->SetTexID(ImTextureID_Invalid);
-      texture->SetStatus(ImTextureStatus_Destroyed);
-    }
-  }
+  acceptTextureRequests();
 }
 
 void HeadlessGui::bareFrame(const std::function<void()>& body) {

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -33,7 +34,8 @@ class MainWindow : public testing::Test {
  protected:
   void SetUp() override {
     uiFrench = false;
-    dir_ = fs::path(testing::TempDir()) / "scf_ui_main_window";
+    // One folder per process: ctest runs the fixture's tests side by side.
+    dir_ = fs::path(testing::TempDir()) / ("scf_ui_main_window_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     app.layout.releaseDir = dir_.string();
