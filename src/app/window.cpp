@@ -8,10 +8,10 @@
 
 #include "app/window_size.h"
 #include "harness/png_writer.h"
-#include "platform/icon.h"
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl3.h"
+#include "platform/icon.h"
 
 namespace scf {
 

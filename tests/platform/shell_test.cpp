@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "support/test_support.h"
 #include "platform/env.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {
