@@ -23,6 +23,7 @@ from scf_kit import KIT_VERSION  # noqa: E402
 from scf_kit.build_run import Runner  # noqa: E402
 from scf_kit.disc_check import check_disc  # noqa: E402
 from scf_kit.disc_image import DiscError  # noqa: E402
+from scf_kit.failures import describe, summary  # noqa: E402
 from scf_kit.kit_files import ini_value, load_manifest, release_dir  # noqa: E402
 
 
@@ -37,10 +38,10 @@ def run_check(disc, kit_dir):
         manifest = load_manifest(kit_dir)
         info = check_disc(disc, manifest, lambda text: emit("INFO " + text))
     except DiscError as error:
-        emit(f"ERROR verify {error}")
+        emit(f"ERROR verify {describe(error)}")
         return 1
     except OSError as error:
-        emit(f"ERROR verify the image cannot be read: {error.strerror}")
+        emit(f"ERROR verify the image cannot be read: {describe(error)}")
         return 1
     want = manifest["disc"]
     emit(f"OK {want['title']}, {want['region']} disc ({want['product']}), {info.sectors} sectors, "
@@ -55,8 +56,24 @@ def main(argv=None):
     parser.add_argument("--out", help="the build folder (kept between runs)")
     parser.add_argument("--game", help="the game folder to fill")
     args = parser.parse_args(argv)
-    sys.stdout.reconfigure(line_buffering=True)
+    # The launcher reads UTF-8 lines: a path that is not UTF-8 (kept by Python as escaped
+    # bytes) is printed with its odd bytes as \xNN rather than as bytes that break a line.
+    sys.stdout.reconfigure(line_buffering=True, errors="backslashreplace")
+    if args.check or (args.out and args.game):
+        # An unexpected failure still ends in the one ERROR line the launcher reads.
+        try:
+            return run(args, parser)
+        except Exception as error:  # noqa: BLE001
+            try:
+                emit(f"INFO internal error: {summary(error)}")
+                emit(f"ERROR verify {describe(error)}")
+            except OSError:  # the reader is gone: nobody is left to tell
+                pass
+            return 1
+    return run(args, parser)
 
+
+def run(args, parser):
     release = release_dir(__file__)
     kit_dir = release / "kit"
     if args.check:

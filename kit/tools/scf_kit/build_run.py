@@ -14,8 +14,9 @@ from pathlib import Path
 from . import KIT_VERSION, STAGES
 from .build_state import BuildState, OutLock
 from .disc_image import DiscError, open_disc
+from .failures import StageError, describe, details
 from .kit_files import load_manifest
-from .stages import WORK, BuildContext, StageError, outputs_present
+from .stages import WORK, BuildContext, outputs_present
 
 # Expected share of each stage in the whole build (the same proportions the launcher assumes).
 WEIGHTS = {"verify": 1, "extract": 2, "configure": 60, "tools": 7, "recompile": 2, "packs": 32,
@@ -48,14 +49,16 @@ def disc_fingerprint(disc):
             st = path.stat()
             found.append({"path": str(path.resolve()), "size": st.st_size,
                           "mtime_ns": st.st_mtime_ns})
-    except (DiscError, OSError):
+    except (DiscError, OSError, RuntimeError):  # RuntimeError: a loop of symbolic links
         return None
     return found
 
 
 class StageLog:
     def __init__(self, path, append):
-        self.file = open(path, "a" if append else "w", encoding="utf-8")
+        # A path that is not UTF-8 is logged with its odd bytes as \xNN: the log stays UTF-8.
+        self.file = open(path, "a" if append else "w", encoding="utf-8",
+                         errors="backslashreplace")
 
     def __call__(self, text):
         self.file.write(time.strftime("%H:%M:%S ") + text + "\n")
@@ -76,13 +79,15 @@ class Runner:
         self.fail_stage = os.environ.get("ZA2D_DEMO_FAIL_STAGE", "")
         self.log = None
         self.stage = "verify"  # the stage a failure is reported in
+        self.places = ((self.out, "in the build folder"), (self.game, "in the game folder"),
+                       (self.kit_dir, "in the kit"), (self.disc, "the disc image"))
 
     def run(self):
         # Whatever goes wrong, the launcher gets an ERROR line naming the stage, not a traceback.
         try:
             return self._run()
         except Exception as error:  # noqa: BLE001
-            self.fail(self.stage, describe(error))
+            self.fail_with(self.stage, error)
             return 1
 
     def _run(self):
@@ -93,10 +98,10 @@ class Runner:
             (self.out / "logs").mkdir(parents=True, exist_ok=True)
             lock = OutLock(self.out)
         except OSError as error:
-            emit(f"ERROR verify the build folder {self.out} cannot be made: {error.strerror}")
+            emit(f"ERROR verify the build folder cannot be made: {describe(error)}")
             return 1
         if not lock.acquire():
-            emit(f"ERROR verify another build is already running in {self.out}")
+            emit("ERROR verify another build is already running in the build folder")
             return 1
         try:
             manifest = load_manifest(self.kit_dir)
@@ -159,7 +164,7 @@ class Runner:
             if self.fail_stage == name:
                 raise StageError("the demo was asked to fail here (ZA2D_DEMO_FAIL_STAGE)")
         except Exception as error:  # noqa: BLE001 - the launcher must get an ERROR line
-            return self.fail(name, describe(error))
+            return self.fail_with(name, error)
         seconds = base_seconds + time.monotonic() - began
         state.finish(name, seconds)
         self._log(f"{name}: done in {seconds:.1f} s")
@@ -168,23 +173,17 @@ class Runner:
         emit(f"DONE {name} in {seconds:.1f}")
         return True
 
-    def fail(self, name, message):
+    def fail_with(self, name, error):
+        """Reports error as the failure of stage name; returns False (the run's end)."""
+        message = describe(error, self.places)
         if self.log:
             try:
+                if not isinstance(error, (StageError, DiscError)):
+                    self._log(details(error).rstrip("\n"))
                 self._log(f"{name}: failed: {message}")
                 self.log.close()
-            except OSError:
+            except Exception:  # noqa: BLE001 - the log is already failing; the ERROR line is not
                 pass
             self.log = None
         emit(f"ERROR {name} {message}")
         return False
-
-
-def describe(error):
-    """The text of an ERROR line for a failure."""
-    if isinstance(error, StageError):
-        return str(error)
-    if isinstance(error, OSError):
-        where = f" ({error.filename})" if error.filename else ""
-        return f"{error.strerror or error}{where}"
-    return f"internal error of the kit: {type(error).__name__}: {error}"

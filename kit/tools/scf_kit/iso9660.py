@@ -1,10 +1,23 @@
-"""Reads the ISO 9660 file system of a disc: the primary volume descriptor and its folders."""
+"""Reads the ISO 9660 file system of a disc: the primary volume descriptor and its folders.
+
+Sizes and places come from the image itself, so none is trusted: every read stays inside the
+image, a folder is read only up to a size no real disc comes near, and a folder that leads back
+to one of its parents is not walked again.
+"""
 
 import struct
 
-from .disc_image import DiscError
+from .disc_image import NOT_ISO, DiscError
 
 PVD_SECTOR = 16
+# A PlayStation 2 disc's folders hold a few hundred records at most: a few sectors each.
+MAX_FOLDER_BYTES = 16 << 20
+# ISO 9660 allows eight levels of folders; a deeper tree is a damaged one.
+MAX_DEPTH = 32
+
+
+def damaged(what):
+    return DiscError(f"the image is {NOT_ISO}: its file system is damaged ({what})")
 
 
 class Entry:
@@ -19,23 +32,23 @@ class Volume:
     def __init__(self, disc):
         self.disc = disc
         if disc.sector_count <= PVD_SECTOR:
-            raise DiscError("the image is not an ISO9660 disc image: it is too small to hold one")
+            raise DiscError(f"the image is {NOT_ISO}: it is too small to hold one")
         pvd = disc.read_sector(PVD_SECTOR)
         if pvd[0] != 1 or pvd[1:6] != b"CD001":
-            raise DiscError(
-                "the image is not an ISO9660 disc image: no volume descriptor at sector 16")
+            raise DiscError(f"the image is {NOT_ISO}: no volume descriptor at sector 16")
         self.system_id = pvd[8:40].decode("ascii", "replace").strip()
         self.volume_id = pvd[40:72].decode("ascii", "replace").strip()
         self.volume_sectors = struct.unpack_from("<I", pvd, 80)[0]
         block = struct.unpack_from("<H", pvd, 128)[0]
         if block != 2048:
-            raise DiscError(f"the image is not an ISO9660 disc image: its block size is {block}")
+            raise DiscError(f"the image is {NOT_ISO}: its block size is {block}")
         self.root = _record(pvd[156:190])
         if self.root is None or not self.root.is_dir:
-            raise DiscError(
-                "the image is not an ISO9660 disc image: its root folder record is broken")
+            raise DiscError(f"the image is {NOT_ISO}: its root folder record is broken")
 
     def list_dir(self, entry):
+        if entry.size > MAX_FOLDER_BYTES:
+            raise damaged(f"a folder record claims {entry.size} bytes")
         data = self.disc.read(entry.extent, entry.size)
         entries = []
         pos = 0
@@ -60,17 +73,29 @@ class Volume:
             node = next((e for e in self.list_dir(node) if e.name.upper() == part.upper()), None)
         return node
 
-    def read_file(self, entry):
-        return self.disc.read(entry.extent, entry.size)
+    def read_file(self, entry, limit=None):
+        """The file's data, or only its first limit bytes."""
+        size = entry.size if limit is None else min(entry.size, limit)
+        return self.disc.read(entry.extent, size)
 
-    def walk(self, entry=None, prefix=""):
+    def file_chunks(self, entry):
+        return self.disc.chunks(entry.extent, entry.size)
+
+    def walk(self):
         """Yields (path, entry) for every file, folders first visited in order."""
-        for child in self.list_dir(entry or self.root):
+        yield from self._walk(self.root, "", {self.root.extent})
+
+    def _walk(self, folder, prefix, open_folders):
+        if len(open_folders) > MAX_DEPTH:
+            raise damaged("its folders nest too deep")
+        for child in self.list_dir(folder):
             path = prefix + child.name
-            if child.is_dir:
-                yield from self.walk(child, path + "/")
-            else:
+            if not child.is_dir:
                 yield path, child
+            elif child.extent in open_folders:
+                raise damaged("a folder contains itself")
+            else:
+                yield from self._walk(child, path + "/", open_folders | {child.extent})
 
 
 def _record(raw):

@@ -15,14 +15,11 @@ from . import png
 from .build_state import write_atomic
 from .disc_check import check_disc
 from .disc_image import DiscError, open_disc
+from .failures import StageError, describe
 from .iso9660 import Volume
 
 TEXTURE_MAGIC = b"SCFTEX01"
 GAME_FILES = ("scf", "SXUS_902.10", "disc.iso", "built_from.ini")
-
-
-class StageError(Exception):
-    """The stage failed; the text goes on the ERROR line."""
 
 
 class BuildContext:
@@ -34,21 +31,23 @@ class BuildContext:
         self.manifest = manifest
         self.commit = commit
         self.log = log  # log(text): a line in the running stage's log
-        self.reserve = int(os.environ.get("ZA2D_DEMO_FREE_SPACE_RESERVE", str(256 << 20)))
+        self.reserve = _env_int("ZA2D_DEMO_FREE_SPACE_RESERVE", 256 << 20)
 
     @property
     def boot_file(self):
         return self.manifest["disc"]["boot_file"]
 
-    def disc_bytes(self):
-        """The size of the disc's data (a cue sheet's track file, not the sheet)."""
-        try:
-            with open_disc(self.disc) as disc:
-                return disc.sector_count * 2048
-        except DiscError as error:
-            raise StageError(str(error)) from None
+    @property
+    def places(self):
+        """The folders a failure's file may lie in, with the words that name them."""
+        return ((self.out, "in the build folder"), (self.game, "in the game folder"),
+                (self.kit_dir, "in the kit"), (self.disc, "the disc image"))
 
-    def need_free_space(self, folder, needed):
+    def disc_bytes(self):
+        """The size of the disc's data."""
+        return self.manifest["disc"]["sectors"] * 2048
+
+    def need_free_space(self, folder, label, needed):
         folder.mkdir(parents=True, exist_ok=True)
         st = os.statvfs(folder)
         free = st.f_bavail * st.f_frsize
@@ -56,9 +55,16 @@ class BuildContext:
         self.log(f"free space on {folder}: {free} bytes, {needed} needed")
         if free < needed:
             raise StageError(
-                f"not enough free space on the drive of {folder}: {free / 2**30:.2f} GB free, "
+                f"not enough free space on the drive of the {label}: {free / 2**30:.2f} GB free, "
                 f"{needed / 2**30:.2f} GB needed"
             )
+
+
+def _env_int(name, default):
+    try:
+        return int(os.environ.get(name, ""))
+    except ValueError:
+        return default
 
 
 def verify(ctx):
@@ -73,17 +79,20 @@ def verify(ctx):
 
 
 def extract(ctx):
-    ctx.need_free_space(ctx.out, 2 * ctx.disc_bytes())
+    ctx.need_free_space(ctx.out, "build folder", 2 * ctx.disc_bytes())
     target = ctx.out / "extract"
     try:
         with open_disc(ctx.disc) as disc:
             volume = Volume(disc)
             for path, entry in volume.walk():
+                if any(part in ("", ".", "..") or "\\" in part or "\0" in part
+                       for part in path.split("/")):
+                    raise StageError("the disc holds a file name that cannot be extracted")
                 dest = target / path
                 dest.parent.mkdir(parents=True, exist_ok=True)
-                write_atomic(dest, volume.read_file(entry), durable=False)
+                _write_chunks(dest, volume.file_chunks(entry))
                 ctx.log(f"read {path} ({entry.size} bytes)")
-    except (DiscError, OSError) as error:
+    except DiscError as error:
         raise StageError(f"the disc could not be read: {error}") from None
 
 
@@ -109,7 +118,7 @@ def recompile(ctx):
     try:
         data = boot.read_bytes()
     except OSError as error:
-        raise StageError(f"the boot file {boot} cannot be read: {error.strerror}") from None
+        raise StageError(f"the extracted boot file cannot be read: {describe(error)}") from None
     if data[:4] != b"\x7fELF" or len(data) < 52:
         raise StageError(f"the boot file {ctx.boot_file} is not an ELF executable")
     entry, phoff = struct.unpack_from("<II", data, 24)
@@ -134,14 +143,18 @@ def packs(ctx):
     target = ctx.out / "packs"
     count = 0
     for tex in sorted(source.rglob("*.TEX")):
-        data = tex.read_bytes()
-        if data[:8] != TEXTURE_MAGIC or len(data) < 16:
-            ctx.log(f"skipped {tex.relative_to(source)}: not a texture")
-            continue
-        width, height = struct.unpack_from("<II", data, 8)
-        pixels = data[16 : 16 + width * height * 4]
+        with open(tex, "rb") as f:
+            head = f.read(16)
+            if head[:8] != TEXTURE_MAGIC or len(head) < 16:
+                ctx.log(f"skipped {tex.relative_to(source)}: not a texture")
+                continue
+            width, height = struct.unpack_from("<II", head, 8)
+            # The sizes come from the disc: never read more than the file holds.
+            if os.fstat(f.fileno()).st_size - 16 < width * height * 4:
+                raise StageError("a texture of the disc is cut short")
+            pixels = f.read(width * height * 4)
         if len(pixels) != width * height * 4:
-            raise StageError(f"the texture {tex.relative_to(source)} is cut short")
+            raise StageError("a texture of the disc is cut short")
         dest = target / tex.relative_to(source).with_suffix(".png")
         dest.parent.mkdir(parents=True, exist_ok=True)
         write_atomic(dest, png.encode_rgba(width, height, pixels), durable=False)
@@ -153,33 +166,23 @@ def compile_game(ctx):
     game = ctx.kit_dir / ctx.manifest.get("game", "game/scf")
     if not game.is_file():
         raise StageError(
-            f"the kit's game program {game} is missing; unpack the whole release again")
+            "the kit's game program (kit/game/scf) is missing; unpack the whole release again")
     _mk(ctx.out / "compile")
-    _copy(game, ctx.out / "compile" / "scf", executable=True)
+    _copy(ctx, game, ctx.out / "compile" / "scf", executable=True)
     ctx.log("demo: the real kit compiles the recompiled code here; "
             "the demo takes its stand-in game")
 
 
 def stage(ctx):
-    ctx.need_free_space(ctx.game, ctx.disc_bytes())
-    _copy(ctx.out / "compile" / "scf", ctx.game / "scf", executable=True)
-    _copy(ctx.out / "extract" / ctx.boot_file, ctx.game / ctx.boot_file)
-    sectors = int(ctx.manifest["disc"].get("sectors", 0)) or None
-    tmp = ctx.game / "disc.iso.tmp"
+    ctx.need_free_space(ctx.game, "game folder", ctx.disc_bytes())
+    _copy(ctx, ctx.out / "compile" / "scf", ctx.game / "scf", executable=True)
+    _copy(ctx, ctx.out / "extract" / ctx.boot_file, ctx.game / ctx.boot_file)
     try:
-        with open_disc(ctx.disc) as disc, open(tmp, "wb") as f:
-            left = sectors if sectors is not None else disc.sector_count
-            for block in disc.user_data():
-                block = block[: left * 2048]
-                f.write(block)
-                left -= len(block) // 2048
-                if left <= 0:
-                    break
-            f.flush()
-            os.fsync(f.fileno())
+        with open_disc(ctx.disc) as disc:
+            _write_chunks(ctx.game / "disc.iso", disc.user_data(ctx.manifest["disc"]["sectors"]),
+                          durable=True)
     except DiscError as error:
         raise StageError(f"the disc could not be read: {error}") from None
-    os.replace(tmp, ctx.game / "disc.iso")
     text = (
         "# What this game folder was built from (written by the build kit).\n"
         f"commit = {ctx.commit}\nkit = demo {ctx.manifest.get('version', '')}\n"
@@ -217,13 +220,25 @@ def _mk(folder):
     Path(folder).mkdir(parents=True, exist_ok=True)
 
 
-def _copy(src, dest, executable=False):
+def _write_chunks(dest, chunks, durable=False):
+    """Writes the chunks to dest through a ".tmp" sibling and a rename, never all in memory."""
+    tmp = dest.with_name(dest.name + ".tmp")
+    with open(tmp, "wb") as f:
+        for block in chunks:
+            f.write(block)
+        if durable:
+            f.flush()
+            os.fsync(f.fileno())
+    os.replace(tmp, dest)
+
+
+def _copy(ctx, src, dest, executable=False):
     dest.parent.mkdir(parents=True, exist_ok=True)
     tmp = dest.with_name(dest.name + ".tmp")
     try:
         shutil.copyfile(src, tmp)
     except OSError as error:
-        raise StageError(f"{src} could not be copied: {error.strerror}") from None
+        raise StageError(f"a file could not be copied: {describe(error, ctx.places)}") from None
     if executable:
         mode = os.stat(tmp).st_mode
         os.chmod(tmp, mode | stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH)
