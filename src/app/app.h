@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "game/game_run.h"
+#include "prepare/build_progress.h"
+#include "prepare/build_run.h"
+#include "prepare/disc_check.h"
 #include "release/launcher_settings.h"
 #include "release/release_identity.h"
 #include "release/release_layout.h"
@@ -39,6 +43,12 @@ struct App {
   // Missing-files verdict.
   std::string missingItem;
   bool pythonMissing = false;
+
+  // Tasks. Their ChildProcess records are torn down in reverse order: game, build, disc check.
+  DiscCheck discCheck;
+  BuildRun build;
+  BuildProgress progress;
+  GameRun game;
 
   ReleaseIdentity identity;
 

@@ -4,6 +4,8 @@
 #include <SDL3/SDL_opengl.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/window_size.h"
@@ -155,6 +157,11 @@ void setMinimumWindowSize(int width, int height) {
   if (host.window) SDL_SetWindowMinimumSize(host.window, width, height);
 }
 
+namespace {
+// The last file dropped onto the window and not yet taken.
+std::string droppedFile;
+}  // namespace
+
 bool pollEvents() {
   bool quit = false;
   const SDL_WindowID own = host.window ? SDL_GetWindowID(host.window) : 0;
@@ -165,8 +172,13 @@ bool pollEvents() {
     if (event.type == SDL_EVENT_WINDOW_CLOSE_REQUESTED && event.window.windowID == own) {
       quit = true;
     }
+    if (event.type == SDL_EVENT_DROP_FILE && event.drop.data) droppedFile = event.drop.data;
   }
   return quit;
+}
+
+std::string takeDroppedFile() {
+  return std::exchange(droppedFile, std::string());
 }
 
 void waitForEvents(double seconds) {

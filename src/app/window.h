@@ -16,6 +16,8 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
 void setMinimumWindowSize(int width, int height);
 // Drains the event queue; true when the user asked to quit or to close this window.
 bool pollEvents();
+// The path of a file dropped onto the window since the last call, or empty.
+std::string takeDroppedFile();
 // Waits up to the given time for an event (used while the window is hidden).
 void waitForEvents(double seconds);
 void beginFrame();

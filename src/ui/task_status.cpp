@@ -1,18 +1,21 @@
 #include "ui/task_status.h"
 
 #include "app/app.h"
+#include "prepare/build_run.h"
 
 namespace scf {
 
-bool buildInProgress(const App&) {
-  return false;
+bool buildInProgress(const App& app) {
+  return app.build.building;
 }
 
-double buildFraction(const App&) {
-  return 0.0;
+double buildFraction(const App& app) {
+  return app.progress.fraction();
 }
 
-void stopBuildForQuit(App&) {}
+void stopBuildForQuit(App& app) {
+  if (app.build.building) BuildRun::stop(app);
+}
 
 bool updateAvailable(App&) {
   return false;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/process.h"
+
+namespace scf {
+
+struct App;
+struct ReleaseLayout;
+
+// The build kit's run: start, stop, and the frame loop's completion handling.
+//
+// Every run's time is added once to the `pendingBuildSeconds` setting, by whichever comes first
+// of a stop (the user's or the quit's) and the run's end; a success turns the sum into
+// `lastBuildSeconds`. The forms taking `now` read no clock of their own.
+struct BuildRun {
+  ChildProcess process;
+  bool building = false;
+  bool stopRequested = false;
+  std::string statusText;                 // the Play tab's result line
+  std::uint32_t statusColour = 0x4FE0A3;  // 0xRRGGBB
+
+  static void start(App& app);
+  static void start(App& app, double now);
+  static void stop(App& app);
+  static void stop(App& app, double now);
+  // Every turn while building: feeds the kit's lines and decides the run's end.
+  static void finish(App& app);
+  static void finish(App& app, double now);
+};
+
+// Bytes free to the user on the drive the build writes to; 0 when unknown.
+std::uint64_t freeSpaceBytes(const ReleaseLayout& layout);
+
+}  // namespace scf

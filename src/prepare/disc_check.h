@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+
+namespace scf {
+
+struct App;
+
+// Choosing a disc image and having the kit check it. The check runs in the background and is
+// finished by the frame loop's poll; an accepted image becomes the `disc` setting.
+struct DiscCheck {
+  ChildProcess process;
+  bool discChecking = false;
+  std::string checkedImage;  // the image of the running or last check
+  std::string discVerdict;   // one sentence for a refused image; empty: nothing to report
+  std::string discDetail;    // the kit's own reason, or the start error
+  // Set when no open-file dialog can be shown on this desktop: one sentence for the screens.
+  std::string chooseError;
+
+  // Shows the open-file dialog; a chosen path reaches start() through the frame loop's poll.
+  static void choose(App& app);
+  static void start(App& app, const std::string& imagePath);
+  // Once per turn: starts a check for a path the dialog (or a drop) handed over, and finishes a
+  // check whose process has ended.
+  static void poll(App& app);
+  // A file the user picked, in the dialog or by dropping it onto the window: checked unless a
+  // build runs (the disc of a running build cannot change under it).
+  static void takeChosen(App& app, const std::string& imagePath);
+};
+
+// What the kit's disc check said: accepted, or the reason it gave for refusing the image.
+struct DiscCheckAnswer {
+  bool accepted = false;
+  std::string reason;
+};
+
+DiscCheckAnswer readDiscCheckOutput(const std::vector<std::string>& lines, int exitCode);
+
+// The sentence shown for a refused image, in the current language.
+std::string discRefusalVerdict(const std::string& reason);
+
+}  // namespace scf

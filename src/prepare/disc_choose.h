@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_dialog.h"
+
+namespace scf {
+
+struct App;
+
+// The open-file dialog's title and file types for a disc image, in the current language.
+std::string discDialogTitle();
+std::vector<FileDialogFilter> discImageFilters();
+
+// The sentence shown when the desktop cannot show an open-file dialog.
+std::string noFileDialogText();
+
+// Hands what the dialog answered and a file dropped onto the window to DiscCheck.
+void takeChosenFiles(App& app);
+// The same for one answer of the dialog.
+void takeDialogAnswer(App& app, const FileDialogAnswer& answer);
+
+}  // namespace scf
