@@ -6,6 +6,7 @@
 #include "app/frame_loop.h"
 #include "app/launch_options.h"
 #include "app/window.h"
+#include "harness/selftest.h"
 #include "imgui.h"
 #include "platform/fatal_error.h"
 #include "release/release_layout.h"
@@ -28,11 +29,24 @@ int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder, c
   applyLookAndFeel();
   app->launchArgs = options.launchArgs;
 
-  runFrameLoop(*app, tick);
+  // The self-test starts after the update check would have started, and before the first turn.
+  std::unique_ptr<Selftest> selftest;
+  if (!options.selftestDisc.empty()) selftest = std::make_unique<Selftest>(options, *app);
+  const TickFn turn = [&selftest, &tick](App& current) {
+    if (selftest) selftest->tick(current);
+    if (tick) tick(current);
+  };
+  runFrameLoop(*app, turn);
 
   closeWindow();
+  int exitCode = 0;
+  if (selftest) {
+    selftest->closeLog();
+    exitCode = selftest->exitCode();
+    selftest.reset();
+  }
   app.reset();
-  return 0;
+  return exitCode;
 }
 
 }  // namespace scf

@@ -4,6 +4,7 @@
 
 #include "app/build_info.h"
 #include "app/launch_options.h"
+#include "harness/self_check.h"
 
 namespace scf {
 
@@ -11,9 +12,11 @@ std::string versionLines() {
   return std::string("version ") + kLauncherVersion + "\ncommit " + kSourceCommit + "\n";
 }
 
-int runTextMode(const LaunchOptions& options, const std::string& /*releaseFolder*/) {
-  const std::string text = versionLines();
-  const bool passed = true;
+int runTextMode(const LaunchOptions& options, const std::string& releaseFolder) {
+  std::string text = versionLines();
+  bool passed = true;
+  if (!options.selfCheckFile.empty())
+    passed = runSelfCheck(releaseFolder, options.selfCheckFile, text);
   if (!options.reportFile.empty()) {
     // A report file that cannot be opened loses the text; the exit code still tells.
     if (FILE* file = std::fopen(options.reportFile.c_str(), "wb")) {

@@ -1,0 +1,206 @@
+#include "harness/selftest.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/app.h"
+#include "app/clock.h"
+#include "app/launch_options.h"
+#include "harness/log_line.h"
+#include "platform/env.h"
+#include "ui/tr.h"
+
+namespace scf {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  return (fs::path(folder) / name).string();
+}
+
+// A step that changes App once and completes at once.
+Selftest::Step instant(const std::string& name, std::function<void(App&)> change) {
+  return {name, [change = std::move(change)](App& app, double) {
+            change(app);
+            return true;
+          }};
+}
+
+}  // namespace
+
+Selftest::Selftest(const LaunchOptions& options, const App& app, Clock clock)
+    : disc(options.selftestDisc),
+      shotsDir(options.shotsFolder),
+      wrongDisc(options.wrongDisc),
+      errorDemo(options.errorDemo),
+      cancel(options.cancel),
+      screens(options.screens),
+      enhance(options.enhance),
+      playSeconds(options.playSeconds),
+      crashSeconds(options.crashSeconds),
+      clock_(std::move(clock)) {
+  if (shotsDir.empty()) shotsDir = joinPath(app.layout.releaseDir, "selftest");
+  std::error_code error;
+  fs::create_directories(fs::path(shotsDir), error);
+  log = std::fopen(shotPath("selftest.log").c_str(), "w");
+  runStart = now();
+  logLine("release %s, user folder %s", app.layout.releaseDir, app.layout.userDir);
+  build();
+}
+
+Selftest::~Selftest() {
+  closeLog();
+}
+
+void Selftest::closeLog() {
+  if (log) std::fclose(log);
+  log = nullptr;
+}
+
+double Selftest::now() const {
+  return clock_ ? clock_() : nowSeconds();
+}
+
+std::string Selftest::shotPath(const std::string& fileName) const {
+  return joinPath(shotsDir, fileName);
+}
+
+void Selftest::tick(App& app) {
+  if (index >= steps.size()) return;
+  const double current = now();
+  if (stepStart == 0) stepStart = current;
+  double t = current - stepStart;
+  // Only a step's first call sees exactly 0, which steps use for their one-time start.
+  if (t != 0) t = std::max(t, 0.000001);
+  if (steps[index].action(app, t)) {
+    ++index;
+    stepStart = 0;
+  }
+}
+
+void Selftest::logLine(const std::string& format, const std::string& a, const std::string& b) {
+  if (!log) return;
+  const std::string line = logLineText(now() - runStart, format, a, b) + "\n";
+  std::fwrite(line.data(), 1, line.size(), log);
+  std::fflush(log);
+}
+
+void Selftest::prepareCaptureDir(const std::string& name) {
+  if (captureBase.empty()) captureBase = getEnv("ZA2D_CAPTURE_WINDOW_DIR");
+  if (captureBase.empty()) return;
+  const std::string folder = joinPath(captureBase, name);
+  std::error_code error;
+  fs::create_directories(fs::path(folder), error);
+  setEnv("ZA2D_CAPTURE_WINDOW_DIR", folder);
+}
+
+void Selftest::failAndQuit(App& app, const std::string& line) {
+  logLine("%s", line);
+  failed = true;
+  app.quitConfirmed = true;
+}
+
+Selftest::Step Selftest::shot(const std::string& name, double delay) {
+  return {"shot " + name, [this, name, delay, taken = false](App& app, double t) mutable {
+            if (t < delay) return false;
+            if (!taken) {
+              app.screenshotRequest = shotPath(name + ".png");
+              taken = true;
+              return false;
+            }
+            // The frame loop empties the request once the frame has been drawn and saved.
+            if (!app.screenshotRequest.empty()) return false;
+            logLine("screenshot %s", name);
+            return true;
+          }};
+}
+
+void Selftest::build() {
+  if (screens) {
+    buildScreens();
+  } else if (enhance) {
+    buildEnhance();
+  } else {
+    buildFull();
+  }
+}
+
+void Selftest::buildFull() {
+  auto french = [](bool on) { return [on](App&) { uiFrench = on; }; };
+  auto tab = [](int which) { return [which](App& app) { app.currentTab = which; }; };
+  steps.push_back(shot("01-welcome", 1.5));
+  steps.push_back(instant("french welcome", french(true)));
+  steps.push_back(shot("02-welcome-fr"));
+  steps.push_back(instant("english", french(false)));
+  if (!wrongDisc.empty()) {
+    steps.push_back({"check the wrong disc", [this](App& app, double t) {
+                       if (t == 0) DiscCheck::start(app, wrongDisc);
+                       return t > 0.2 && !app.discCheck.discChecking;
+                     }});
+    steps.push_back(shot("03-wrong-disc"));
+  }
+  if (errorDemo) {
+    steps.push_back(vanishingDiscStep());
+    steps.push_back({"wait for the error", [](App& app, double) { return !app.build.building; }});
+    steps.push_back(shot("04-build-error"));
+  }
+  steps.push_back(discCheckStep());
+  steps.push_back(shot("05-ready"));
+  steps.push_back(buildStep());
+  steps.push_back(shot("09-built", 1.0));
+  steps.push_back(instant("settings", tab(kTabSettings)));
+  steps.push_back(shot("10-settings"));
+  steps.push_back(instant("video change", [](App& app) {
+    app.video.mode = "windowed";
+    app.video.width = 1280;
+    app.video.height = 960;
+    app.video.save(app.layout.videoIni);
+    app.video.loaded = true;
+  }));
+  steps.push_back(shot("11-settings-saved"));
+  steps.push_back(instant("maintenance", tab(kTabMaintenance)));
+  steps.push_back(shot("12-maintenance"));
+  steps.push_back(instant("french", [](App& app) {
+    uiFrench = true;
+    app.currentTab = kTabPlay;
+  }));
+  steps.push_back(shot("13-play-fr"));
+  steps.push_back(instant("french settings", tab(kTabSettings)));
+  steps.push_back(shot("14-settings-fr"));
+  steps.push_back(instant("english", [](App& app) {
+    uiFrench = false;
+    app.currentTab = kTabPlay;
+  }));
+  steps.push_back(playStep());
+  steps.push_back(shot("15-after-play", 1.5));
+  if (crashSeconds > 0) {
+    steps.push_back(crashStep());
+    steps.push_back(shot("16-crash", 1.5));
+  }
+  steps.push_back(instant("quit", [this](App& app) {
+    logLine("selftest done");
+    app.quitConfirmed = true;
+  }));
+}
+
+// The screens and texture scenarios need the update check and the texture run, which this build
+// does not have yet: the run photographs the first screen and ends with a failure, never a pass.
+void Selftest::buildScreens() {
+  steps.push_back(shot("01-welcome", 1.5));
+  addUnavailable("screens");
+}
+
+void Selftest::buildEnhance() {
+  steps.push_back(shot("01-welcome", 1.5));
+  addUnavailable("texture");
+}
+
+void Selftest::addUnavailable(const std::string& scenario) {
+  steps.push_back(instant("quit", [this, scenario](App& app) {
+    failAndQuit(app, "FAIL the " + scenario + " scenario is not available in this build");
+  }));
+}
+
+}  // namespace scf
