@@ -1,6 +1,7 @@
 """Shared helpers of the kit's tests: paths, a release folder to run the kit from, the kit runs."""
 
 import os
+import resource
 import subprocess
 import sys
 import tempfile
@@ -45,10 +46,16 @@ class KitFixture:
     def cleanup(self):
         self.tmp.cleanup()
 
-    def check(self, disc):
+    def check(self, disc, memory_limit=None, timeout=120):
+        """Runs the disc check; its output must be UTF-8. memory_limit caps its address space."""
+        def limit():
+            resource.setrlimit(resource.RLIMIT_AS, (memory_limit, memory_limit))
+
         return subprocess.run(PYTHON + [str(self.script), "--check", "--disc", str(disc)],
                               cwd=self.release / "source", capture_output=True, text=True,
-                              timeout=120)
+                              encoding="utf-8", errors="strict", timeout=timeout,
+                              stdin=subprocess.DEVNULL,
+                              preexec_fn=limit if memory_limit else None)
 
     def build_command(self, disc, out, game):
         return PYTHON + [str(self.script), "--disc", str(disc), "--out", str(out), "--game",
@@ -59,4 +66,5 @@ class KitFixture:
         environment.pop("ZA2D_DEMO_FAIL_STAGE", None)
         environment.update(env)
         return subprocess.run(self.build_command(disc, out, game), cwd=self.release / "source",
-                              capture_output=True, text=True, env=environment, timeout=300)
+                              capture_output=True, text=True, encoding="utf-8", errors="strict",
+                              env=environment, timeout=300, stdin=subprocess.DEVNULL)

@@ -133,11 +133,15 @@ class DiscImage:
             out += block
         return bytes(out)
 
+    def holds(self, lba, size):
+        """Whether size bytes from sector lba on lie inside the image."""
+        return lba >= 0 and size >= 0 and lba + -(-size // USER) <= self.sector_count
+
     def chunks(self, lba, size, chunk_sectors=256):
         """Yields size bytes from sector lba on, in chunks of at most chunk_sectors sectors."""
-        sectors = -(-size // USER)
-        if lba < 0 or size < 0 or lba + sectors > self.sector_count:
+        if not self.holds(lba, size):
             raise OutOfImage()
+        sectors = -(-size // USER)
         left = size
         for start in range(lba, lba + sectors, chunk_sectors):
             end = min(lba + sectors, start + chunk_sectors)

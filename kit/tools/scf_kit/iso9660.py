@@ -7,7 +7,7 @@ to one of its parents is not walked again.
 
 import struct
 
-from .disc_image import NOT_ISO, DiscError
+from .disc_image import NOT_ISO, DiscError, OutOfImage
 
 PVD_SECTOR = 16
 # A PlayStation 2 disc's folders hold a few hundred records at most: a few sectors each.
@@ -74,9 +74,12 @@ class Volume:
         return node
 
     def read_file(self, entry, limit=None):
-        """The file's data, or only its first limit bytes."""
-        size = entry.size if limit is None else min(entry.size, limit)
-        return self.disc.read(entry.extent, size)
+        """The file's data, or only its first limit bytes (the whole file must be in the image)."""
+        if not self.disc.holds(entry.extent, entry.size):
+            raise OutOfImage()
+        if limit is not None and entry.size > limit:
+            return self.disc.read(entry.extent, limit)
+        return self.disc.read(entry.extent, entry.size)
 
     def file_chunks(self, entry):
         return self.disc.chunks(entry.extent, entry.size)
