@@ -1,0 +1,91 @@
+#include "prepare/build_failure.h"
+
+#include <SDL3/SDL_clipboard.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "app/app.h"
+#include "app/build_info.h"
+#include "platform/file_status.h"
+#include "prepare/kit_contract.h"
+#include "ui/tr.h"
+
+namespace scf {
+
+namespace {
+
+// How much of the kit's output and of the stage's log the report carries.
+constexpr std::size_t kTailLines = 60;
+
+bool contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::string driveFull() {
+  return tr("The drive is full. Free some space and try again.",
+            "Le disque est plein. Libérez de la place et réessayez.");
+}
+
+// The last lines of a log, read whole line by line; nothing when it cannot be opened. Only a
+// plain file is read: a pipe standing at the log's place would hold the window.
+bool logTail(const std::string& path, std::deque<std::string>& tail) {
+  if (!isRegularFile(path)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  for (std::string line; std::getline(in, line);) {
+    tail.push_back(std::move(line));
+    if (tail.size() > kTailLines) tail.pop_front();
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string failureAdvice(const std::string& failedStage, const std::string& failureText) {
+  if (contains(failureText, "free space") || contains(failureText, "No space")) {
+    return driveFull();
+  }
+  if (failedStage == "verify" && contains(failureText, "does not exist")) {
+    return tr("The disc image is no longer where it was. Select it again.",
+              "L'image disque n'est plus à son emplacement. Choisissez-la à nouveau.");
+  }
+  return tr("Try again. If it stops at the same place, copy the details and send them to us.",
+            "Réessayez. Si cela s'arrête au même endroit, copiez les détails et envoyez-les nous.");
+}
+
+std::string stepLogPath(const App& app) {
+  const std::string& stage = app.progress.failedStage;
+  return kitStageLogPath(app.layout, stage.empty() ? std::string_view("verify") : stage);
+}
+
+std::string buildDetails(const App& app) {
+  const BuildProgress& progress = app.progress;
+  const ReleaseIdentity& identity = app.identity;
+  std::string text = std::string("SCF Launcher ") + kLauncherVersion + " (" + kSourceCommit + ")\n";
+  text += "Source: " + identity.releaseVersion + " " + identity.releaseCommit +
+          ", game built from: " + identity.builtFromCommit + "\n";
+  text += "Step: " + progress.failedStage + "\nMessage: " + progress.failureText + "\n";
+  text += "Disc: " + app.settings.disc + "\nRelease folder: " + app.layout.releaseDir +
+          "\n\n--- scf_build output ---\n";
+  const std::vector<std::string>& lines = progress.outputLines;
+  const std::size_t first = lines.size() > kTailLines ? lines.size() - kTailLines : 0;
+  for (std::size_t i = first; i < lines.size(); ++i)
+    text += lines[i] + "\n";
+  const std::string logPath = stepLogPath(app);
+  std::deque<std::string> tail;
+  if (logTail(logPath, tail)) {
+    text += "\n--- " + std::filesystem::path(logPath).filename().string() + " (last lines) ---\n";
+    for (const std::string& line : tail)
+      text += line + "\n";
+  }
+  return text;
+}
+
+void copyBuildDetails(const App& app) {
+  SDL_SetClipboardText(buildDetails(app).c_str());
+}
+
+}  // namespace scf

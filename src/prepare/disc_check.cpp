@@ -1,0 +1,110 @@
+#include "prepare/disc_check.h"
+
+#include <string_view>
+
+#include "app/app.h"
+#include "prepare/disc_choose.h"
+#include "prepare/kit_contract.h"
+#include "ui/tr.h"
+
+namespace scf {
+
+namespace {
+
+// The disc check is quick, and its last lines follow its end closely.
+constexpr int kReaderWaitMs = 1000;
+
+bool startsWith(const std::string& text, std::string_view prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+DiscCheckAnswer readDiscCheckOutput(const std::vector<std::string>& lines, int exitCode) {
+  std::string okLine;
+  std::string reason;
+  for (const std::string& line : lines) {
+    if (startsWith(line, discAcceptedPrefix)) {
+      okLine = line;
+    } else if (startsWith(line, discRefusalPrefix)) {
+      // The kit's own verdict wins over anything else it printed, and the last one over earlier.
+      reason = line.substr(discRefusalPrefix.size());
+    } else if (!reason.empty() || line.empty() || startsWith(line, kitInfoPrefix)) {
+      continue;
+    } else {
+      reason = line;
+    }
+  }
+  DiscCheckAnswer answer;
+  answer.accepted = !okLine.empty() && exitCode == 0;
+  if (!answer.accepted) answer.reason = reason;
+  return answer;
+}
+
+std::string discRefusalVerdict(const std::string& reason) {
+  if (contains(reason, "European")) {
+    return tr("This is the European disc. Only the USA disc (SXUS-90210) is supported.",
+              "C'est le disque européen. Seul le disque américain (SXUS-90210) est pris en "
+              "charge.");
+  }
+  if (contains(reason, "boots")) {
+    return tr("This disc image is another game.", "Cette image disque est un autre jeu.");
+  }
+  if (contains(reason, "SHA-1")) {
+    return tr(
+        "This copy differs from the USA disc: modified or damaged. Make a fresh copy of "
+        "your disc.",
+        "Cette copie diffère du disque américain : modifiée ou abîmée. Refaites une copie "
+        "de votre disque.");
+  }
+  if (!contains(reason, "does not exist")) {
+    return tr("This file is not a PS2 disc image.", "Ce fichier n'est pas une image disque PS2.");
+  }
+  return tr("This file is no longer there.", "Ce fichier n'existe plus.");
+}
+
+void DiscCheck::start(App& app, const std::string& imagePath) {
+  DiscCheck& check = app.discCheck;
+  if (check.discChecking) return;
+  check.discVerdict.clear();
+  check.discDetail.clear();
+  check.chooseError.clear();
+  std::string error;
+  if (!check.process.start(discCheckCommand(app.layout, imagePath), true, error)) {
+    check.discVerdict = tr("The disc could not be checked.", "Le disque n'a pas pu être vérifié.");
+    check.discDetail = error;
+    return;
+  }
+  check.discChecking = true;
+  check.checkedImage = imagePath;
+}
+
+void DiscCheck::takeChosen(App& app, const std::string& imagePath) {
+  if (imagePath.empty() || app.build.building) return;
+  start(app, imagePath);
+}
+
+void DiscCheck::poll(App& app) {
+  takeChosenFiles(app);
+  DiscCheck& check = app.discCheck;
+  if (!check.discChecking || check.process.running()) return;
+  check.process.waitReader(kReaderWaitMs);
+  const DiscCheckAnswer answer =
+      readDiscCheckOutput(check.process.takeLines(), check.process.exitCode());
+  check.discChecking = false;
+  if (answer.accepted) {
+    app.settings.disc = check.checkedImage;
+    app.settings.save(app.layout.launcherIni);
+    app.screen = kScreenMain;
+    app.build.statusText.clear();
+    return;
+  }
+  check.discDetail = answer.reason;
+  check.discVerdict = discRefusalVerdict(answer.reason);
+}
+
+}  // namespace scf

@@ -1,0 +1,52 @@
+#include "prepare/disc_choose.h"
+
+#include "app/app.h"
+#include "app/window.h"
+#include "prepare/disc_check.h"
+#include "ui/tr.h"
+
+namespace scf {
+
+std::string discDialogTitle() {
+  return tr("Select your Scrapfury disc image", "Choisir l'image disque de Scrapfury");
+}
+
+std::vector<FileDialogFilter> discImageFilters() {
+  return {
+      {std::string(tr("Disc images", "Images disque")) + " (*.iso, *.bin, *.cue)", "iso;bin;cue"},
+      {std::string(tr("All files", "Tous les fichiers")) + " (*.*)", "*"},
+  };
+}
+
+std::string noFileDialogText() {
+  return tr(
+      "No file dialog can be shown on this desktop. Drop the disc image onto this window "
+      "instead.",
+      "Aucune fenêtre de choix de fichier ne peut s'ouvrir sur ce bureau. Déposez plutôt "
+      "l'image disque sur cette fenêtre.");
+}
+
+void DiscCheck::choose(App&) {
+  // An earlier dialog still open keeps the choice; a second one would only compete with it.
+  showOpenFileDialog(sdlWindow(), discDialogTitle(), discImageFilters());
+}
+
+void takeDialogAnswer(App& app, const FileDialogAnswer& answer) {
+  switch (answer.kind) {
+    case FileDialogAnswer::Kind::chosen:
+      DiscCheck::takeChosen(app, answer.path);
+      break;
+    case FileDialogAnswer::Kind::failed:
+      app.discCheck.chooseError = noFileDialogText();
+      break;
+    case FileDialogAnswer::Kind::cancelled:
+      break;
+  }
+}
+
+void takeChosenFiles(App& app) {
+  if (const auto answer = takeFileDialogAnswer()) takeDialogAnswer(app, *answer);
+  DiscCheck::takeChosen(app, takeDroppedFile());
+}
+
+}  // namespace scf
