@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scf {
+
+// One file of a folder listing: its full path and its last-write time stamp. The time's unit
+// is the file system's own (nanoseconds on Linux); it is only ever compared with another.
+struct FileEntry {
+  std::string path;
+  std::int64_t writeTime = 0;
+};
+
+// The regular files of folder whose names end in suffix, as folder + "/" + name, in the order
+// the file system lists them. Sub-folders and other kinds of entries are left out; a missing or
+// unreadable folder gives an empty list. No file is opened, so a FIFO cannot block it.
+std::vector<FileEntry> listFiles(const std::string& folder, std::string_view suffix);
+
+}  // namespace scf

@@ -1,0 +1,295 @@
+// Starting the built game and reading its end, with small shell scripts standing in for the
+// game: they exit with the code and leave the crash reports each case needs.
+
+#include "game/game_run.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "game/game_failure.h"
+#include "game_release.h"
+#include "platform/file_list.h"
+#include "support/test_support.h"
+#include "ui/tr.h"
+
+namespace scf {
+namespace {
+
+using testing::GameRelease;
+using testing::playToEnd;
+using testing::readFile;
+using testing::TempFolder;
+
+// Sets a file's last-write time.
+bool setWriteTime(const std::string& path, std::int64_t seconds, long nanoseconds = 0) {
+  const timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+class GameRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(temp.path().empty()); }
+  void TearDown() override {
+    // The game outlives its slot by design; a test never leaves one behind.
+    if (app.game.gameRunning) app.game.process.kill();
+  }
+
+  std::string crash(const std::string& name) const { return app.layout.crashesDir + "/" + name; }
+
+  TempFolder temp;
+  App app;
+  GameRelease release{app, temp.path()};
+};
+
+// Each game's end, and what the launcher makes of it. "$C" is the crash folder inside the
+// scripts; old.txt is there before every launch.
+struct EndCase {
+  const char* name;
+  const char* script;
+  int exitCode;
+  const char* report;  // the report shown, by name; empty for none
+  bool closedUnexpectedly;
+};
+
+const EndCase kEndCases[] = {
+    {"NormalEnd", "exit 0", 0, "", false},
+    {"NonZeroCodeWithoutReport", "exit 3", 3, "", true},
+    {"CrashWithNewReport", "echo crash > \"$C/new.txt\"; exit 3", 3, "new.txt", false},
+    {"NewReportWinsOverCodeZero", "echo crash > \"$C/new.txt\"; exit 0", 0, "new.txt", false},
+    {"RewrittenOldReportIsNotNew",
+     "echo again > \"$C/old.txt\"; touch -d @4000000000 \"$C/old.txt\"; exit 3", 3, "", true},
+    {"OldReportNeverBeatsANewOne",
+     "touch -d @4000000000 \"$C/old.txt\"; echo crash > \"$C/new.txt\"; exit 3", 3, "new.txt",
+     false},
+    {"NewerOfTwoNewReports",
+     "echo a > \"$C/a.txt\"; echo b > \"$C/b.txt\"; touch -d @2000000000 \"$C/a.txt\"; "
+     "touch -d @1000000000 \"$C/b.txt\"; exit 3",
+     3, "a.txt", false},
+    {"NewerOfTwoNewReportsListedLater",
+     "echo a > \"$C/a.txt\"; echo b > \"$C/b.txt\"; touch -d @1000000000 \"$C/a.txt\"; "
+     "touch -d @2000000000 \"$C/b.txt\"; exit 3",
+     3, "b.txt", false},
+    {"OtherFilesAndFoldersIgnored",
+     "echo log > \"$C/crash.log\"; mkdir \"$C/dump.txt\"; echo x > \"$C/dump.txt/inner.txt\"; "
+     "exit 0",
+     0, "", false},
+    {"DeathBySignal", "kill -KILL $$", 128 + 9, "", true},
+    {"OnlyNewReportHasTimeZero",
+     "echo crash > \"$C/zero.txt\"; touch -d @0 \"$C/zero.txt\"; exit 0", 0, "zero.txt", false},
+};
+
+class GameEnd : public GameRunTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(GameEnd, OutcomeRecorded) {
+  const EndCase& c = GetParam();
+  release.report("old.txt");
+  release.scriptGame("C=\"$ZA2D_USER_DIR/crashes\"\n" + std::string(c.script));
+  GameRun::launch(app);
+  ASSERT_EQ(app.game.startError, "");
+  ASSERT_TRUE(app.game.gameRunning);
+  ASSERT_TRUE(playToEnd(app));
+
+  EXPECT_EQ(app.game.gameExitCode, c.exitCode);
+  EXPECT_EQ(app.game.crashReport, *c.report ? crash(c.report) : "");
+  EXPECT_EQ(app.game.closedUnexpectedly, c.closedUnexpectedly);
+  EXPECT_EQ(app.game.startError, "");
+  EXPECT_FALSE(app.game.windowHiddenForGame);
+  EXPECT_EQ(gameFailureShown(app), *c.report || c.closedUnexpectedly);
+  if (!*c.report && c.closedUnexpectedly) {
+    EXPECT_EQ(gameFailureDetail(app), "exit code " + std::to_string(c.exitCode));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GameEnd, ::testing::ValuesIn(kEndCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GameRunTest, StartsTheGameInItsFolderWithItsArgumentsAndHidesTheWindow) {
+  const std::string seen = temp.path() + "/seen";
+  release.scriptGame("printf '%s\\n' \"$PWD\" \"$@\" > '" + seen + "'\nexit 0");
+  GameRun::launch(app);
+  ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
+  EXPECT_TRUE(app.game.windowHiddenForGame);
+  EXPECT_NE(app.game.process.processId(), 0u);
+  ASSERT_TRUE(playToEnd(app));
+  EXPECT_FALSE(app.game.windowHiddenForGame);
+  EXPECT_EQ(readFile(seen), app.layout.gameDir + "\n--elf\n" + app.layout.bootFile + "\n--iso\n" +
+                                app.layout.discIso + "\n");
+}
+
+TEST_F(GameRunTest, FinishWaitsForTheGameToEnd) {
+  const std::string go = temp.path() + "/go";
+  release.scriptGame("while [ ! -e '" + go + "' ]; do sleep 0.02; done\nexit 5");
+  GameRun::launch(app);
+  ASSERT_TRUE(app.game.gameRunning);
+  for (int i = 0; i < 5; ++i)
+    GameRun::finish(app);
+  EXPECT_TRUE(app.game.gameRunning);
+  EXPECT_TRUE(app.game.windowHiddenForGame);
+  EXPECT_EQ(app.game.gameExitCode, 0);
+
+  testing::writeFile(go, "");
+  ASSERT_TRUE(playToEnd(app));
+  EXPECT_EQ(app.game.gameExitCode, 5);
+  EXPECT_TRUE(app.game.closedUnexpectedly);
+}
+
+// A report written while the game runs with the same time as another: the later listed wins.
+TEST_F(GameRunTest, EqualTimesPickTheLaterListed) {
+  const std::string go = temp.path() + "/go";
+  release.scriptGame("while [ ! -e '" + go + "' ]; do sleep 0.02; done\nexit 3");
+  GameRun::launch(app);
+  ASSERT_TRUE(app.game.gameRunning);
+  for (const char* name : {"first.txt", "second.txt", "third.txt"}) {
+    release.report(name);
+    ASSERT_TRUE(setWriteTime(crash(name), 1500000000, 250));
+  }
+  testing::writeFile(go, "");
+  ASSERT_TRUE(playToEnd(app));
+
+  const std::vector<FileEntry> listing = listFiles(app.layout.crashesDir, ".txt");
+  ASSERT_EQ(listing.size(), 3u);
+  EXPECT_EQ(app.game.crashReport, listing.back().path);
+}
+
+TEST_F(GameRunTest, LaunchClearsTheLastOutcome) {
+  release.scriptGame("exit 0");
+  app.game.crashReport = "/old/report.txt";
+  app.game.startError = "old error";
+  app.game.closedUnexpectedly = true;
+  app.game.gameExitCode = 7;
+  app.build.statusText = "Ready to play";
+  GameRun::launch(app);
+  EXPECT_EQ(app.game.crashReport, "");
+  EXPECT_EQ(app.game.startError, "");
+  EXPECT_FALSE(app.game.closedUnexpectedly);
+  EXPECT_EQ(app.build.statusText, "");
+  ASSERT_TRUE(playToEnd(app));
+  EXPECT_EQ(app.game.gameExitCode, 0);
+  EXPECT_FALSE(gameFailureShown(app));
+}
+
+// A game that cannot be started: the message is kept, the window stays, nothing runs.
+struct StartFailureCase {
+  const char* name;
+  const char* content;
+  mode_t mode;
+  const char* message;
+};
+
+const StartFailureCase kStartFailures[] = {
+    {"NotExecutable", "#!/bin/sh\nexit 0\n", 0644, "Permission denied"},
+    {"MissingInterpreter", "#!/no/such/interpreter\n", 0755, "No such file or directory"},
+    {"NotAProgram",
+     "\x7f"
+     "ELF garbage",
+     0755, "Exec format error"},
+};
+
+class GameStartFailure : public GameRunTest,
+                         public ::testing::WithParamInterface<StartFailureCase> {};
+
+TEST_P(GameStartFailure, MessageShownWindowKept) {
+  const StartFailureCase& c = GetParam();
+  testing::writeFile(app.layout.gameExe, c.content);
+  ::chmod(app.layout.gameExe.c_str(), c.mode);
+  app.game.gameExitCode = 4;
+  GameRun::launch(app);
+  EXPECT_EQ(app.game.startError, c.message);
+  EXPECT_FALSE(app.game.gameRunning);
+  EXPECT_FALSE(app.game.windowHiddenForGame);
+  EXPECT_TRUE(gameFailureShown(app));
+  uiFrench = false;
+  EXPECT_EQ(gameFailureTitle(app), "The game could not start.");
+  EXPECT_EQ(gameFailureDetail(app), c.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GameStartFailure, ::testing::ValuesIn(kStartFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Play does nothing while a build runs, while the game runs, or when the game is not built.
+TEST_F(GameRunTest, LaunchRefusedWhileBuildingOrNotBuilt) {
+  const std::string ran = temp.path() + "/ran";
+  release.scriptGame("touch '" + ran + "'");
+  struct Case {
+    const char* name;
+    bool building;
+    const char* removed;  // a file of the built game taken away
+  };
+  const Case cases[] = {
+      {"building", true, ""},
+      {"no game executable", false, "gameExe"},
+      {"no boot file", false, "bootFile"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    App other;
+    other.layout = app.layout;
+    other.build.building = c.building;
+    other.game.crashReport = "/kept/report.txt";
+    const std::string removed = std::string(c.removed) == "gameExe"    ? app.layout.gameExe
+                                : std::string(c.removed) == "bootFile" ? app.layout.bootFile
+                                                                       : "";
+    const std::string moved = removed + ".away";
+    if (!removed.empty()) std::filesystem::rename(removed, moved);
+    EXPECT_EQ(gameIsBuilt(other), removed.empty());
+
+    GameRun::launch(other);
+    EXPECT_FALSE(other.game.gameRunning);
+    EXPECT_FALSE(other.game.windowHiddenForGame);
+    EXPECT_EQ(other.game.crashReport, "/kept/report.txt");
+    EXPECT_EQ(other.game.startError, "");
+    if (!removed.empty()) std::filesystem::rename(moved, removed);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(testing::exists(ran));
+}
+
+TEST_F(GameRunTest, SecondLaunchWhileRunningIsIgnored) {
+  const std::string go = temp.path() + "/go";
+  release.scriptGame("while [ ! -e '" + go + "' ]; do sleep 0.02; done\nexit 0");
+  GameRun::launch(app);
+  ASSERT_TRUE(app.game.gameRunning);
+  const std::uint32_t first = app.game.process.processId();
+  GameRun::launch(app);
+  EXPECT_EQ(app.game.process.processId(), first);
+  EXPECT_TRUE(app.game.process.running());
+  testing::writeFile(go, "");
+  ASSERT_TRUE(playToEnd(app));
+  EXPECT_EQ(app.game.gameExitCode, 0);
+}
+
+TEST_F(GameRunTest, MissingCrashFolderGoesByTheExitCode) {
+  release.scriptGame("exit 3");
+  std::filesystem::remove_all(app.layout.crashesDir);
+  GameRun::launch(app);
+  ASSERT_TRUE(playToEnd(app));
+  EXPECT_EQ(app.game.crashReport, "");
+  EXPECT_TRUE(app.game.closedUnexpectedly);
+}
+
+// Folders with spaces and non-ASCII letters reach the game and come back as the report's path.
+TEST(GameRunPaths, SpacesAndAccentsInReleaseAndUserFolders) {
+  TempFolder temp;
+  App app;
+  GameRelease release(app, temp.path(), "réle ase ü", "us er é");
+  const std::string seen = temp.path() + "/seen";
+  release.scriptGame("printf '%s\\n' \"$PWD\" \"$@\" > '" + seen +
+                     "'\necho crash > \"$ZA2D_USER_DIR/crashes/rapport é.txt\"\nexit 3");
+  testing::writeFile(app.layout.crashesDir + "/vieux ü.txt", "old");
+  GameRun::launch(app);
+  ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
+  ASSERT_TRUE(playToEnd(app));
+  EXPECT_EQ(readFile(seen), app.layout.gameDir + "\n--elf\n" + app.layout.bootFile + "\n--iso\n" +
+                                app.layout.discIso + "\n");
+  EXPECT_NE(app.layout.gameDir.find("réle ase ü"), std::string::npos);
+  EXPECT_EQ(app.game.crashReport, temp.path() + "/us er é/crashes/rapport é.txt");
+  EXPECT_EQ(gameFailureDetail(app), app.game.crashReport);
+}
+
+}  // namespace
+}  // namespace scf

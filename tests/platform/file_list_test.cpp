@@ -1,0 +1,124 @@
+// Folder listings for crash reports: which entries count, their paths, order and times.
+
+#include "platform/file_list.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace scf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+using testing::writeFile;
+
+std::vector<std::string> paths(const std::vector<FileEntry>& entries) {
+  std::vector<std::string> result;
+  for (const FileEntry& entry : entries)
+    result.push_back(entry.path);
+  return result;
+}
+
+bool setWriteTime(const std::string& path, std::int64_t seconds, long nanoseconds) {
+  const timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+TEST(ListFiles, OnlyRegularFilesWithTheSuffixInListingOrder) {
+  TempFolder temp;
+  const std::string dir = temp / "crashes é ü";
+  for (const char* name : {"a.txt", "b é.txt", ".txt", "crash.log", "txt", "a.txt.bak", "c.TXT"})
+    writeFile(dir + "/" + name, "x");
+  fs::create_directories(dir + "/dump.txt");
+  writeFile(dir + "/dump.txt/inner.txt", "x");
+  ASSERT_EQ(::mkfifo((dir + "/pipe.txt").c_str(), 0600), 0);
+  fs::create_symlink(dir + "/a.txt", dir + "/link.txt");
+  fs::create_symlink(dir + "/nowhere", dir + "/dangling.txt");
+  fs::create_directory_symlink(dir + "/dump.txt", dir + "/folderlink.txt");
+
+  // The file system's own order, as another reader of the same folder sees it.
+  std::vector<std::string> expected;
+  for (const auto& item : fs::directory_iterator(dir)) {
+    const std::string name = item.path().filename().string();
+    if (name == "a.txt" || name == "b é.txt" || name == ".txt" || name == "link.txt") {
+      expected.push_back(dir + "/" + name);
+    }
+  }
+  ASSERT_EQ(expected.size(), 4u);
+  EXPECT_EQ(paths(listFiles(dir, ".txt")), expected);
+}
+
+TEST(ListFiles, MissingOrUnusableFolderGivesNothing) {
+  TempFolder temp;
+  writeFile(temp / "file.txt", "x");
+  EXPECT_TRUE(listFiles(temp / "missing", ".txt").empty());
+  EXPECT_TRUE(listFiles(temp / "file.txt", ".txt").empty());
+  EXPECT_TRUE(listFiles("", ".txt").empty());
+  fs::create_directories(temp / "empty");
+  EXPECT_TRUE(listFiles(temp / "empty", ".txt").empty());
+}
+
+TEST(ListFiles, WriteTimesToTheNanosecond) {
+  TempFolder temp;
+  struct Case {
+    const char* name;
+    std::int64_t seconds;
+    long nanoseconds;
+  };
+  const Case cases[] = {
+      {"epoch.txt", 0, 0},
+      {"early.txt", 1700000000, 123456789},
+      {"late.txt", 1700000000, 123456790},
+      {"far.txt", 4102444800, 999999999},
+  };
+  for (const Case& c : cases) {
+    writeFile(temp / c.name, "x");
+    ASSERT_TRUE(setWriteTime(temp / c.name, c.seconds, c.nanoseconds));
+  }
+  const std::vector<FileEntry> entries = listFiles(temp.path(), ".txt");
+  ASSERT_EQ(entries.size(), std::size(cases));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool found = false;
+    for (const FileEntry& entry : entries) {
+      if (entry.path != temp / c.name) continue;
+      found = true;
+      EXPECT_EQ(entry.writeTime, c.seconds * 1000000000 + c.nanoseconds);
+    }
+    EXPECT_TRUE(found);
+  }
+}
+
+// A FIFO nobody writes to would block a reader for ever: listing never opens an entry.
+TEST(ListFiles, NeverOpensTheFiles) {
+  TempFolder temp;
+  const std::string fifo = temp / "report.txt";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::promise<std::size_t> listed;
+  std::future<std::size_t> count = listed.get_future();
+  std::thread lister([&] { listed.set_value(listFiles(temp.path(), ".txt").size()); });
+  const bool done = count.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  if (!done) {
+    // Release the blocked reader so the test can end.
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  }
+  lister.join();
+  EXPECT_TRUE(done) << "listing blocked on a FIFO";
+  if (done) EXPECT_EQ(count.get(), 0u);
+}
+
+}  // namespace
+}  // namespace scf
