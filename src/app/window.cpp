@@ -33,6 +33,7 @@ using ReadBufferFn = void(APIENTRY*)(GLenum);
 struct Host {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
+  WindowPlan plan;
   Uint64 lastPresent = 0;
   ClearColorFn clearColor = nullptr;
   ClearFn clear = nullptr;
@@ -81,6 +82,22 @@ void captureFrame(const std::string& path, int width, int height) {
            false);
 }
 
+// Centres the window on the usable area of the primary display (the desktop less task bars),
+// from its current size; without known bounds SDL centres it on the whole display.
+void centreOnPrimaryDisplay() {
+  const SDL_DisplayID primary = SDL_GetPrimaryDisplay();
+  SDL_Rect area{};
+  int width = 0, height = 0;
+  if (!SDL_GetDisplayUsableBounds(primary, &area) || area.w <= 0 || area.h <= 0 ||
+      !SDL_GetWindowSize(host.window, &width, &height)) {
+    const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(primary));
+    SDL_SetWindowPosition(host.window, centred, centred);
+    return;
+  }
+  const WindowOrigin origin = centredOrigin(area.x, area.y, area.w, area.h, width, height);
+  SDL_SetWindowPosition(host.window, origin.x, origin.y);
+}
+
 }  // namespace
 
 bool openWindow(const char* title, int baseWidth, int baseHeight, float requestedScale,
@@ -102,6 +119,7 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
   const WindowPlan plan = planWindow(baseWidth, baseHeight, requestedScale, contentScale,
                                      mode != nullptr, mode ? mode->w : 0, mode ? mode->h : 0);
   uiScale = plan.scale;
+  host.plan = plan;
 
   host.window = createWindow(title, plan.width, plan.height);
   if (!host.window) {
@@ -135,8 +153,7 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
   if (!host.pixelStorei) host.readPixels = nullptr;
 
   setWindowIcon(host.window);
-  const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(primary));
-  SDL_SetWindowPosition(host.window, centred, centred);
+  centreOnPrimaryDisplay();
   SDL_ShowWindow(host.window);
 
   IMGUI_CHECKVERSION();
@@ -154,7 +171,11 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
 }
 
 void setMinimumWindowSize(int width, int height) {
-  if (host.window) SDL_SetWindowMinimumSize(host.window, width, height);
+  if (!host.window) return;
+  // A minimum above the planned size would grow a window fitted to a small desktop off screen.
+  const WindowPlan minimum = clampMinimumSize(host.plan, width, height);
+  SDL_SetWindowMinimumSize(host.window, minimum.width, minimum.height);
+  centreOnPrimaryDisplay();
 }
 
 namespace {

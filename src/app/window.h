@@ -13,6 +13,8 @@ extern float uiScale;
 // error holds one sentence for the fatal error box.
 bool openWindow(const char* title, int baseWidth, int baseHeight, float requestedScale,
                 std::string& error);
+// Sets the minimum size, never above the size the window opened with, and centres the window
+// again on the desktop.
 void setMinimumWindowSize(int width, int height);
 // Drains the event queue; true when the user asked to quit or to close this window.
 bool pollEvents();

@@ -32,4 +32,17 @@ WindowPlan planWindow(int baseWidth, int baseHeight, float requestedScale, float
   return plan;
 }
 
+WindowPlan clampMinimumSize(const WindowPlan& plan, int wishedWidth, int wishedHeight) {
+  WindowPlan minimum = plan;
+  minimum.width = std::min(wishedWidth, plan.width);
+  minimum.height = std::min(wishedHeight, plan.height);
+  return minimum;
+}
+
+WindowOrigin centredOrigin(int areaX, int areaY, int areaWidth, int areaHeight, int width,
+                           int height) {
+  return {areaX + std::max(0, (areaWidth - width) / 2),
+          areaY + std::max(0, (areaHeight - height) / 2)};
+}
+
 }  // namespace scf

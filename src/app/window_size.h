@@ -15,4 +15,18 @@ struct WindowPlan {
 WindowPlan planWindow(int baseWidth, int baseHeight, float requestedScale, float contentScale,
                       bool haveMode, int modeWidth, int modeHeight);
 
+// The minimum size actually set: the wished one, but never above the planned size on either axis,
+// so that setting it cannot grow a window fitted to a small desktop past the screen's edge.
+WindowPlan clampMinimumSize(const WindowPlan& plan, int wishedWidth, int wishedHeight);
+
+struct WindowOrigin {
+  int x = 0;
+  int y = 0;
+};
+
+// The top-left corner that centres a window of the given size on the usable area of a display
+// (its origin and size); a window larger than the area keeps its top-left corner inside it.
+WindowOrigin centredOrigin(int areaX, int areaY, int areaWidth, int areaHeight, int width,
+                           int height);
+
 }  // namespace scf

@@ -49,5 +49,77 @@ INSTANTIATE_TEST_SUITE_P(Cases, WindowPlanTest, testing::ValuesIn(kCases),
                            return std::string(info.param.name);
                          });
 
+// The minimum size of 980 by 700 (times the scale) on the plans of small and large desktops.
+struct MinimumCase {
+  const char* name;
+  int modeW, modeH;
+  float requested;
+  int minWidth, minHeight;
+};
+
+const MinimumCase kMinimumCases[] = {
+    {"Desktop1280x720", 1280, 720, 0.0f, 980, 640},
+    {"Desktop1366x768", 1366, 768, 0.0f, 980, 688},
+    {"Desktop1024x768", 1024, 768, 0.0f, 980, 688},
+    {"Desktop800x600", 800, 600, 0.0f, 760, 520},
+    {"Desktop1920x1080", 1920, 1080, 0.0f, 980, 700},
+    {"Desktop1920x1080Scale2", 1920, 1080, 2.0f, 1289, 921},
+    {"Desktop3840x2160Scale2", 3840, 2160, 2.0f, 1960, 1400},
+};
+
+void PrintTo(const MinimumCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class MinimumSizeTest : public testing::TestWithParam<MinimumCase> {};
+
+TEST_P(MinimumSizeTest, NeverAboveThePlannedSize) {
+  const MinimumCase& c = GetParam();
+  const WindowPlan plan = planWindow(1120, 760, c.requested, 1.0f, true, c.modeW, c.modeH);
+  const WindowPlan minimum = clampMinimumSize(plan, static_cast<int>(980 * plan.scale),
+                                              static_cast<int>(700 * plan.scale));
+  EXPECT_EQ(minimum.width, c.minWidth);
+  EXPECT_EQ(minimum.height, c.minHeight);
+  EXPECT_LE(minimum.width, plan.width);
+  EXPECT_LE(minimum.height, plan.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MinimumSizeTest, testing::ValuesIn(kMinimumCases),
+                         [](const testing::TestParamInfo<MinimumCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+struct OriginCase {
+  const char* name;
+  int areaX, areaY, areaW, areaH;
+  int width, height;
+  int x, y;
+};
+
+const OriginCase kOriginCases[] = {
+    {"Centred", 0, 0, 1280, 720, 1120, 640, 80, 40},
+    {"BelowATopPanel", 0, 32, 1366, 736, 1120, 688, 123, 56},
+    {"SecondDisplay", 1920, 0, 1280, 1024, 1120, 760, 2000, 132},
+    {"LargerThanTheArea", 0, 40, 1000, 600, 1120, 760, 0, 40},
+};
+
+void PrintTo(const OriginCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CentredOriginTest : public testing::TestWithParam<OriginCase> {};
+
+TEST_P(CentredOriginTest, TopLeftCorner) {
+  const OriginCase& c = GetParam();
+  const WindowOrigin origin = centredOrigin(c.areaX, c.areaY, c.areaW, c.areaH, c.width, c.height);
+  EXPECT_EQ(origin.x, c.x);
+  EXPECT_EQ(origin.y, c.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CentredOriginTest, testing::ValuesIn(kOriginCases),
+                         [](const testing::TestParamInfo<OriginCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
 }  // namespace
 }  // namespace scf
