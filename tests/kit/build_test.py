@@ -1,7 +1,9 @@
 """The demo kit's build: line grammar, stage order, game files, resume after a kill, failures."""
 
+import fcntl
 import os
 import re
+import shutil
 import signal
 import subprocess
 import unittest
@@ -137,26 +139,164 @@ class BuildTest(unittest.TestCase):
                 self.assertIn("continuing from", (out / "logs" / f"{stage}.log").read_text())
                 self.assertEqual(self.game_files(game), self.game_files(self.game))
 
-    def test_forced_failures(self):
-        # (stage asked to fail, extra environment, words of the message)
-        cases = [
-            ("packs", {"ZA2D_DEMO_FAIL_STAGE": "packs"}, ["ZA2D_DEMO_FAIL_STAGE"]),
-            ("verify", {"ZA2D_DEMO_FAIL_STAGE": "verify"}, ["ZA2D_DEMO_FAIL_STAGE"]),
-            ("extract", {"ZA2D_DEMO_FREE_SPACE_RESERVE": str(1 << 62)}, ["free space"]),
-        ]
+    def test_forced_failures_then_resumed(self):
+        # (stage that fails, extra environment, words of the message): each stage asked to fail
+        # by the demo's switch, and a drive without the free space; the build is then run again.
+        cases = [(stage, {"ZA2D_DEMO_FAIL_STAGE": stage}, ["ZA2D_DEMO_FAIL_STAGE"])
+                 for stage in STAGES]
+        cases.append(("extract", {"ZA2D_DEMO_FREE_SPACE_RESERVE": str(1 << 62)}, ["free space"]))
         for n, (stage, env, words) in enumerate(cases):
-            with self.subTest(stage=stage):
+            with self.subTest(stage=stage, env=env):
                 out = self.kit.dir / f"failing-build-{n}"
-                result = self.kit.build(self.kit.disc("usa"), out, self.kit.dir / f"failing-{n}",
-                                        seconds="0.5", **env)
+                game = self.kit.dir / f"failing-{n}"
+                result = self.kit.build(self.kit.disc("usa"), out, game, seconds="0.2", **env)
                 self.assertNotEqual(result.returncode, 0)
+                self.assertEqual(result.stderr, "")
                 seen = events(result.stdout)
                 self.assertEqual(seen[-1][:2], ("ERROR", stage))
+                self.assertEqual([v for v, _, _ in seen].count("ERROR"), 1)
                 self.assertNotIn("RESULT", [v for v, _, _ in seen])
+                self.assertEqual([s for v, s, _ in seen if v == "DONE"],
+                                 STAGES[:STAGES.index(stage)])
                 last = result.stdout.splitlines()[-1]
                 for word in words:
                     self.assertIn(word, last)
                 self.assertIn(last.split(" ", 2)[2], (out / "logs" / f"{stage}.log").read_text())
+
+                again = self.kit.build(self.kit.disc("usa"), out, game, seconds="0.2")
+                self.assertEqual(again.returncode, 0, again.stdout)
+                seen = events(again.stdout)
+                self.assertEqual([s for v, s, _ in seen if v == "SKIP"],
+                                 STAGES[:STAGES.index(stage)])
+                self.assertEqual([s for v, s, _ in seen if v == "DONE"],
+                                 STAGES[STAGES.index(stage):])
+                self.assertEqual(seen[-1][0], "RESULT")
+                self.assertEqual(self.game_files(game), self.game_files(self.game))
+
+    def test_messages_quote_no_path(self):
+        # The launcher sorts a failure by the words of its message: folders named with those
+        # words must not reach it. (case, prepares the folders, stage, words of the message)
+        tricky = self.kit.dir / "quoting" / "European boots SHA-1 does not exist No space free space"
+        tricky.mkdir(parents=True)
+        release = tricky / "release"
+        shutil.copytree(self.kit.release, release, symlinks=True)
+        script = release / "source" / "tools" / "scf_build.py"
+
+        def nothing(out, game):
+            return None
+
+        def out_below_a_file(out, game):
+            out.parent.mkdir(parents=True)
+            out.write_text("")  # the build folder goes below it
+            return None
+
+        def locked(out, game):
+            out.mkdir(parents=True)
+            lock = open(out / ".lock", "a+")
+            fcntl.flock(lock.fileno(), fcntl.LOCK_EX)
+            return lock
+
+        def game_is_a_file(out, game):
+            game.parent.mkdir(parents=True)
+            game.write_text("")
+            return None
+
+        def no_kit_game(out, game):
+            (release / "kit" / "game" / "scf").rename(release / "kit" / "game" / "scf.away")
+            return None
+
+        cases = [
+            ("build folder below a file", out_below_a_file, "verify", ["cannot be made"]),
+            ("build folder in use", locked, "verify", ["already running"]),
+            ("no free space", nothing, "extract", ["free space"]),
+            ("game folder is a file", game_is_a_file, "stage", ["File exists"]),
+            ("the kit lacks its game", no_kit_game, "compile", ["kit/game/scf"]),
+        ]
+        for n, (name, prepare, stage, words) in enumerate(cases):
+            with self.subTest(case=name):
+                out = tricky / f"build-{n}" / "European build"
+                game = tricky / f"game-{n}" / "SHA-1 game"
+                held = prepare(out, game)
+                if prepare is out_below_a_file:
+                    out = out / "below"
+                env = dict(os.environ, ZA2D_DEMO_BUILD_SECONDS="0.2")
+                env.pop("ZA2D_DEMO_FAIL_STAGE", None)
+                if name == "no free space":
+                    env["ZA2D_DEMO_FREE_SPACE_RESERVE"] = str(1 << 62)
+                command = PYTHON + [str(script), "--disc", str(self.kit.disc("usa")), "--out",
+                                    str(out), "--game", str(game)]
+                try:
+                    result = subprocess.run(command, cwd=release / "source", capture_output=True,
+                                            text=True, encoding="utf-8", env=env, timeout=300,
+                                            stdin=subprocess.DEVNULL)
+                finally:
+                    if held:
+                        held.close()
+                    if prepare is no_kit_game:
+                        (release / "kit" / "game" / "scf.away").rename(
+                            release / "kit" / "game" / "scf")
+                self.assertNotEqual(result.returncode, 0)
+                self.assertEqual(result.stderr, "")
+                seen = events(result.stdout)
+                self.assertEqual(seen[-1][:2], ("ERROR", stage), result.stdout)
+                message = result.stdout.splitlines()[-1].split(" ", 2)[2]
+                for word in words:
+                    self.assertIn(word, message)
+                for word in ("European", "boots", "SHA-1", "does not exist", "No space",
+                             "free space"):
+                    if word not in words:
+                        self.assertNotIn(word, message)
+
+    def test_an_unexpected_failure_is_one_error_line(self):
+        # (what is made to fail, in which stage the ERROR line comes): before the stages run,
+        # while the build state is read, and inside a stage.
+        cases = [
+            ("scf_build.ini_value", "verify"),
+            ("scf_kit.build_run.BuildState", "verify"),
+            ("scf_kit.stages.WORK['packs']", "packs"),
+        ]
+        tools = self.kit.script.parent
+        for n, (target, stage) in enumerate(cases):
+            with self.subTest(target=target):
+                out = self.kit.dir / f"unexpected-build-{n}"
+                args = ["--disc", str(self.kit.disc("usa")), "--out", str(out), "--game",
+                        str(self.kit.dir / f"unexpected-game-{n}")]
+                code = (f"import sys; sys.path.insert(0, {str(tools)!r})\n"
+                        "import scf_build, scf_kit.build_run, scf_kit.stages\n"
+                        "def fail(*args, **kwargs): raise KeyError('/tmp/European SHA-1')\n"
+                        f"{target} = fail\n"
+                        f"sys.exit(scf_build.main({args!r}))")
+                env = dict(os.environ, ZA2D_DEMO_BUILD_SECONDS="0.2")
+                env.pop("ZA2D_DEMO_FAIL_STAGE", None)
+                result = subprocess.run(PYTHON + ["-c", code], capture_output=True, text=True,
+                                        encoding="utf-8", env=env, timeout=300,
+                                        stdin=subprocess.DEVNULL)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stderr, "")
+                seen = events(result.stdout)
+                self.assertEqual(seen[-1][:2], ("ERROR", stage), result.stdout)
+                self.assertEqual([v for v, _, _ in seen].count("ERROR"), 1)
+                last = result.stdout.splitlines()[-1]
+                self.assertIn("internal error of the kit (KeyError)", last)
+                self.assertNotIn("European", last)
+
+    def test_folders_that_are_not_utf8(self):
+        # A disc, build folder and game folder whose names are bytes that are no UTF-8: the
+        # build runs to its end and every line and log stays UTF-8.
+        folder = self.kit.dir / os.fsdecode(b"odd-\xff\xfe")
+        folder.mkdir()
+        disc = folder / os.fsdecode(b"usa-\xe9.iso")
+        disc.write_bytes(self.kit.disc("usa").read_bytes())
+        out = folder / os.fsdecode(b"build-\xff")
+        game = folder / os.fsdecode(b"game-\xff")
+        result = self.kit.build(disc, out, game, seconds="0.2")
+        self.assertEqual(result.returncode, 0, result.stdout)
+        self.assertEqual(events(result.stdout)[-1][0], "RESULT")
+        self.assertEqual(self.game_files(game), self.game_files(self.game))
+        for stage in STAGES:
+            (out / "logs" / f"{stage}.log").read_text(encoding="utf-8")
+        again = self.kit.build(disc, out, game, seconds="0.2")
+        self.assertEqual([s for v, s, _ in events(again.stdout) if v == "SKIP"], STAGES)
 
     def test_a_damaged_build_folder(self):
         # (what is put in the build folder first, the stage of the ERROR line or None for a
