@@ -11,6 +11,7 @@ import unittest
 from kit_support import COMMIT, PYTHON, STAGES, KitFixture
 
 GAME_FILES = {"scf", "SXUS_902.10", "disc.iso", "built_from.ini"}
+TRICKY = "European boots SHA-1 does not exist No space free space"
 LINE = re.compile(
     r"^(?:INFO .+"
     r"|PROGRESS (?P<progress>\w+)"
@@ -176,7 +177,7 @@ class BuildTest(unittest.TestCase):
     def test_messages_quote_no_path(self):
         # The launcher sorts a failure by the words of its message: folders named with those
         # words must not reach it. (case, prepares the folders, stage, words of the message)
-        tricky = self.kit.dir / "quoting" / "European boots SHA-1 does not exist No space free space"
+        tricky = self.kit.dir / "quoting" / TRICKY
         tricky.mkdir(parents=True)
         release = tricky / "release"
         shutil.copytree(self.kit.release, release, symlinks=True)

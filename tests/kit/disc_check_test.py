@@ -3,6 +3,7 @@
 import os
 import struct
 import subprocess
+import sys
 import unittest
 
 from kit_support import PYTHON, KitFixture
@@ -162,10 +163,10 @@ class DiscCheckTest(unittest.TestCase):
             ("link to /dev/zero", lambda: link("zero.iso", "/dev/zero"), odd),
             ("/dev/zero by a cue sheet", lambda: cue("zero.cue", "/dev/zero"), odd),
             ("loop of links", lambda: loop("loop.iso"), odd),
-            ("loop of links by a cue sheet", lambda: loop("loop.bin") and cue("loop.cue", "loop.bin"),
-             odd),
-            ("cut short before the root folder", lambda: write("cut.iso", usa[: root_extent * SECTOR]),
-             ["cut short", "SHA-1"]),
+            ("loop of links by a cue sheet",
+             lambda: loop("loop.bin") and cue("loop.cue", "loop.bin"), odd),
+            ("cut short before the root folder",
+             lambda: write("cut.iso", usa[: root_extent * SECTOR]), ["cut short", "SHA-1"]),
             ("8 GB: the disc then zeros", lambda: write("huge.iso", usa, HUGE),
              ["SHA-1", "far more than"]),
             ("8 GB volume", lambda: write("huge-volume.iso",
@@ -212,6 +213,7 @@ class DiscCheckTest(unittest.TestCase):
     def test_an_unexpected_failure_is_one_error_line(self):
         """Whatever the check raises ends in one ERROR verify line, never a traceback."""
         tools = self.kit.script.parent
+        usa = self.kit.disc("usa")
         # (exception raised by the check, words of the reason)
         cases = [
             ("RuntimeError('European boots /tmp/SHA-1 does not exist')", ["RuntimeError"]),
@@ -227,7 +229,7 @@ class DiscCheckTest(unittest.TestCase):
                 code = (f"import sys; sys.path.insert(0, {str(tools)!r}); import scf_build\n"
                         f"def fail(*args, **kwargs): raise {raised}\n"
                         "scf_build.check_disc = fail\n"
-                        f"sys.exit(scf_build.main(['--check', '--disc', {str(self.kit.disc('usa'))!r}]))")
+                        f"sys.exit(scf_build.main(['--check', '--disc', {str(usa)!r}]))")
                 result = subprocess.run(PYTHON + ["-c", code], capture_output=True, text=True,
                                         encoding="utf-8", timeout=60, stdin=subprocess.DEVNULL)
                 expect_output(self, result, False, words)
@@ -248,6 +250,36 @@ class DiscCheckTest(unittest.TestCase):
         self.assertTrue(last.startswith("ERROR verify "), last)
         self.assertIn("kit_manifest.json", last)
         self.assertNotIn("does not exist", last)
+
+    def test_a_folder_that_contains_itself_is_walked_once(self):
+        """Extracting every file stops at a folder record that leads back to its parent."""
+        sys.path.insert(0, str(self.kit.script.parent))
+        try:
+            from scf_kit.disc_image import DiscError, open_disc
+            from scf_kit.iso9660 import Volume
+        finally:
+            sys.path.pop(0)
+        usa = self.kit.disc("usa").read_bytes()
+        root_extent = struct.unpack_from("<I", usa, 16 * SECTOR + 156 + 2)[0]
+        # The folder's record in the root folder (the path tables name it too).
+        cars = usa.index(b"\x04CARS", root_extent * SECTOR) - 32
+        # (case, image, the error's words or None for a clean walk)
+        cases = [
+            ("the disc", usa, None),
+            ("CARS is the root folder", both_endian(usa, cars + 2, root_extent), "contains itself"),
+        ]
+        for name, image, words in cases:
+            with self.subTest(case=name):
+                path = self.kit.dir / "walk.iso"
+                path.write_bytes(image)
+                with open_disc(path) as disc:
+                    volume = Volume(disc)
+                    if words is None:
+                        self.assertIn("CARS/", "".join(p for p, _ in volume.walk()))
+                        continue
+                    with self.assertRaises(DiscError) as caught:
+                        list(volume.walk())
+                    self.assertIn(words, str(caught.exception))
 
 
 if __name__ == "__main__":
