@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/clock.h"
 #include "app/launch_options.h"
+#include "game/game_contract.h"
 #include "harness/log_line.h"
 #include "platform/env.h"
 #include "ui/tr.h"
@@ -88,12 +89,12 @@ void Selftest::logLine(const std::string& format, const std::string& a, const st
 }
 
 void Selftest::prepareCaptureDir(const std::string& name) {
-  if (captureBase.empty()) captureBase = getEnv("ZA2D_CAPTURE_WINDOW_DIR");
+  if (captureBase.empty()) captureBase = getEnv(envCaptureWindowDir);
   if (captureBase.empty()) return;
   const std::string folder = joinPath(captureBase, name);
   std::error_code error;
   fs::create_directories(fs::path(folder), error);
-  setEnv("ZA2D_CAPTURE_WINDOW_DIR", folder);
+  setEnv(envCaptureWindowDir, folder);
 }
 
 void Selftest::failAndQuit(App& app, const std::string& line) {

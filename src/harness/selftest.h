@@ -41,6 +41,13 @@ class Selftest {
   void prepareCaptureDir(const std::string& name);
   void closeLog();
 
+  // The scenario's longer steps (a test can run one on its own).
+  Step discCheckStep();
+  Step vanishingDiscStep();
+  Step buildStep();
+  Step playStep();
+  Step crashStep();
+
   // Every step ran and none recorded a failure.
   bool passed() const { return index >= steps.size() && !failed; }
   int exitCode() const { return passed() ? 0 : 1; }
@@ -77,11 +84,6 @@ class Selftest {
   // The last step of a scenario this build cannot run yet: a FAIL line, so the run never passes.
   void addUnavailable(const std::string& scenario);
 
-  Step discCheckStep();
-  Step vanishingDiscStep();
-  Step buildStep();
-  Step playStep();
-  Step crashStep();
   // Logs "game exited, code …, crash report: …" after a play or crash launch.
   void logGameExit(const App& app);
 

@@ -1,0 +1,683 @@
+#include "harness/selftest.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app.h"
+#include "app/launch_options.h"
+#include "platform/env.h"
+#include "support/test_support.h"
+#include "ui/tr.h"
+
+namespace scf {
+namespace {
+
+using testing::EnvGuard;
+using testing::exists;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+// The text of each log line after its "[   elapsed] " prefix.
+std::vector<std::string> logTexts(const std::string& log) {
+  std::vector<std::string> texts;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find('\n', start);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(start, end - start);
+    const size_t text = line.find("] ");
+    texts.push_back(text == std::string::npos ? line : line.substr(text + 2));
+    start = end + 1;
+  }
+  return texts;
+}
+
+// True when every expected line appears in texts, in this order (other lines may come between).
+::testing::AssertionResult inOrder(const std::vector<std::string>& texts,
+                                   const std::vector<std::string>& expected) {
+  size_t at = 0;
+  for (const std::string& want : expected) {
+    while (at < texts.size() && texts[at] != want)
+      ++at;
+    if (at == texts.size())
+      return ::testing::AssertionFailure() << "missing or out of order: " << want;
+    ++at;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class SelftestTest : public ::testing::Test {
+ protected:
+  SelftestTest() : env_({"ZA2D_CAPTURE_WINDOW_DIR", "ZA2D_TEST_CRASH", "ZA2D_NO_DIALOGS"}) {
+    env_.set("ZA2D_CAPTURE_WINDOW_DIR", "");
+    env_.set("ZA2D_TEST_CRASH", "");
+    env_.set("ZA2D_NO_DIALOGS", "");
+    app.layout.releaseDir = temp / "release";
+    app.layout.userDir = temp / "user";
+    app.layout.videoIni = temp / "user/video.ini";
+    app.layout.launcherIni = temp / "user/launcher.ini";
+    app.layout.crashesDir = temp / "user/crashes";
+    app.layout.pythonExe = temp / "no-python/python3";
+    app.layout.gameDir = temp / "release/game";
+    app.layout.gameExe = temp / "release/game/scf";
+    app.layout.bootFile = temp / "release/game/SXUS_902.10";
+    app.layout.discIso = temp / "release/game/disc.iso";
+    options.selftestDisc = temp / "disc.iso";
+    writeFile(options.selftestDisc, "not really a disc");
+    std::filesystem::create_directories(app.layout.userDir);
+  }
+  ~SelftestTest() override { uiFrench = false; }
+
+  // A self-test on the fake clock (or the monotonic one).
+  std::unique_ptr<Selftest> make(bool realClock = false) {
+    if (realClock) return std::make_unique<Selftest>(options, app);
+    return std::make_unique<Selftest>(options, app, [this] { return clock; });
+  }
+
+  std::vector<std::string> names(const Selftest& selftest) {
+    std::vector<std::string> list;
+    for (const Selftest::Step& step : selftest.steps)
+      list.push_back(step.name);
+    return list;
+  }
+
+  std::vector<std::string> log(const Selftest& selftest) {
+    return logTexts(readFile(selftest.shotsDir + "/selftest.log"));
+  }
+
+  // One frame-loop turn: the game's end, the tick, then the frame that saves a requested picture.
+  void turn(Selftest& selftest, double seconds = 0.25) {
+    clock += seconds;
+    if (app.game.gameRunning) GameRun::finish(app);
+    selftest.tick(app);
+    if (!app.screenshotRequest.empty()) requests.push_back(app.screenshotRequest);
+    app.screenshotRequest.clear();
+  }
+
+  // Turns until the script is done or asks to quit; false when it needed more than turns.
+  bool runToEnd(Selftest& selftest, int turns = 2000, double seconds = 0.25) {
+    for (int i = 0; i < turns; ++i) {
+      if (selftest.index >= selftest.steps.size() || app.quitConfirmed) return true;
+      turn(selftest, seconds);
+    }
+    return false;
+  }
+
+  // A game that records its crash variables and capture folder, then behaves as told.
+  void writeGame(const std::string& behaviour) {
+    writeFile(app.layout.gameExe,
+              "#!/bin/sh\nprintf '%s|%s|%s\\n' \"$ZA2D_TEST_CRASH\" \"$ZA2D_NO_DIALOGS\" "
+              "\"$ZA2D_CAPTURE_WINDOW_DIR\" >> '" +
+                  gameEnvFile() + "'\n" + behaviour + "\n");
+    ::chmod(app.layout.gameExe.c_str(), 0755);
+    writeFile(app.layout.bootFile, "boot");
+    writeFile(app.layout.discIso, "iso");
+  }
+  std::string gameEnvFile() { return temp / "game-env.txt"; }
+
+  TempFolder temp;
+  EnvGuard env_;
+  App app;
+  LaunchOptions options;
+  double clock = 1000;
+  std::vector<std::string> requests;
+};
+
+TEST_F(SelftestTest, SetUpMakesTheDefaultFolderAndWritesTheFirstLine) {
+  auto selftest = make();
+  EXPECT_EQ(selftest->shotsDir, temp / "release/selftest");
+  EXPECT_EQ(readFile(temp / "release/selftest/selftest.log"),
+            "[     0.0] release " + (temp / "release") + ", user folder " + (temp / "user") + "\n");
+}
+
+TEST_F(SelftestTest, SetUpMakesTheNamedFolderWithParentsAndTruncatesTheLog) {
+  options.shotsFolder = temp / "shots with spaces/é ü/out";
+  writeFile(options.shotsFolder + "/selftest.log", "an older run's log that is much longer\n");
+  auto selftest = make();
+  EXPECT_EQ(selftest->shotsDir, options.shotsFolder);
+  const auto lines = log(*selftest);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("release ", 0), 0u);
+}
+
+TEST_F(SelftestTest, ALogThatCannotBeOpenedSilencesLinesAndTheRunGoesOn) {
+  writeFile(temp / "a-file", "x");
+  options.shotsFolder = temp / "a-file/shots";
+  auto selftest = make();
+  EXPECT_EQ(selftest->log, nullptr);
+  selftest->logLine("nothing %s", "here");
+  turn(*selftest, 0);
+  turn(*selftest, 2.0);
+  EXPECT_EQ(requests, std::vector<std::string>{temp / "a-file/shots/01-welcome.png"});
+}
+
+struct ScenarioCase {
+  const char* name;
+  std::function<void(LaunchOptions&)> options;
+  std::vector<std::string> steps;
+};
+
+const std::vector<std::string> kFullSteps = {"shot 01-welcome",
+                                             "french welcome",
+                                             "shot 02-welcome-fr",
+                                             "english",
+                                             "check the disc",
+                                             "shot 05-ready",
+                                             "build",
+                                             "shot 09-built",
+                                             "settings",
+                                             "shot 10-settings",
+                                             "video change",
+                                             "shot 11-settings-saved",
+                                             "maintenance",
+                                             "shot 12-maintenance",
+                                             "french",
+                                             "shot 13-play-fr",
+                                             "french settings",
+                                             "shot 14-settings-fr",
+                                             "english",
+                                             "play",
+                                             "shot 15-after-play",
+                                             "quit"};
+
+std::vector<std::string> fullWith(std::vector<std::string> steps, size_t at,
+                                  const std::vector<std::string>& added) {
+  steps.insert(steps.begin() + static_cast<long>(at), added.begin(), added.end());
+  return steps;
+}
+
+class ScenarioTest : public SelftestTest, public ::testing::WithParamInterface<ScenarioCase> {};
+
+TEST_P(ScenarioTest, BuildsTheSteps) {
+  GetParam().options(options);
+  auto selftest = make();
+  EXPECT_EQ(names(*selftest), GetParam().steps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, ScenarioTest,
+    ::testing::Values(
+        ScenarioCase{"Plain", [](LaunchOptions&) {}, kFullSteps},
+        ScenarioCase{"WrongDisc", [](LaunchOptions& o) { o.wrongDisc = "/x/wrong.iso"; },
+                     fullWith(kFullSteps, 4, {"check the wrong disc", "shot 03-wrong-disc"})},
+        ScenarioCase{"ErrorDemo", [](LaunchOptions& o) { o.errorDemo = true; },
+                     fullWith(kFullSteps, 4,
+                              {"check a disc that then vanishes", "wait for the error",
+                               "shot 04-build-error"})},
+        ScenarioCase{"Crash", [](LaunchOptions& o) { o.crashSeconds = 0.5; },
+                     fullWith(kFullSteps, 21, {"crash", "shot 16-crash"})},
+        ScenarioCase{"CrashZero", [](LaunchOptions& o) { o.crashSeconds = 0; }, kFullSteps},
+        ScenarioCase{"CancelAddsNoStep", [](LaunchOptions& o) { o.cancel = true; }, kFullSteps},
+        ScenarioCase{"Everything",
+                     [](LaunchOptions& o) {
+                       o.wrongDisc = "/x/wrong.iso";
+                       o.errorDemo = true;
+                       o.crashSeconds = 2;
+                     },
+                     fullWith(fullWith(fullWith(kFullSteps, 21, {"crash", "shot 16-crash"}), 4,
+                                       {"check a disc that then vanishes", "wait for the error",
+                                        "shot 04-build-error"}),
+                              4, {"check the wrong disc", "shot 03-wrong-disc"})},
+        ScenarioCase{
+            "Screens", [](LaunchOptions& o) { o.screens = true; }, {"shot 01-welcome", "quit"}},
+        ScenarioCase{
+            "Enhance", [](LaunchOptions& o) { o.enhance = true; }, {"shot 01-welcome", "quit"}}),
+    [](const ::testing::TestParamInfo<ScenarioCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST_F(SelftestTest, TickPassesZeroOnAStepsFirstCallAndRaisesTinyTimes) {
+  auto selftest = make();
+  std::vector<double> seen;
+  selftest->steps = {{"watch",
+                      [&seen](App&, double t) {
+                        seen.push_back(t);
+                        return seen.size() == 5;
+                      }},
+                     {"next", [&seen](App&, double t) {
+                        seen.push_back(t);
+                        return true;
+                      }}};
+  selftest->tick(app);  // first call: 0
+  selftest->tick(app);  // the clock has not moved: 0 again
+  clock += 0.5;
+  selftest->tick(app);
+  clock += 1e-9;
+  selftest->tick(app);  // 0.500000001, not raised
+  EXPECT_EQ(selftest->index, 0u);
+  clock = 1000;  // back at the step's start: exactly 0 again
+  selftest->tick(app);
+  EXPECT_EQ(selftest->index, 1u);  // one step per turn: "next" has not run yet
+  ASSERT_EQ(seen.size(), 5u);
+  EXPECT_EQ(seen[0], 0.0);
+  EXPECT_EQ(seen[1], 0.0);
+  EXPECT_DOUBLE_EQ(seen[2], 0.5);
+  EXPECT_EQ(seen[4], 0.0);
+  clock += 1e-9;
+  selftest->tick(app);  // a new step starts at 0 on its first call
+  EXPECT_EQ(seen[5], 0.0);
+  EXPECT_TRUE(selftest->passed());
+  selftest->tick(app);  // past the end: nothing runs
+  EXPECT_EQ(seen.size(), 6u);
+}
+
+TEST_F(SelftestTest, TickRaisesATimeOtherThanZeroToAMicrosecond) {
+  auto selftest = make();
+  std::vector<double> seen;
+  selftest->steps = {{"watch", [&seen](App&, double t) {
+                        seen.push_back(t);
+                        return false;
+                      }}};
+  selftest->tick(app);
+  clock += 1e-9;
+  selftest->tick(app);
+  clock -= 2e-9;  // a clock that steps back still gives a positive time
+  selftest->tick(app);
+  EXPECT_EQ(seen, (std::vector<double>{0.0, 0.000001, 0.000001}));
+}
+
+TEST_F(SelftestTest, ShotWaitsForItsDelayAndTheDrawnFrame) {
+  auto selftest = make();
+  selftest->steps = {selftest->shot("x-name", 1.0)};
+  EXPECT_EQ(selftest->steps[0].name, "shot x-name");
+  selftest->tick(app);
+  clock += 0.9;
+  selftest->tick(app);
+  EXPECT_TRUE(app.screenshotRequest.empty());
+  clock += 0.2;
+  selftest->tick(app);
+  EXPECT_EQ(app.screenshotRequest, selftest->shotsDir + "/x-name.png");
+  selftest->tick(app);  // the frame has not been drawn yet
+  selftest->tick(app);
+  EXPECT_EQ(selftest->index, 0u);
+  app.screenshotRequest.clear();
+  selftest->tick(app);
+  EXPECT_EQ(selftest->index, 1u);
+  EXPECT_EQ(log(*selftest).back(), "screenshot x-name");
+}
+
+TEST_F(SelftestTest, DefaultShotDelayIsEightTenths) {
+  auto selftest = make();
+  selftest->steps = {selftest->shot("d")};
+  selftest->tick(app);
+  clock += 0.79;
+  selftest->tick(app);
+  EXPECT_TRUE(app.screenshotRequest.empty());
+  clock += 0.02;
+  selftest->tick(app);
+  EXPECT_FALSE(app.screenshotRequest.empty());
+}
+
+struct UnavailableCase {
+  const char* name;
+  bool screens;
+  bool enhance;
+  const char* line;
+};
+
+class UnavailableTest : public SelftestTest,
+                        public ::testing::WithParamInterface<UnavailableCase> {};
+
+// Until the update check and the texture run exist, these scenarios photograph the first screen
+// and fail: a run that cannot do its scenario must never pass.
+TEST_P(UnavailableTest, PhotographsTheWelcomeAndFails) {
+  options.screens = GetParam().screens;
+  options.enhance = GetParam().enhance;
+  auto selftest = make();
+  EXPECT_TRUE(runToEnd(*selftest));
+  EXPECT_EQ(requests, std::vector<std::string>{selftest->shotsDir + "/01-welcome.png"});
+  EXPECT_TRUE(app.quitConfirmed);
+  EXPECT_EQ(selftest->exitCode(), 1);
+  EXPECT_TRUE(inOrder(log(*selftest), {"screenshot 01-welcome", GetParam().line}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenarios, UnavailableTest,
+    ::testing::Values(UnavailableCase{"Screens", true, false,
+                                      "FAIL the screens scenario is not available in this build"},
+                      UnavailableCase{"Enhance", false, true,
+                                      "FAIL the texture scenario is not available in this build"},
+                      UnavailableCase{"BothIsScreens", true, true,
+                                      "FAIL the screens scenario is not available in this build"}),
+    [](const ::testing::TestParamInfo<UnavailableCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// Records the language and tab after each completed step.
+void watchSteps(Selftest& selftest, std::vector<std::string>& seen) {
+  for (Selftest::Step& step : selftest.steps) {
+    step.action = [action = step.action, name = step.name, &seen](App& app, double t) {
+      const bool done = action(app, t);
+      if (done)
+        seen.push_back(name + (uiFrench ? " fr " : " en ") + std::to_string(app.currentTab));
+      return done;
+    };
+  }
+}
+
+// With nothing to check, build or play, the error demo still walks every step: its game and
+// build failures are tolerated.
+TEST_F(SelftestTest, ErrorDemoWalksEveryStepWithoutAKit) {
+  options.errorDemo = true;
+  options.crashSeconds = 1;
+  auto selftest = make();
+  std::vector<std::string> seen;
+  watchSteps(*selftest, seen);
+  ASSERT_TRUE(runToEnd(*selftest));
+  EXPECT_TRUE(app.quitConfirmed);
+  EXPECT_EQ(selftest->index, selftest->steps.size());
+  EXPECT_EQ(selftest->exitCode(), 0);
+  EXPECT_TRUE(inOrder(seen, {"french welcome fr 0", "english en 0", "settings en 1",
+                             "video change en 1", "maintenance en 2", "french fr 0",
+                             "french settings fr 1", "english en 0", "quit en 0"}));
+  const auto lines = log(*selftest);
+  EXPECT_TRUE(inOrder(lines, {"screenshot 01-welcome",
+                              "screenshot 02-welcome-fr",
+                              "disc check: The disc could not be checked.",
+                              "screenshot 04-build-error",
+                              "disc check: The disc could not be checked.",
+                              "screenshot 05-ready",
+                              "build started",
+                              "screenshot 09-built",
+                              "screenshot 10-settings",
+                              "screenshot 11-settings-saved",
+                              "screenshot 12-maintenance",
+                              "screenshot 13-play-fr",
+                              "screenshot 14-settings-fr",
+                              "game started (pid 0)",
+                              "game exited, code 0, crash report: none",
+                              "screenshot 15-after-play",
+                              "game started to crash (pid 0)",
+                              "game exited, code 0, crash report: none",
+                              "screenshot 16-crash",
+                              "selftest done"}));
+  // The vanishing copy is gone before the build starts.
+  EXPECT_FALSE(exists(selftest->shotsDir + "/vanishing-disc.iso"));
+  VideoSettings saved;
+  ASSERT_TRUE(saved.load(app.layout.videoIni));
+  EXPECT_EQ(saved.width, 1280);
+  EXPECT_EQ(saved.height, 960);
+  EXPECT_EQ(saved.mode, "windowed");
+  EXPECT_TRUE(app.video.loaded);
+}
+
+TEST_F(SelftestTest, ABuildWithoutAPlayableGameEndsTheRun) {
+  auto selftest = make();
+  ASSERT_TRUE(runToEnd(*selftest));
+  EXPECT_TRUE(app.quitConfirmed);
+  EXPECT_TRUE(selftest->failed);
+  EXPECT_EQ(selftest->exitCode(), 1);
+  const auto lines = log(*selftest);
+  EXPECT_TRUE(inOrder(lines, {"screenshot 01-welcome", "screenshot 02-welcome-fr",
+                              "disc check: The disc could not be checked.", "screenshot 05-ready",
+                              "build started", "FAIL build did not produce a playable game"}));
+  EXPECT_EQ(lines.back(), "FAIL build did not produce a playable game");
+}
+
+TEST_F(SelftestTest, WrongDiscIsCheckedAndPhotographed) {
+  options.wrongDisc = temp / "wrong.iso";
+  auto selftest = make();
+  ASSERT_TRUE(runToEnd(*selftest));
+  EXPECT_TRUE(inOrder(log(*selftest), {"screenshot 02-welcome-fr", "screenshot 03-wrong-disc",
+                                       "disc check: The disc could not be checked."}));
+  EXPECT_EQ(app.discCheck.discVerdict, "The disc could not be checked.");
+}
+
+// The build step, driven through App's fields as the frame loop and the kit would move them.
+class BuildStepTest : public SelftestTest {
+ protected:
+  BuildStepTest() {
+    selftest = make();
+    selftest->steps = {selftest->buildStep()};
+  }
+  void stages(int runningIndex, int percent, double started) {
+    static const char* keys[] = {"verify",    "extract", "configure", "tools",
+                                 "recompile", "packs",   "compile",   "stage"};
+    app.progress.stages.clear();
+    for (int i = 0; i < 8; ++i) {
+      Stage stage;
+      stage.key = keys[i];
+      stage.state = i < runningIndex    ? kStageDone
+                    : i == runningIndex ? kStageRunning
+                                        : kStagePending;
+      stage.seconds = i < runningIndex ? 0.5 * (i + 1) : 0;
+      if (i == runningIndex) {
+        stage.percent = percent;
+        stage.started = started;
+      }
+      app.progress.stages.push_back(stage);
+    }
+    app.progress.stages[1].state = kStageSkipped;
+  }
+  void ended(int screen) {
+    app.build.building = false;
+    app.screen = screen;
+  }
+  void playable() {
+    writeFile(app.layout.gameExe, "#!/bin/sh\n");
+    writeFile(app.layout.bootFile, "boot");
+  }
+  std::string shot(const std::string& name) { return selftest->shotsDir + "/" + name; }
+
+  std::unique_ptr<Selftest> selftest;
+};
+
+TEST_F(BuildStepTest, CancelStopsAtCompilePhotographsAndResumes) {
+  options.cancel = true;
+  selftest = make();
+  selftest->steps = {selftest->buildStep()};
+  turn(*selftest, 0);
+  app.build.building = true;  // as BuildRun::start would
+  stages(2, 10, clock);
+  turn(*selftest, 0.5);  // configure has run for half a second: no picture yet
+  turn(*selftest, 0.6);
+  stages(6, 20, clock);
+  turn(*selftest, 0.5);
+  turn(*selftest, 0.6);  // compile at 20 %, for more than a second
+  stages(6, 39, clock - 2);
+  turn(*selftest);
+  EXPECT_FALSE(app.build.stopRequested);
+  stages(6, 41, clock - 3);
+  turn(*selftest);
+  EXPECT_TRUE(app.build.stopRequested);
+  ended(kScreenMain);
+  turn(*selftest);  // the stopped screen is photographed
+  turn(*selftest);  // then the build resumes
+  app.build.building = true;
+  app.build.stopRequested = false;
+  stages(6, 45, clock);
+  turn(*selftest, 2.0);  // compile was photographed in the first run: no second picture
+  stages(6, 50, clock - 2);
+  turn(*selftest);
+  stages(6, 80, clock - 3);
+  turn(*selftest);
+  playable();
+  app.build.statusText = "The game is ready. Prepared in 0:42.";
+  app.settings.lastBuildSeconds = 42.5;
+  stages(8, 0, 0);
+  ended(kScreenMain);
+  turn(*selftest);
+  EXPECT_EQ(selftest->index, 1u);
+  EXPECT_FALSE(selftest->failed);
+  EXPECT_EQ(requests, (std::vector<std::string>{
+                          shot("06-build-3-configure.png"), shot("06-build-7-compile.png"),
+                          shot("08-stopped.png"), shot("07-build-compile-half.png")}));
+  const auto lines = log(*selftest);
+  EXPECT_TRUE(inOrder(lines, {"build started", "step configure", "step compile",
+                              "stop at compile 41 %", "build resumed", "  verify 0.500000 s",
+                              "  extract skipped", "  configure 1.500000 s", "  stage 4.000000 s",
+                              "notice: The game is ready. Prepared in 0:42. (launcher.ini "
+                              "last_build_seconds 42.500000)"}));
+  bool endLine = false;
+  for (const std::string& line : lines)
+    endLine = endLine || (line.rfind("build ended after ", 0) == 0 &&
+                          line.find(" s: ready") != std::string::npos);
+  EXPECT_TRUE(endLine);
+}
+
+// A stage first photographed in the same turn as the half-way point keeps its picture; the
+// half-way picture follows on a later turn.
+TEST_F(BuildStepTest, HalfWayPictureDoesNotReplaceAStagePicture) {
+  turn(*selftest, 0);
+  app.build.building = true;
+  stages(6, 60, clock - 5);
+  turn(*selftest);
+  turn(*selftest);
+  EXPECT_EQ(requests, (std::vector<std::string>{shot("06-build-7-compile.png"),
+                                                shot("07-build-compile-half.png")}));
+  EXPECT_FALSE(app.build.stopRequested);  // no --cancel
+}
+
+struct EndCase {
+  const char* name;
+  bool errorDemo;
+  int screen;
+  bool playable;
+  bool failed;
+  const char* result;
+};
+
+class BuildEndTest : public BuildStepTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(BuildEndTest, DecidesTheRun) {
+  const EndCase& c = GetParam();
+  options.errorDemo = c.errorDemo;
+  selftest = make();
+  selftest->steps = {selftest->buildStep()};
+  turn(*selftest, 0);
+  if (c.playable) playable();
+  app.progress.failureText = "the disc vanished";
+  ended(c.screen);
+  turn(*selftest, 3.0);
+  EXPECT_EQ(selftest->index, 1u);
+  EXPECT_EQ(selftest->failed, c.failed);
+  EXPECT_EQ(app.quitConfirmed, c.failed);
+  const auto lines = log(*selftest);
+  EXPECT_TRUE(
+      inOrder(lines, {"build started", std::string("build ended after 3.000000 s: ") + c.result,
+                      "notice:  (launcher.ini last_build_seconds 0.000000)"}));
+  EXPECT_EQ(lines.back() == "FAIL build did not produce a playable game", c.failed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, BuildEndTest,
+    ::testing::Values(EndCase{"Ready", false, kScreenMain, true, false, "ready"},
+                      EndCase{"ReadyButNoGame", false, kScreenMain, false, true, "ready"},
+                      EndCase{"Failed", false, kScreenStopped, true, true,
+                              "failed: the disc vanished"},
+                      EndCase{"FailedInErrorDemo", true, kScreenStopped, false, false,
+                              "failed: the disc vanished"}),
+    [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+
+// The play and crash steps with a small shell game, on the real clock.
+struct GameCase {
+  const char* name;
+  bool crash;
+  bool errorDemo;
+  const char* behaviour;  // the game's shell commands after it recorded its environment
+  bool failed;
+  bool report;  // the exit line names the report it wrote
+};
+
+class GameStepTest : public SelftestTest, public ::testing::WithParamInterface<GameCase> {};
+
+TEST_P(GameStepTest, RunsTheGameAndJudgesItsEnd) {
+  const GameCase& c = GetParam();
+  options.errorDemo = c.errorDemo;
+  options.crashSeconds = 2.9;
+  options.playSeconds = 0.3;
+  env_.set("ZA2D_CAPTURE_WINDOW_DIR", temp / "captures");
+  const std::string report = app.layout.crashesDir + "/crash-new.txt";
+  writeFile(app.layout.crashesDir + "/crash-old.txt", "old");
+  writeGame(std::string("REPORT='") + report + "'\n" + c.behaviour);
+  auto selftest = make(true);
+  selftest->steps = {c.crash ? selftest->crashStep() : selftest->playStep()};
+  for (int i = 0; i < 500 && selftest->index == 0; ++i) {
+    turn(*selftest, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_EQ(selftest->index, 1u) << "the step did not end within 10 s";
+  EXPECT_EQ(selftest->failed, c.failed);
+  EXPECT_FALSE(app.quitConfirmed);
+  // The crash variables reach only the crash launch, and are gone from the launcher after it.
+  const std::string capture = temp / (c.crash ? "captures/crash" : "captures/play");
+  EXPECT_EQ(readFile(gameEnvFile()), (c.crash ? "2|1|" : "||") + capture + "\n");
+  EXPECT_TRUE(exists(capture));
+  EXPECT_EQ(getEnv("ZA2D_TEST_CRASH"), "");
+  EXPECT_EQ(getEnv("ZA2D_NO_DIALOGS"), "");
+  EXPECT_EQ(getEnv("ZA2D_CAPTURE_WINDOW_DIR"), capture);
+  const auto lines = log(*selftest);
+  const std::string started = c.crash ? "game started to crash (pid " : "game started (pid ";
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[1], started + std::to_string(app.game.process.processId()) + ")");
+  EXPECT_NE(app.game.process.processId(), 0u);
+  EXPECT_EQ(lines.back(), "game exited, code " + std::to_string(app.game.gameExitCode) +
+                              ", crash report: " + (c.report ? report : std::string("none")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Games, GameStepTest,
+    ::testing::Values(
+        GameCase{"PlayClosesWhenAsked", false, false,
+                 "trap 'exit 0' TERM\nwhile :; do sleep 0.05; done", false, false},
+        GameCase{"PlayEndsWithAnError", false, false, "exit 5", true, false},
+        GameCase{"PlayErrorToleratedInErrorDemo", false, true, "exit 5", false, false},
+        GameCase{"CrashWithReport", true, false, "echo crash > \"$REPORT\"\nexit 3", false, true},
+        GameCase{"CrashWithoutReport", true, false, "exit 3", true, false},
+        GameCase{"CrashCodeZeroWithReport", true, false, "echo crash > \"$REPORT\"\nexit 0", true,
+                 true},
+        GameCase{"CrashToleratedInErrorDemo", true, true, "exit 0", false, false}),
+    [](const ::testing::TestParamInfo<GameCase>& info) { return std::string(info.param.name); });
+
+TEST_F(SelftestTest, AskingTheGameToCloseIsLoggedOnce) {
+  options.playSeconds = 0.2;
+  writeGame("trap 'exit 0' TERM\nwhile :; do sleep 0.05; done");
+  auto selftest = make(true);
+  selftest->steps = {selftest->playStep()};
+  for (int i = 0; i < 500 && selftest->index == 0; ++i) {
+    turn(*selftest, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(selftest->index, 1u);
+  int asked = 0;
+  for (const std::string& line : log(*selftest))
+    asked += line == "asking the game to close";
+  EXPECT_EQ(asked, 1);
+}
+
+struct NoGameCase {
+  const char* name;
+  bool crash;
+  const char* line;
+};
+
+class NoGameTest : public SelftestTest, public ::testing::WithParamInterface<NoGameCase> {};
+
+TEST_P(NoGameTest, AGameThatDoesNotStartEndsTheRun) {
+  auto selftest = make();
+  selftest->steps = {GetParam().crash ? selftest->crashStep() : selftest->playStep()};
+  turn(*selftest, 0);
+  EXPECT_TRUE(selftest->failed);
+  EXPECT_TRUE(app.quitConfirmed);
+  EXPECT_EQ(log(*selftest).back(), GetParam().line);
+  // Without a capture base, the launcher's environment is left alone.
+  EXPECT_EQ(getEnv("ZA2D_CAPTURE_WINDOW_DIR"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, NoGameTest,
+    ::testing::Values(NoGameCase{"Play", false, "FAIL game did not start"},
+                      NoGameCase{"Crash", true, "FAIL crash-test game did not start"}),
+    [](const ::testing::TestParamInfo<NoGameCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace scf
