@@ -1,7 +1,9 @@
 #include "release/changelog.h"
 
+#include <optional>
 #include <string_view>
 
+#include "platform/file_read.h"
 #include "release/ini_file.h"
 
 namespace scf {
@@ -31,13 +33,13 @@ bool isLinkDefinition(std::string_view line) {
 }  // namespace
 
 std::string changelogSection(const std::string& path, const std::string& version) {
-  std::string text;
-  if (!readTextFile(path, text)) return {};
+  const std::optional<std::string> text = readSmallFile(path, kChangelogLimit);
+  if (!text) return {};
   const std::string_view wanted = withoutV(version);
   bool found = false;
   bool finished = false;
   std::string section;
-  forEachLine(text, [&](std::string_view line) {
+  forEachLine(*text, [&](std::string_view line) {
     if (finished) return;
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.size() >= 3 && line.starts_with("## ")) {

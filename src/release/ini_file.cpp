@@ -1,7 +1,9 @@
 #include "release/ini_file.h"
 
-#include <cstdio>
+#include <optional>
 #include <string_view>
+
+#include "platform/file_read.h"
 
 namespace scf {
 
@@ -18,27 +20,12 @@ std::string_view trimmed(std::string_view text, std::string_view blanks) {
 
 }  // namespace
 
-bool readTextFile(const std::string& path, std::string& text) {
-  text.clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  char buffer[8192];
-  size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    text.append(buffer, count);
-  // A folder opens but cannot be read: that is no settings file.
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  if (!ok) text.clear();
-  return ok;
-}
-
 IniFile readIniFile(const std::string& path, bool stripComments) {
   IniFile result;
-  std::string text;
-  if (!readTextFile(path, text)) return result;
+  const std::optional<std::string> text = readSmallFile(path, kTextFileLimit);
+  if (!text) return result;
   result.opened = true;
-  forEachLine(text, [&](std::string_view line) {
+  forEachLine(*text, [&](std::string_view line) {
     if (stripComments) line = line.substr(0, line.find('#'));
     line = trimmed(line, kBlanks);
     if (line.empty() || line.front() == '#' || line.front() == ';' || line.front() == '[') return;
@@ -52,11 +39,11 @@ IniFile readIniFile(const std::string& path, bool stripComments) {
 }
 
 std::string iniValue(const std::string& path, const std::string& key) {
-  std::string text;
-  if (!readTextFile(path, text)) return {};
+  const std::optional<std::string> text = readSmallFile(path, kTextFileLimit);
+  if (!text) return {};
   std::string found;
   bool done = false;
-  forEachLine(text, [&](std::string_view line) {
+  forEachLine(*text, [&](std::string_view line) {
     if (done) return;
     if (line.ends_with('\r')) line.remove_suffix(1);
     const size_t equals = line.find('=');

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <string_view>
 
 namespace scf {
+
+// The most bytes a settings file, an identity file or the old-files list may hold: far above any
+// real one. A larger file counts as unreadable, like a folder or a FIFO in its place.
+constexpr size_t kTextFileLimit = size_t{1} << 20;
 
 // The settings reader's result: whether the file could be read, and its keys in byte order.
 struct IniFile {
@@ -17,11 +22,9 @@ struct IniFile {
 IniFile readIniFile(const std::string& path, bool stripComments);
 
 // The value of the first line with that key in a release.ini-style file, or an empty string when
-// the file or the key is missing. Unlike readIniFile, leading spaces of a key are kept.
+// the file is missing or unreadable or the key is missing. Unlike readIniFile, leading spaces of a
+// key are kept.
 std::string iniValue(const std::string& path, const std::string& key);
-
-// The whole file as bytes; false when it cannot be opened or read.
-bool readTextFile(const std::string& path, std::string& text);
 
 // The text split at "\n", without a final empty piece after a trailing "\n".
 template <typename Visit>

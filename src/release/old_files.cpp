@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 #include "platform/atomic_file.h"
-#include "platform/file_status.h"
+#include "platform/file_read.h"
 #include "release/ini_file.h"
 
 namespace scf {
@@ -49,11 +50,11 @@ bool isInsideFolder(const std::string& path, const std::string& folder) {
 void cleanOldFiles(const std::string& releaseDir) {
   const fs::path updateDir = fs::path(releaseDir) / "update";
   const std::string listPath = (updateDir / "old_files.txt").string();
-  std::string list;
-  if (!pathExists(listPath) || !readTextFile(listPath, list)) return;
+  const std::optional<std::string> list = readSmallFile(listPath, kTextFileLimit);
+  if (!list) return;
 
   std::string kept;
-  forEachLine(list, [&](std::string_view line) {
+  forEachLine(*list, [&](std::string_view line) {
     if (line.ends_with('\r')) line.remove_suffix(1);
     const std::string entry(line);
     // The list is written by the installer, but it is still a file on disk: only a full path that
