@@ -1,21 +1,31 @@
 """Assembles a release folder of the SCF Launcher with the demo build kit and demo game.
 
     make_release.py --launcher BUILD/scf-launcher --game BUILD/kit/scf --out OUT [--commit HEX]
+                    [--version X] [--archive DIR]
+    make_release.py --out OUT --archive DIR
 
-The folder gets the launcher, source/tools/scf_build.py with its modules, source/release.ini,
-CHANGELOG.md, kit/kit_manifest.json and the demo game as kit/game/scf. What a user made in it
-(build/, game/, user/) is left alone, so a new release over an old one asks for a rebuild.
+The folder gets the launcher, source/tools/scf_build.py with its modules, the update installer
+source/tools/apply_update.py with its modules, source/release.ini, CHANGELOG.md,
+kit/kit_manifest.json and the demo game as kit/game/scf. What a user made in it (build/, game/,
+user/, update/) is left alone, so a new release over an old one asks for a rebuild.
 No Python interpreter is shipped: the launcher then uses python3 from PATH.
+
+With --archive, the release folder (assembled first, or as it stands when --launcher and --game
+are not given) is also packed as DIR/ZER_Avudud-<version>-ravelin.zip, which holds the folder
+ZER_Avudud-<version>/ with the release's files, beside its checksum file
+DIR/ZER_Avudud-<version>-ravelin.zip.sha256 ("<sha256>  <archive name>", as sha256sum writes).
 """
 
 import argparse
 import hashlib
 import json
 import os
+import re
 import shutil
 import stat
 import subprocess
 import sys
+import zipfile
 from pathlib import Path
 
 TOOLS = Path(__file__).resolve().parent
@@ -28,6 +38,11 @@ VERSION = "0.8.0"
 KIT_SOURCES = ROOT / "kit" / "tools"
 MANIFEST_TEMPLATE = ROOT / "kit" / "kit_manifest.template.json"
 CHANGELOG = TOOLS / "release_notes" / "CHANGELOG.md"
+PACKAGES = ("scf_kit", "scf_update")
+# What the user and the launcher make in a release folder: never part of a release archive.
+USER_FOLDERS = ("build", "game", "user", "update")
+# A fixed time stamp for every archive entry, so the same release packs to the same bytes.
+ENTRY_TIME = (1980, 1, 1, 0, 0, 0)
 
 
 def source_commit():
@@ -74,11 +89,14 @@ def assemble(out, launcher, game, commit, version=VERSION):
     if launcher is not None:
         copy_file(launcher, out / Path(launcher).name, executable=True)
     tools = out / "source" / "tools"
-    if (tools / "scf_kit").exists():
-        shutil.rmtree(tools / "scf_kit")
-    copy_file(KIT_SOURCES / "scf_build.py", tools / "scf_build.py")
-    for module in sorted((KIT_SOURCES / "scf_kit").glob("*.py")):
-        copy_file(module, tools / "scf_kit" / module.name)
+    for package in PACKAGES:
+        if (tools / package).exists():
+            shutil.rmtree(tools / package)
+    for script in ("scf_build.py", "apply_update.py"):
+        copy_file(KIT_SOURCES / script, tools / script)
+    for package in PACKAGES:
+        for module in sorted((KIT_SOURCES / package).glob("*.py")):
+            copy_file(module, tools / package / module.name)
     write_text(out / "source" / "release.ini", "# The source this release was made from.\n"
                f"version = {version}\ncommit = {commit}\n")
     copy_file(CHANGELOG, out / "CHANGELOG.md")
@@ -88,14 +106,91 @@ def assemble(out, launcher, game, commit, version=VERSION):
     return out
 
 
+def release_version(folder):
+    """The version named by the release folder's source/release.ini ("" when none)."""
+    try:
+        lines = (Path(folder) / "source" / "release.ini").read_text(encoding="utf-8").splitlines()
+    except (OSError, UnicodeError):
+        return ""
+    for line in lines:
+        if "=" in line and not line.startswith("#"):
+            key, value = line.split("=", 1)
+            if key.rstrip(" \t") == "version":
+                return value.strip()
+    return ""
+
+
+def release_files(folder):
+    """The release's own files below folder, as sorted relative paths: not the user's folders,
+    not files an update left behind, not bytecode caches."""
+    found = []
+    for current, dirs, files in os.walk(folder):
+        rel = Path(current).relative_to(folder)
+        dirs[:] = sorted(d for d in dirs if d != "__pycache__" and not (
+            rel == Path(".") and d in USER_FOLDERS))
+        for name in dirs + files:
+            path = Path(current) / name
+            if path.is_symlink() or not (path.is_dir() or path.is_file()):
+                raise ValueError(f"{path} is a link or a special file; a release holds none")
+        found.extend(rel / name for name in files
+                     if ".scf-old" not in name and not name.endswith(".tmp"))
+    return sorted(found)
+
+
+def archive_name(version):
+    return f"ZER_Avudud-{version}-ravelin.zip"
+
+
+def pack(folder, dest):
+    """Packs the release folder as dest/ZER_Avudud-<version>-ravelin.zip with its .sha256 file;
+    returns the archive's path."""
+    folder, dest = Path(folder), Path(dest)
+    version = release_version(folder)
+    if not re.fullmatch(r"[0-9A-Za-z][0-9A-Za-z.+_-]{0,63}", version):
+        raise ValueError(f"{folder} holds no source/release.ini naming a version")
+    if dest.resolve().is_relative_to(folder.resolve()):
+        raise ValueError("the archive cannot be written inside the release it packs")
+    dest.mkdir(parents=True, exist_ok=True)
+    archive = dest / archive_name(version)
+    tmp = archive.with_name(archive.name + ".tmp")
+    with zipfile.ZipFile(tmp, "w", zipfile.ZIP_DEFLATED) as zipped:
+        for rel in release_files(folder):
+            source = folder / rel
+            info = zipfile.ZipInfo(f"ZER_Avudud-{version}/{rel.as_posix()}", ENTRY_TIME)
+            info.create_system = 3  # Unix: the mode below is read by unzip and the installer
+            mode = 0o755 if os.access(source, os.X_OK) else 0o644
+            info.external_attr = (stat.S_IFREG | mode) << 16
+            info.compress_type = zipfile.ZIP_DEFLATED
+            with open(source, "rb") as data, zipped.open(info, "w") as entry:
+                shutil.copyfileobj(data, entry, 1 << 20)
+    digest = hashlib.sha256()
+    with open(tmp, "rb") as data:
+        for chunk in iter(lambda: data.read(1 << 20), b""):
+            digest.update(chunk)
+    os.replace(tmp, archive)
+    checksum = f"{digest.hexdigest()}  {archive.name}\n"
+    write_text(archive.with_name(archive.name + ".sha256"), checksum)
+    return archive
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(description="Assembles a release folder with the demo kit.")
-    parser.add_argument("--launcher", required=True, help="the built scf-launcher")
-    parser.add_argument("--game", required=True, help="the built demo game (scf)")
+    parser.add_argument("--launcher", help="the built scf-launcher")
+    parser.add_argument("--game", help="the built demo game (scf)")
     parser.add_argument("--out", required=True, help="the release folder to fill")
     parser.add_argument("--commit", help="the source commit (default: git's HEAD)")
     parser.add_argument("--version", default=VERSION)
+    parser.add_argument("--archive", help="also pack the release folder into this folder")
     args = parser.parse_args(argv)
+    if args.archive and args.launcher is None and args.game is None:
+        try:
+            print(pack(args.out, args.archive).resolve())
+        except (OSError, ValueError) as error:
+            parser.error(f"the release cannot be packed: {error}")
+        return 0
+    for option in ("launcher", "game"):
+        if getattr(args, option) is None:
+            parser.error(f"--{option} is required to assemble a release")
     for label, path in (("launcher", args.launcher), ("game", args.game)):
         if not Path(path).is_file():
             parser.error(f"the {label} {path} does not exist; build it first")
@@ -104,6 +199,11 @@ def main(argv=None):
         parser.error("--commit takes 40 lower-case hexadecimal digits")
     out = assemble(args.out, args.launcher, args.game, commit, args.version)
     print(out.resolve())
+    if args.archive:
+        try:
+            print(pack(out, args.archive).resolve())
+        except (OSError, ValueError) as error:
+            parser.error(f"the release cannot be packed: {error}")
     return 0
 
 

@@ -1,0 +1,50 @@
+"""Small bounded file reads and the error text of a file-system failure."""
+
+import os
+import stat
+
+from . import UpdateError
+
+
+def reason(error):
+    """The system's short text for an OSError, without the path."""
+    text = error.strerror if isinstance(error, OSError) and error.strerror else None
+    return (text or type(error).__name__).rstrip(".")
+
+
+def read_small(path, limit, what):
+    """The bytes of a regular file of at most limit bytes; what names it in the error texts."""
+    try:
+        fd = os.open(path, os.O_RDONLY | getattr(os, "O_BINARY", 0))
+    except FileNotFoundError:
+        raise UpdateError(f"The {what} does not exist.") from None
+    except OSError as error:
+        raise UpdateError(f"The {what} cannot be read: {reason(error)}.") from None
+    try:
+        if not stat.S_ISREG(os.fstat(fd).st_mode):
+            raise UpdateError(f"The {what} is not a file.")
+        data = b""
+        while len(data) <= limit:
+            chunk = os.read(fd, limit + 1 - len(data))
+            if not chunk:
+                break
+            data += chunk
+    except OSError as error:
+        raise UpdateError(f"The {what} cannot be read: {reason(error)}.") from None
+    finally:
+        os.close(fd)
+    if len(data) > limit:
+        raise UpdateError(f"The {what} is larger than {limit} bytes.")
+    return data
+
+
+def ini_value(text, key):
+    """The value of key in key = value lines, read the way the launcher reads release.ini."""
+    for line in text.split("\n"):
+        line = line[:-1] if line.endswith("\r") else line
+        if "=" not in line or line.startswith("#"):
+            continue
+        name, value = line.split("=", 1)
+        if name.rstrip(" \t") == key:
+            return value.lstrip(" \t")
+    return ""
