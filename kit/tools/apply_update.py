@@ -164,19 +164,19 @@ def run(args, out):
         install(installation, out)
         out.step("finish")
         left = installation.remove_old(out.progress)
+        if left:
+            try:
+                list_left_behind(update_dir, left)
+            except OSError:
+                pass  # the new release is installed; the old files only take some room
+        remove_download(args.zip, update_dir)
+        remove_download(args.sha256, update_dir)
     finally:
         remove_folder(staging)
-    if left:
         try:
-            list_left_behind(update_dir, left)
+            os.rmdir(update_dir)  # only when nothing is left in it
         except OSError:
-            pass  # the new release is installed; the old files only take some room
-    remove_download(args.zip, update_dir)
-    remove_download(args.sha256, update_dir)
-    try:
-        os.rmdir(update_dir)  # only when nothing is left in it
-    except OSError:
-        pass
+            pass
     out.line(f"done {args.version}")
     return 0
 
