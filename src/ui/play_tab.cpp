@@ -1,9 +1,37 @@
 #include "ui/play_tab.h"
 
 #include "app/app.h"
+#include "game/game_run.h"
+#include "platform/free_space.h"
+#include "ui/game_failure_card.h"
+#include "ui/gap.h"
+#include "ui/play_disc_section.h"
+#include "ui/play_ready_section.h"
+#include "ui/rebuild_card.h"
+#include "ui/text.h"
+#include "ui/update_card.h"
 
 namespace scf {
 
-void drawPlayTab(App&, float) {}
+void drawPlayTab(App& app, float contentWidth) {
+  const bool ready = gameIsBuilt(app) && !app.settings.buildPending;
+  if (ready) {
+    drawReadySection(app);
+  } else {
+    drawDiscSection(app, contentWidth, volumeFreeBytes(app.layout.releaseDir));
+  }
+
+  if (!app.build.statusText.empty()) {
+    gap(10.0f);
+    label(app.build.statusText.c_str(), 18.0f, app.build.statusColour);
+  }
+
+  const bool rebuildShown = ready && rebuildCardDue(app);
+  if (rebuildShown) drawRebuildCard(app, contentWidth);
+
+  drawUpdateCard(app, contentWidth, rebuildShown);
+
+  drawGameFailureCard(app, contentWidth);
+}
 
 }  // namespace scf

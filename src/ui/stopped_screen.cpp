@@ -1,9 +1,70 @@
 #include "ui/stopped_screen.h"
 
 #include "app/app.h"
+#include "app/window.h"
+#include "imgui.h"
+#include "platform/file_status.h"
+#include "platform/shell.h"
+#include "prepare/build_failure.h"
+#include "prepare/build_run.h"
+#include "prepare/disc_check.h"
+#include "ui/button.h"
+#include "ui/choose_error.h"
+#include "ui/gap.h"
+#include "ui/notice_box.h"
+#include "ui/palette.h"
+#include "ui/text.h"
+#include "ui/tr.h"
 
 namespace scf {
 
-void drawStoppedScreen(App&, float) {}
+double copiedAt = -10.0;
+
+std::string stoppedLogTarget(const App& app) {
+  const std::string log = stepLogPath(app);
+  return pathExists(log) ? log : app.layout.buildLogsDir;
+}
+
+void drawStoppedScreen(App& app, float contentWidth) {
+  const float s = uiScale;
+  const BuildProgress& progress = app.progress;
+
+  heading(tr("Preparing stopped", "La préparation s'est arrêtée"), colBad);
+  gap(2.0f);
+  const std::string at =
+      tr("At: ", "Étape : ") +
+      (progress.failedStage.empty() ? std::string() : stageLabel(progress.failedStage));
+  label(at.c_str(), 18.0f, colMuted);
+  gap(4.0f);
+  const std::string advice = failureAdvice(progress.failedStage, progress.failureText);
+  noticeBox(advice.c_str(), progress.failureText.c_str(), colBad, contentWidth);
+  gap(10.0f);
+
+  const ImVec2 size(0.0f, 52.0f * s);
+  if (button(tr("Try again", "Réessayer"), size, ButtonStyle::primary, true, 20.0f)) {
+    BuildRun::start(app);
+  }
+  ImGui::SetItemDefaultFocus();
+  ImGui::SameLine(0.0f, 12.0f * s);
+  if (button(tr("Open log", "Ouvrir le journal"), size, ButtonStyle::secondary, true, 20.0f)) {
+    openInShell(stoppedLogTarget(app));
+  }
+  ImGui::SameLine(0.0f, 12.0f * s);
+  // One identity for both labels, so keyboard focus stays on the button as its text changes.
+  const bool copied = app.animTime - copiedAt < 2.0;
+  const char* copyLabel =
+      copied ? tr("Copied###copy-details", "Copié###copy-details")
+             : tr("Copy details###copy-details", "Copier les détails###copy-details");
+  if (button(copyLabel, size, ButtonStyle::secondary, true, 20.0f)) {
+    ImGui::SetClipboardText(buildDetails(app).c_str());
+    copiedAt = app.animTime;
+  }
+  ImGui::SameLine(0.0f, 12.0f * s);
+  if (button(tr("Change disc image", "Changer d'image disque"), size, ButtonStyle::secondary, true,
+             20.0f)) {
+    DiscCheck::choose(app);
+  }
+  drawChooseError(app);
+}
 
 }  // namespace scf

@@ -1,0 +1,25 @@
+#include "ui/preparing_time.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "prepare/build_progress.h"
+#include "ui/tr.h"
+
+namespace scf {
+
+std::string estimateText(double secondsLeft) {
+  const int minutes = static_cast<int>(std::ceil(secondsLeft * 1.3 / 60.0));
+  if (minutes <= 1) return tr("about a minute left", "environ une minute restante");
+  char text[64];
+  std::snprintf(text, sizeof text, tr("about %d min left", "environ %d min restantes"), minutes);
+  return text;
+}
+
+std::string preparingTimeLine(double elapsedSeconds, double secondsLeft) {
+  std::string line = tr("Elapsed ", "Écoulé ") + formatDuration(elapsedSeconds);
+  if (secondsLeft >= 0.0) line += "  ·  " + estimateText(secondsLeft);
+  return line;
+}
+
+}  // namespace scf
