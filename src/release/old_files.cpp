@@ -38,6 +38,20 @@ bool stillThere(const fs::path& path) {
   return fs::exists(fs::symlink_status(path, error));
 }
 
+// Every folder between the release and the file is a real folder: a link inside the release may
+// point anywhere, and a deletion must not follow it out.
+bool reachedWithoutLinks(const fs::path& release, const fs::path& target) {
+  const std::vector<std::string> outer = partsOf(release);
+  const std::vector<std::string> inner = partsOf(target);
+  fs::path folder = release;
+  for (size_t i = outer.size(); i + 1 < inner.size(); ++i) {
+    folder /= inner[i];
+    std::error_code error;
+    if (!fs::is_directory(fs::symlink_status(folder, error))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool isInsideFolder(const std::string& path, const std::string& folder) {
@@ -53,15 +67,19 @@ void cleanOldFiles(const std::string& releaseDir) {
   const std::optional<std::string> list = readSmallFile(listPath, kTextFileLimit);
   if (!list) return;
 
+  const fs::path release = normalisedAbsolute(releaseDir);
   std::string kept;
   forEachLine(*list, [&](std::string_view line) {
     if (line.ends_with('\r')) line.remove_suffix(1);
+    // The system cuts a path at a NUL byte: the name checked would not be the one deleted.
+    if (line.find('\0') != std::string_view::npos) return;
     const std::string entry(line);
     // The list is written by the installer, but it is still a file on disk: only a full path that
     // stays inside this release after normalising, and names a left-behind file, is deleted.
     if (!fs::path(entry).is_absolute() || !isInsideFolder(entry, releaseDir)) return;
     const fs::path target = normalisedAbsolute(entry);
     if (target.filename().string().find(kOldMarker) == std::string::npos) return;
+    if (!reachedWithoutLinks(release, target)) return;
     std::error_code error;
     fs::remove(target, error);
     if (error && stillThere(target)) kept += entry + "\n";

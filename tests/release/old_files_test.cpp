@@ -85,6 +85,39 @@ TEST_F(CleanOldFilesTest, DeletesOnlyMarkedFilesInsideTheRelease) {
   EXPECT_FALSE(testing::exists(release + "/update"));
 }
 
+TEST_F(CleanOldFilesTest, LineWithANulByteIsSkippedWhole) {
+  // The checks would see the whole line, the system only what stands before the NUL.
+  const std::string plain = place(release + "/plain.txt");
+  const std::string marked = place(release + "/a.scf-old");
+  testing::writeFile(list, plain + std::string(1, '\0') + ".scf-old\n" + marked + "\n");
+  cleanOldFiles(release);
+  EXPECT_TRUE(testing::exists(plain));
+  EXPECT_FALSE(testing::exists(marked));
+  EXPECT_FALSE(testing::exists(list)) << "the refused line is dropped";
+}
+
+TEST_F(CleanOldFilesTest, LinksAreNeverFollowedOutOfTheRelease) {
+  const std::string outside = place(folder / "outside/x.scf-old");
+  const std::string inner = place(release + "/real/y.scf-old");
+  std::filesystem::create_directory_symlink(folder / "outside", release + "/link");
+  std::filesystem::create_directories(release + "/sub");
+  std::filesystem::create_directory_symlink(folder / "outside", release + "/sub/deeper");
+  // Even a link to a folder of the release is not entered.
+  std::filesystem::create_directory_symlink(release + "/real", release + "/alias");
+  // A listed link is removed itself; what it names is not touched.
+  std::filesystem::create_symlink(outside, release + "/pointer.scf-old");
+  testing::writeFile(list, release + "/link/x.scf-old\n" + release + "/sub/deeper/x.scf-old\n" +
+                               release + "/alias/y.scf-old\n" + release + "/pointer.scf-old\n");
+
+  cleanOldFiles(release);
+
+  EXPECT_TRUE(testing::exists(outside));
+  EXPECT_TRUE(testing::exists(inner));
+  EXPECT_TRUE(testing::exists(release + "/link"));
+  EXPECT_FALSE(testing::exists(release + "/pointer.scf-old"));
+  EXPECT_FALSE(testing::exists(list)) << "refused lines are dropped";
+}
+
 TEST_F(CleanOldFilesTest, FileThatCannotBeDeletedStaysListed) {
   const std::string removable = place(release + "/a.scf-old");
   // A non-empty folder cannot be removed like a file, whoever runs the test.
