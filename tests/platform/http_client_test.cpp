@@ -10,8 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/process.h"
-#include "platform/python_exe.h"
+#include "support/release_host.h"
 #include "support/test_support.h"
 
 namespace scf {
@@ -19,42 +18,16 @@ namespace {
 
 using scf::testing::TempFolder;
 
-// One release host for the whole program, ended with its job when the test program ends.
-class ReleaseHost {
- public:
-  static ReleaseHost& instance() {
-    static ReleaseHost host;
-    return host;
-  }
-  const std::string& base() const { return base_; }
-  std::string url(const std::string& path) const { return base_ + path; }
-
- private:
-  ReleaseHost() {
-    std::string error;
-    const std::string python = findPythonExe("/nonexistent-release");
-    if (!process_.start(
-            python,
-            {"-I", "-B", std::string(SCF_SOURCE_DIR) + "/tools/release_host.py", "--tag", "v0.9.0"},
-            "", true, error)) {
-      return;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (base_.empty() && std::chrono::steady_clock::now() < deadline) {
-      for (const std::string& line : process_.takeLines()) {
-        if (line.rfind("PORT ", 0) == 0) base_ = "http://127.0.0.1:" + line.substr(5);
-      }
-      if (base_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-  }
-  ChildProcess process_;
-  std::string base_;
-};
+// One release host for the whole program.
+scf::testing::ReleaseHost& sharedHost() {
+  static scf::testing::ReleaseHost host;
+  return host;
+}
 
 class HttpClientTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(host().base().empty()) << "the release host did not start"; }
-  static ReleaseHost& host() { return ReleaseHost::instance(); }
+  static scf::testing::ReleaseHost& host() { return sharedHost(); }
 
   HttpDownloadResult download(const std::string& path, const std::string& target,
                               std::uint64_t limit = 1 << 20) {
