@@ -142,6 +142,8 @@ def install(installation, out):
             raise UpdateError(f"{message(error).rstrip('.')}, and {failed} changes could not be "
                               "undone: download the release again.") from None
         raise
+    # The new release is in place: from here on a stop would only misreport it.
+    signal.signal(signal.SIGTERM, signal.SIG_IGN)
 
 
 def remove_download(path, update_dir):

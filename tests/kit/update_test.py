@@ -166,7 +166,8 @@ class UpdateTest(unittest.TestCase):
 
     def assert_new_release(self):
         self.assertEqual(tree(self.release, USER_FOLDERS + ("update",)), tree(self.new))
-        self.assertEqual((self.release / "scf-launcher").read_text(), f"#!/bin/sh\necho launcher {NEW}\n")
+        self.assertEqual((self.release / "scf-launcher").read_text(),
+                         f"#!/bin/sh\necho launcher {NEW}\n")
 
     def test_a_good_archive_installs_the_new_release(self):
         kept = {name: tree(self.release / name) for name in USER_FOLDERS}
