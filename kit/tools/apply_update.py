@@ -27,13 +27,16 @@ from pathlib import Path
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from scf_update import UpdateError  # noqa: E402
-from scf_update.checksum import expected_digest, file_digest, open_archive  # noqa: E402
-from scf_update.entries import release_entries, release_folder  # noqa: E402
-from scf_update.files import reason  # noqa: E402
-from scf_update.install import Installation, list_left_behind  # noqa: E402
-from scf_update.unpack import DAMAGE, check_free_space, fresh_folder, remove_folder  # noqa: E402
-from scf_update.unpack import unpack  # noqa: E402
+try:
+    from scf_update import UpdateError
+    from scf_update.checksum import expected_digest, file_digest, open_archive
+    from scf_update.entries import release_entries, release_folder
+    from scf_update.files import reason
+    from scf_update.install import Installation, list_left_behind
+    from scf_update.unpack import DAMAGE, check_free_space, fresh_folder, remove_folder, unpack
+except ImportError:
+    print("error The installer is incomplete: unpack the whole release again.", flush=True)
+    sys.exit(1)
 
 VERSION = re.compile(r"[0-9A-Za-z][0-9A-Za-z.+_-]{0,63}")
 

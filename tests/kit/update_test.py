@@ -193,7 +193,7 @@ class UpdateTest(unittest.TestCase):
         self.assertFalse(any(".scf-old" in str(p) or "__pycache__" in str(p)
                              for p in self.release.rglob("*")))
 
-    def test_links_in_the_old_release_are_replaced_not_followed(self):
+    def test_links_and_files_in_the_way_are_moved_aside_not_followed(self):
         outside = self.dir / "outside"
         shutil.copytree(self.release / "source" / "tools" / "scf_kit", outside / "scf_kit")
         (outside / "CHANGELOG.md").write_text("someone else's file\n")
@@ -201,6 +201,9 @@ class UpdateTest(unittest.TestCase):
         (self.release / "source" / "tools" / "scf_kit").symlink_to(outside / "scf_kit")
         (self.release / "CHANGELOG.md").unlink()
         (self.release / "CHANGELOG.md").symlink_to(outside / "CHANGELOG.md")
+        # A file where the new release has a folder.
+        shutil.rmtree(self.release / "kit" / "game")
+        (self.release / "kit" / "game").write_text("not a folder\n")
         before = tree(outside)
         code, lines = self.install(self.download())
         self.assertEqual(code, 0, lines)
@@ -334,6 +337,16 @@ class UpdateTest(unittest.TestCase):
                 code, lines = self.install(archive)
                 self.assert_refused(code, lines, words)
                 self.assertEqual(tree(self.release), before)
+
+    def test_a_folder_where_the_new_release_has_a_file_is_refused_before_any_change(self):
+        (self.release / "CHANGELOG.md").unlink()
+        (self.release / "CHANGELOG.md").mkdir()
+        (self.release / "CHANGELOG.md" / "notes.txt").write_text("x\n")
+        archive = self.download()
+        before = tree(self.release)
+        code, lines = self.install(archive)
+        self.assert_refused(code, lines, "has the folder CHANGELOG.md")
+        self.assertEqual(tree(self.release), before)
 
     def test_a_failure_midway_puts_the_old_release_back(self):
         files = sum(1 for p in self.new.rglob("*") if p.is_file())

@@ -24,7 +24,7 @@ OWNED_FOLDERS = ("source",)
 def _lstat(path):
     try:
         return os.lstat(path)
-    except FileNotFoundError:
+    except (FileNotFoundError, NotADirectoryError):  # also when a file stands for a folder above
         return None
 
 
