@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace scf {
@@ -15,6 +16,10 @@ struct LineCase {
   const char* b;
   const char* expected;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class LogLineTest : public ::testing::TestWithParam<LineCase> {};
 

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,6 +50,10 @@ struct CheckCase {
   bool passed;
   bool kitRuns;
 };
+
+void PrintTo(const CheckCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SelfCheckTest : public ::testing::Test {
  protected:

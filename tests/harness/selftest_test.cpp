@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -166,6 +167,10 @@ struct ScenarioCase {
   std::vector<std::string> steps;
 };
 
+void PrintTo(const ScenarioCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 const std::vector<std::string> kFullSteps = {"shot 01-welcome",
                                              "french welcome",
                                              "shot 02-welcome-fr",
@@ -323,6 +328,10 @@ struct UnavailableCase {
   bool enhance;
   const char* line;
 };
+
+void PrintTo(const UnavailableCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class UnavailableTest : public SelftestTest,
                         public ::testing::WithParamInterface<UnavailableCase> {};
@@ -546,6 +555,10 @@ struct EndCase {
   const char* result;
 };
 
+void PrintTo(const EndCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class BuildEndTest : public BuildStepTest, public ::testing::WithParamInterface<EndCase> {};
 
 TEST_P(BuildEndTest, DecidesTheRun) {
@@ -587,6 +600,10 @@ struct GameCase {
   bool failed;
   bool report;  // the exit line names the report it wrote
 };
+
+void PrintTo(const GameCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class GameStepTest : public SelftestTest, public ::testing::WithParamInterface<GameCase> {};
 
@@ -659,6 +676,10 @@ struct NoGameCase {
   bool crash;
   const char* line;
 };
+
+void PrintTo(const NoGameCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class NoGameTest : public SelftestTest, public ::testing::WithParamInterface<NoGameCase> {};
 

@@ -1,0 +1,18 @@
+# The self-test and the self-check run for real on the demo release (made by scf_demo_release in
+# <build>/demo): Python scripts that start the launcher and check its log, pictures and output.
+# The GUI runs start their own Xvfb when there is no display.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+function(scf_harness_run test_name script filter labels)
+  add_test(NAME ${test_name}
+    COMMAND ${Python3_EXECUTABLE} -B -I -X utf8 -m unittest discover -v -s ${dir}
+      -p ${script}.py -k ${filter})
+  set_tests_properties(${test_name} PROPERTIES
+    LABELS "${labels}"
+    ENVIRONMENT "SCF_DEMO_DIR=${CMAKE_BINARY_DIR}/demo;LIBGL_ALWAYS_SOFTWARE=1"
+    TIMEOUT 290)
+endfunction()
+scf_harness_run(harness_self_check_py self_check_run_test SelfCheckRunTest "harness;python")
+scf_harness_run(harness_selftest_full_py selftest_run_test FullScenarioTest "harness;python;gui")
+scf_harness_run(harness_selftest_error_demo_py selftest_run_test ErrorDemoTest "harness;python;gui")
+scf_harness_run(harness_selftest_unavailable_py selftest_run_test UnavailableScenarioTest
+  "harness;python;gui")

@@ -1,0 +1,147 @@
+"""The launcher's scripted self-test run for real under a display, on a copy of the demo release
+with the demo kit at a fast build speed: its exit code, selftest.log and every picture."""
+
+import configparser
+import re
+import shutil
+import unittest
+from pathlib import Path
+
+from launcher_run import Workspace, check_picture, demo_missing, find_in_order, log_texts
+
+# Generous: a run takes about a minute under a software renderer on a busy machine.
+RUN_SECONDS = 270
+
+
+class SelftestRunCase(unittest.TestCase):
+    release_name = "release"
+
+    def setUp(self):
+        if demo_missing():
+            self.fail(demo_missing())
+        self.work = Workspace(self.release_name)
+
+    def tearDown(self):
+        self.work.cleanup()
+
+    def run_selftest(self, disc, shots, *options, build_seconds="12"):
+        code, out, err = self.work.run(
+            ["--selftest", disc, "--shots", shots, "--ui-scale", "1", *options], RUN_SECONDS,
+            gui=True, ZA2D_DEMO_BUILD_SECONDS=build_seconds,
+            ZA2D_CAPTURE_WINDOW_DIR=str(self.work.dir / "captures"))
+        log = Path(shots) / "selftest.log"
+        self.assertTrue(log.is_file(), f"no selftest.log; exit code {code}\n{err[-3000:]}")
+        texts = log_texts(log)
+        self.assertEqual(out, "", "the GUI mode prints nothing")
+        return code, texts, err
+
+    def check_pictures(self, shots, texts, extra=()):
+        """Every picture a log line announces, and the extra ones, exist and show the window."""
+        names = [m[len("screenshot "):] + ".png" for m in texts if m.startswith("screenshot ")]
+        steps = [m[len("step "):] for m in texts if m.startswith("step ")]
+        for key in steps:
+            found = sorted(Path(shots).glob(f"06-build-*-{key}.png"))
+            self.assertEqual(len(found), 1, f"the build stage {key} has {len(found)} pictures")
+            names.append(found[0].name)
+        for name in list(names) + list(extra):
+            check_picture(self, Path(shots) / name)
+        return names
+
+
+class FullScenarioTest(SelftestRunCase):
+    # Spaces and non-ASCII letters in the release folder, the shots folder and the disc image.
+    release_name = "release folder é ü"
+
+    def test_wrong_disc_cancel_and_crash(self):
+        disc = self.work.dir / "disc images ß" / "Scrapfury copie é.iso"
+        disc.parent.mkdir()
+        shutil.copyfile(self.work.discs / "scrapfury-usa.iso", disc)
+        shots = self.work.dir / "pictures ü ñ" / "run 1"
+        code, texts, err = self.run_selftest(
+            disc, shots, "--wrong", self.work.discs / "scrapfury-europe.iso", "--cancel",
+            "--crash-seconds", "2", "--play-seconds", "2", build_seconds="16")
+        self.assertNotIn("FAIL", "\n".join(texts))
+        crashes = re.escape(str(self.work.user / "crashes")) + r"/[^/]+\.txt"
+        found = find_in_order(texts, [
+            re.escape(f"release {self.work.release}, user folder {self.work.user}"),
+            "screenshot 01-welcome", "screenshot 02-welcome-fr", "screenshot 03-wrong-disc",
+            "disc check: ok", "screenshot 05-ready", "build started", "step compile",
+            r"stop at compile (\d+) %", "build resumed",
+            r"  compile \d+\.\d{6} s", r"build ended after \d+\.\d{6} s: ready",
+            r"notice: The game is ready\. Prepared in \d+:\d\d\. \(launcher\.ini "
+            r"last_build_seconds \d+\.\d{6}\)",
+            "screenshot 09-built", "screenshot 10-settings", "screenshot 11-settings-saved",
+            "screenshot 12-maintenance", "screenshot 13-play-fr", "screenshot 14-settings-fr",
+            r"game started \(pid [1-9]\d*\)", "asking the game to close",
+            "game exited, code 0, crash report: none", "screenshot 15-after-play",
+            r"game started to crash \(pid [1-9]\d*\)",
+            r"game exited, code [1-9]\d*, crash report: " + crashes, "screenshot 16-crash",
+            "selftest done"])
+        self.assertGreaterEqual(int(found[8].group(1)), 40)
+        self.assertEqual(texts[-1], "selftest done")
+        self.assertEqual(code, 0, err[-3000:])
+        # The stop was photographed after the stop line and before the build resumed.
+        stop = texts.index(found[8].group(0))
+        self.assertEqual(texts[stop + 1:texts.index("build resumed")], [],
+                         "08-stopped is not logged; nothing may come between")
+        self.check_pictures(shots, texts, extra=["07-build-compile-half.png", "08-stopped.png"])
+        # The accepted image, its non-ASCII path included, and the video change were saved.
+        settings = self.read_ini(self.work.user / "launcher.ini")
+        self.assertEqual(settings.get("disc"), str(disc))
+        video = self.read_ini(self.work.user / "video.ini")
+        self.assertEqual((video.get("size"), video.get("mode")), ("1280x960", "windowed"))
+        # Each game run got its own window-capture folder.
+        for name in ("play", "crash"):
+            self.assertTrue((self.work.dir / "captures" / name).is_dir(), name)
+
+    @staticmethod
+    def read_ini(path):
+        values = {}
+        for line in path.read_text(encoding="utf-8").splitlines():
+            if "=" in line and not line.lstrip().startswith(("#", ";", "[")):
+                key, value = line.split("=", 1)
+                values[key.strip()] = value.strip()
+        return values
+
+
+class ErrorDemoTest(SelftestRunCase):
+    def test_vanishing_disc(self):
+        shots = self.work.dir / "shots"
+        code, texts, err = self.run_selftest(self.work.discs / "scrapfury-usa.iso", shots,
+                                             "--error-demo", "--play-seconds", "1",
+                                             build_seconds="8")
+        find_in_order(texts, [
+            "screenshot 01-welcome", "screenshot 02-welcome-fr", "disc check: ok",
+            "screenshot 04-build-error", "disc check: ok", "screenshot 05-ready",
+            "build started", r"build ended after \d+\.\d{6} s: ready", "screenshot 09-built",
+            "screenshot 14-settings-fr", r"game started \(pid [1-9]\d*\)",
+            r"game exited, code \d+, crash report: .*", "screenshot 15-after-play",
+            "selftest done"])
+        self.assertNotIn("FAIL", "\n".join(texts))
+        self.assertFalse(any(t.startswith("game started to crash") for t in texts))
+        self.assertEqual(code, 0, err[-3000:])
+        self.check_pictures(shots, texts)
+        # The copy was checked, then deleted before its build started; the image the game was
+        # built from is the one checked after it.
+        self.assertFalse((shots / "vanishing-disc.iso").exists())
+        self.assertIn(f"disc = {self.work.discs / 'scrapfury-usa.iso'}\n",
+                      (self.work.user / "launcher.ini").read_text(encoding="utf-8"))
+
+
+class UnavailableScenarioTest(SelftestRunCase):
+    """Scenarios this build cannot run yet end with a FAIL line and exit code 1, never 0."""
+
+    def test_screens_and_enhance(self):
+        for option, line in (("--screens", "FAIL the screens scenario is not available in this build"),
+                             ("--enhance", "FAIL the texture scenario is not available in this build")):
+            with self.subTest(option=option):
+                shots = self.work.dir / option.strip("-")
+                code, texts, err = self.run_selftest(self.work.discs / "scrapfury-usa.iso", shots,
+                                                     option)
+                self.assertEqual(texts[1:], ["screenshot 01-welcome", line])
+                self.assertEqual(code, 1, err[-3000:])
+                check_picture(self, shots / "01-welcome.png")
+
+
+if __name__ == "__main__":
+    unittest.main()
