@@ -11,6 +11,8 @@
 #include "release/release_identity.h"
 #include "release/release_layout.h"
 #include "release/video_settings.h"
+#include "update/update_check.h"
+#include "update/update_install.h"
 
 namespace scf {
 
@@ -49,6 +51,8 @@ struct App {
   BuildRun build;
   BuildProgress progress;
   GameRun game;
+  UpdateCheck updateCheck;
+  UpdateInstall updateInstall;
 
   ReleaseIdentity identity;
 
@@ -60,6 +64,11 @@ struct App {
   double animTime = 0;
   std::string screenshotRequest;
   std::vector<std::string> launchArgs;
+  // --update-now: install a newer release as soon as the check reports one.
+  bool updateNow = false;
+
+  // Downloads and installs a newer release (tag and version as the update check found them).
+  void startUpdate(const std::string& tag, const std::string& version);
 };
 
 }  // namespace scf

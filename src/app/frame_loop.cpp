@@ -8,6 +8,8 @@
 #include "prepare/disc_check.h"
 #include "ui/background.h"
 #include "ui/main_window.h"
+#include "update/update_check.h"
+#include "update/update_install.h"
 
 namespace scf {
 namespace {
@@ -19,13 +21,25 @@ bool handleQuitRequest(App& app) {
     app.quitAsked = true;
     return false;
   }
-  return true;
+  // A half-installed release helps nobody: the installer finishes first.
+  return app.updateInstall.installState != kInstallInstalling;
+}
+
+// --update-now: starts the install once the check has found a newer release.
+void updateNowIfAvailable(App& app) {
+  if (!app.updateNow || app.updateInstall.installState != kInstallIdle) return;
+  const UpdateCheckView check = app.updateCheck.view();
+  if (check.state != kUpdateAvailable) return;
+  app.startUpdate(check.releaseTag, check.latestVersion);
+  app.updateNow = false;
 }
 
 // The tasks' steps of one turn, in their fixed order.
 void advanceTasks(App& app) {
   DiscCheck::poll(app);
   if (app.build.building) BuildRun::finish(app);
+  UpdateInstall::poll(app);
+  updateNowIfAvailable(app);
   if (app.game.gameRunning) GameRun::finish(app);
 }
 
@@ -43,7 +57,9 @@ void runFrameLoop(App& app, const TickFn& tick) {
     advanceTasks(app);
     if (tick) tick(app);
 
-    if (app.game.windowHiddenForGame) {
+    // Nothing is drawn while the game has the screen, or while the window cannot be seen
+    // (a screenshot still gets its frame); such a turn waits up to 100 ms for events instead.
+    if (app.game.windowHiddenForGame || (windowIdle() && app.screenshotRequest.empty())) {
       waitForEvents(0.1);
       continue;
     }

@@ -27,7 +27,11 @@ int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder, c
   setMinimumWindowSize(static_cast<int>(980 * uiScale), static_cast<int>(700 * uiScale));
   ImGui::StyleColorsDark();
   applyLookAndFeel();
+  if (!options.updateUrl.empty()) app->updateCheck.updateUrl = options.updateUrl;
+  if (!options.downloadPrefix.empty()) app->updateInstall.downloadPrefix = options.downloadPrefix;
   app->launchArgs = options.launchArgs;
+  app->updateNow = options.updateNow;
+  if (app->settings.updateCheck) app->updateCheck.start(app->updateCheck.updateUrl, false);
 
   // The self-test starts after the update check would have started, and before the first turn.
   std::unique_ptr<Selftest> selftest;

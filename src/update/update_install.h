@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/process.h"
+#include "update/update_check.h"
+
+namespace scf {
+
+struct App;
+
+enum InstallState : int {
+  kInstallIdle = 0,
+  kInstallDownloading = 1,
+  kInstallInstalling = 2,
+  kInstallRestarting = 3,
+  kInstallFailed = 4,
+};
+
+// Downloading a newer release with its checksum, running the release's installer on it, and
+// restarting the launcher from the installed release. startUpdate and poll run on the UI thread;
+// the download runs on a worker that touches only the counters, the flags and its result.
+struct UpdateInstall {
+  UpdateInstall() = default;
+  // Asks a running download to stop and waits for it (at most one chunk or its idle time-out).
+  ~UpdateInstall();
+  UpdateInstall(const UpdateInstall&) = delete;
+  UpdateInstall& operator=(const UpdateInstall&) = delete;
+
+  std::string downloadPrefix = kDefaultDownloadPrefix;  // --download-prefix replaces it
+  int installState = kInstallIdle;
+  std::string installVersion;
+  std::string installStage;
+  std::string installError;
+  std::atomic<std::uint64_t> received{0};
+  std::atomic<std::uint64_t> total{0};
+  std::atomic<bool> stopDownload{false};
+  std::atomic<bool> downloadFinished{false};
+  std::mutex downloadLock;
+  bool downloadOk = false;    // guarded by downloadLock
+  std::string downloadError;  // guarded by downloadLock
+  std::thread downloader;
+  ChildProcess installer;
+  ChildProcess restarted;  // the new launcher, free-standing
+
+  // Once per turn: finishes the download, follows the installer, restarts after success.
+  static void poll(App& app);
+  // Applies one output line of the installer.
+  void installerLine(const std::string& line);
+};
+
+// Where a release's files are fetched from and kept.
+std::string releaseAssetName(const std::string& version);
+std::string releaseArchiveUrl(const std::string& prefix, const std::string& tag,
+                              const std::string& version);
+
+}  // namespace scf
