@@ -119,12 +119,16 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Content-Length", str(size))
         self.end_headers()
+        throttle = self.server.throttle
         with open(file_path, "rb") as source:
             while True:
-                chunk = source.read(1 << 20)
+                chunk = source.read(min(1 << 20, throttle) if throttle else 1 << 20)
                 if not chunk:
                     break
                 self.wfile.write(chunk)
+                if throttle:  # about throttle bytes per second
+                    self.wfile.flush()
+                    time.sleep(1.0)
 
     def test_case(self, case, query):
         name, _, arg = case.partition("/")
@@ -195,6 +199,8 @@ def main(argv=None):
                         help="answer the latest-release query with this status")
     parser.add_argument("--latest-body", default=None,
                         help="a file whose bytes answer the latest-release query")
+    parser.add_argument("--throttle", type=int, default=0,
+                        help="send downloads at about this many bytes per second")
     parser.add_argument("--port", type=int, default=0, help="0: any free port")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args(argv)
@@ -208,6 +214,7 @@ def main(argv=None):
         with open(args.latest_body, "rb") as body:
             server.latest_body = body.read(1 << 22)
     server.verbose = args.verbose
+    server.throttle = max(0, args.throttle)
     print("PORT %d" % server.server_address[1], flush=True)
     try:
         server.serve_forever(poll_interval=0.2)

@@ -17,8 +17,8 @@ void stopBuildForQuit(App& app) {
   if (app.build.building) BuildRun::stop(app);
 }
 
-bool updateAvailable(App&) {
-  return false;
+bool updateAvailable(App& app) {
+  return app.updateCheck.view().state == kUpdateAvailable;
 }
 
 }  // namespace scf
