@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -47,8 +48,20 @@ void syncFolderOf(const std::string& path) {
 bool writeFileAtomic(const std::string& path, const std::string& text) {
   if (path.empty()) return false;
   const std::string temporary = path + ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // The new file keeps the old one's permission bits (a private launcher.ini stays private);
+  // created with them, it is never more open than the old one even before the fchmod below.
+  struct stat old {};
+  const bool replacing = ::stat(path.c_str(), &old) == 0;
+  const mode_t mode = replacing ? (old.st_mode & 0777) : 0666;
+  // A stale temporary file is removed, and a new one created without following links: whatever
+  // was planted under the ".tmp" name, the text goes nowhere but the new file.
+  if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) return false;
+  const int fd =
+      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
   if (fd < 0) return false;
+  // Only umask can narrow the mode given to open; failing to widen it back is no reason to keep the
+  // old text.
+  if (replacing) (void)::fchmod(fd, mode);
   // The data must be on the disk before the rename, or a power cut can leave an empty target.
   const bool written = writeAll(fd, text) && syncFile(fd);
   const bool closed = ::close(fd) == 0 || errno == EINTR;

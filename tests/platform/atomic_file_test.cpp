@@ -1,6 +1,7 @@
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -29,6 +30,58 @@ TEST(WriteFileAtomic, StaleTemporaryFileIsOverwritten) {
   testing::writeFile(path + ".tmp", std::string(10000, 'x'));
   ASSERT_TRUE(writeFileAtomic(path, "new\n"));
   EXPECT_EQ(testing::readFile(path), "new\n");
+}
+
+TEST(WriteFileAtomic, PlantedTemporaryLinkIsNotFollowed) {
+  testing::TempFolder folder;
+  const std::string path = folder / "video.ini";
+  const std::string victim = folder / "elsewhere/victim.txt";
+  const std::string absent = folder / "elsewhere/created.txt";
+  testing::writeFile(victim, "keep\n");
+  for (const std::string& target : {victim, absent}) {
+    testing::writeFile(path, "old\n");
+    std::filesystem::create_symlink(target, path + ".tmp");
+    EXPECT_TRUE(writeFileAtomic(path, "new\n")) << target;
+    EXPECT_EQ(testing::readFile(path), "new\n") << target;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path))) << target;
+    EXPECT_FALSE(testing::exists(path + ".tmp")) << target;
+  }
+  EXPECT_EQ(testing::readFile(victim), "keep\n");
+  EXPECT_FALSE(testing::exists(absent));
+}
+
+// Sets the file-creation mask for one test.
+class UmaskGuard {
+ public:
+  explicit UmaskGuard(mode_t mask) : saved_(::umask(mask)) {}
+  ~UmaskGuard() { ::umask(saved_); }
+  UmaskGuard(const UmaskGuard&) = delete;
+  UmaskGuard& operator=(const UmaskGuard&) = delete;
+
+ private:
+  mode_t saved_;
+};
+
+mode_t permissionsOf(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 01000;
+}
+
+TEST(WriteFileAtomic, ReplacementKeepsThePermissionBits) {
+  testing::TempFolder folder;
+  const UmaskGuard mask(022);
+  const std::string path = folder / "launcher.ini";
+  // 0666 is wider than the mask allows a new file: it must be kept all the same.
+  for (const mode_t mode : {0600, 0640, 0444, 0666, 0755}) {
+    testing::writeFile(path, "old\n");
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    ASSERT_TRUE(writeFileAtomic(path, "new\n")) << std::oct << mode;
+    EXPECT_EQ(testing::readFile(path), "new\n");
+    EXPECT_EQ(permissionsOf(path), mode) << std::oct << permissionsOf(path) << " for " << mode;
+  }
+  // A new file gets the usual mode for the mask.
+  ASSERT_TRUE(writeFileAtomic(folder / "video.ini", "new\n"));
+  EXPECT_EQ(permissionsOf(folder / "video.ini"), 0644u);
 }
 
 TEST(WriteFileAtomic, FailureLeavesTheTargetUntouched) {
