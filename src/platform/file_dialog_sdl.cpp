@@ -41,8 +41,9 @@ void SDLCALL dialogAnswered(void*, const char* const* files, int) {
     answer.kind = FileDialogAnswer::Kind::chosen;
     answer.path = files[0];
   }
-  answers.put(std::move(answer));
+  // Down before the answer is visible: whoever takes it may show the next dialog at once.
   dialogShown.store(false);
+  answers.put(std::move(answer));
 }
 
 }  // namespace

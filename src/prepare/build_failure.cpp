@@ -1,7 +1,5 @@
 #include "prepare/build_failure.h"
 
-#include <SDL3/SDL_clipboard.h>
-
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -82,10 +80,6 @@ std::string buildDetails(const App& app) {
       text += line + "\n";
   }
   return text;
-}
-
-void copyBuildDetails(const App& app) {
-  SDL_SetClipboardText(buildDetails(app).c_str());
 }
 
 }  // namespace scf

@@ -12,7 +12,5 @@ std::string failureAdvice(const std::string& failedStage, const std::string& fai
 std::string buildDetails(const App& app);
 // The failed stage's log file (verify.log when no stage is known).
 std::string stepLogPath(const App& app);
-// Puts buildDetails on the clipboard; the clipboard's own failure is ignored.
-void copyBuildDetails(const App& app);
 
 }  // namespace scf
