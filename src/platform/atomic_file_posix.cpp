@@ -21,6 +21,8 @@ bool writeAll(int fd, const std::string& text) {
       if (errno == EINTR) continue;
       return false;
     }
+    // No progress and no error: give up rather than loop for ever.
+    if (written == 0) return false;
     data += written;
     left -= static_cast<size_t>(written);
   }
@@ -35,6 +37,7 @@ bool syncFile(int fd) {
 }
 
 // Makes the rename itself durable: without it a power cut may bring back the old directory entry.
+// The target is already replaced by then, so a failure here is not the save's failure.
 void syncFolderOf(const std::string& path) {
   const std::string folder = std::filesystem::path(path).parent_path().string();
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -1,7 +1,11 @@
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -96,6 +100,44 @@ TEST(WriteFileAtomic, FailureLeavesTheTargetUntouched) {
   EXPECT_FALSE(writeFileAtomic(folder / "no such folder/video.ini", "new\n"));
   EXPECT_FALSE(testing::exists(folder / "no such folder"));
   EXPECT_FALSE(writeFileAtomic("", "new\n"));
+}
+
+// Runs the save in a child whose files may not grow past `limit` bytes, so the kernel cuts the
+// write short and then refuses it: 0 when the save reported failure, 1 when it claimed success.
+int saveWithSizeLimit(const std::string& path, const std::string& text, rlim_t limit) {
+  const pid_t child = ::fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit size{limit, limit};
+    if (::setrlimit(RLIMIT_FSIZE, &size) != 0) ::_exit(2);
+    ::_exit(writeFileAtomic(path, text) ? 1 : 0);
+  }
+  int status = 0;
+  for (int waited = 0; waited < 1000; ++waited) {
+    if (::waitpid(child, &status, WNOHANG) == child) {
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    ::usleep(10000);
+  }
+  ::kill(child, SIGKILL);
+  ::waitpid(child, &status, 0);
+  return -2;
+}
+
+TEST(WriteFileAtomic, ShortWriteFailsAndKeepsTheOldFile) {
+  testing::TempFolder folder;
+  const std::string path = folder / "video.ini";
+  const std::string old = "size = 1280x720\n";
+  testing::writeFile(path, old);
+  for (const size_t size : {4097u, 70000u}) {
+    EXPECT_EQ(saveWithSizeLimit(path, std::string(size, 'n'), 4096), 0) << size << " bytes";
+    const std::string text = testing::readFile(path);
+    EXPECT_TRUE(text == old) << size << " bytes saved, the target holds " << text.size();
+  }
+  // The same save fits without the limit.
+  EXPECT_EQ(saveWithSizeLimit(path, std::string(70000, 'n'), RLIM_INFINITY), 1);
+  EXPECT_TRUE(testing::readFile(path) == std::string(70000, 'n'));
 }
 
 TEST(WriteFileAtomic, TargetThatIsAFolderIsNotReplaced) {
