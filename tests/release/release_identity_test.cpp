@@ -59,6 +59,13 @@ INSTANTIATE_TEST_SUITE_P(
         SectionCase{"SectionEndsAtNextHeading", kChangelog, "0.9.0",
                     "### Added\n- Enhanced textures."},
         SectionCase{"WantedVersionWithV", kChangelog, "v0.9.0", "### Added\n- Enhanced textures."},
+        SectionCase{"BlankLinesBetweenParagraphsKept",
+                    "## 0.8.0\n\nFirst paragraph,\nstill the first.\n\nSecond paragraph.\n\n\n"
+                    "- An item.\n\n## 0.7.0\nOld.\n",
+                    "0.8.0",
+                    "First paragraph,\nstill the first.\n\nSecond paragraph.\n\n\n- An item."},
+        SectionCase{"BlankLinesWithCarriageReturnsKept", "## 0.8.0\r\nOne.\r\n\r\nTwo.\r\n",
+                    "0.8.0", "One.\n\nTwo."},
         SectionCase{"EmptySectionIsEmpty", kChangelog, "Unreleased", ""},
         SectionCase{"UnknownVersion", kChangelog, "1.0.0", ""},
         SectionCase{"HeadingWithV", "## v0.8.0\nFirst.\n", "0.8.0", "First."},
