@@ -1,19 +1,25 @@
 #include "platform/absolute_path.h"
 
-#include <filesystem>
-#include <system_error>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <vector>
 
 namespace scf {
 
 std::string absolutePath(const std::string& path) {
-  if (path.empty()) return path;
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(path, error);
-  if (error) return path;
-  std::string normal = full.lexically_normal().string();
-  // lexically_normal keeps a trailing separator of a folder; the launcher's paths have none.
-  if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
-  return normal;
+  if (path.empty() || path.front() == '/') return path;
+  // The folder is only put in front: folding "link/.." away would change the meaning of a
+  // path that goes through a symbolic link.
+  std::vector<char> folder(4096);
+  while (getcwd(folder.data(), folder.size()) == nullptr) {
+    if (errno != ERANGE || folder.size() > (std::size_t{1} << 20)) return path;
+    folder.resize(folder.size() * 2);
+  }
+  std::string full = folder.data();
+  if (full.back() != '/') full += '/';
+  return full + path;
 }
 
 }  // namespace scf
