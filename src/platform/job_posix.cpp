@@ -3,12 +3,17 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -32,9 +37,11 @@ constexpr int startFailed = 2;     // value: errno
 
 constexpr int startReportMilliseconds = 10000;
 constexpr int outputPipeBytes = 1024 * 1024;
-constexpr int treeKillRounds = 400;
-constexpr int treeKillRoundMilliseconds = 5;
-constexpr int holderExitMilliseconds = 3000;
+// The launcher's teardown waits at most jobEndMilliseconds for the holder, which must have
+// ended the tree by then.
+constexpr long treeKillMilliseconds = 1400;
+constexpr int treeKillRoundMilliseconds = 2;
+constexpr int holderKilledMilliseconds = 100;
 
 // Everything the holder and the program need, prepared before fork: after it only
 // async-signal-safe calls are allowed, since other launcher threads may hold locks.
@@ -151,68 +158,235 @@ bool reapChildren(pid_t programPid, int control, bool& programReaped) {
   }
 }
 
-// Parent pid from /proc/<pid>/stat, or -1.
-pid_t parentOf(const char* pidText) {
+// State and parent of a process from /proc/<pid>/stat; false when it is gone.
+bool readStat(const char* pidName, char& state, pid_t& parent) {
   char path[64] = "/proc/";
   std::size_t length = 6;
-  for (const char* c = pidText; *c != '\0' && length < 40; ++c)
+  for (const char* c = pidName; *c != '\0' && length < 40; ++c)
     path[length++] = *c;
   const char suffix[] = "/stat";
   for (char c : suffix)
     path[length++] = c;
   int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return -1;
+  if (fd < 0) return false;
   char stat[512];
   ssize_t size = read(fd, stat, sizeof stat - 1);
   close(fd);
-  if (size <= 0) return -1;
+  if (size <= 0) return false;
   // The command name may hold spaces and parentheses: the fields resume after the last ')'.
   ssize_t nameEnd = size - 1;
   while (nameEnd >= 0 && stat[nameEnd] != ')')
     --nameEnd;
   ssize_t at = nameEnd + 4;  // ") S "
-  if (nameEnd < 0 || at >= size) return -1;
-  pid_t parent = 0;
+  if (nameEnd < 0 || at >= size) return false;
+  state = stat[nameEnd + 2];
+  parent = 0;
   for (; at < size && stat[at] >= '0' && stat[at] <= '9'; ++at)
     parent = parent * 10 + (stat[at] - '0');
-  return parent;
+  return true;
 }
 
-// SIGKILLs every direct child. Deeper descendants are re-parented to the holder (the
-// subreaper) as their parents die, and the next round finds them; only direct children are
-// signalled because an unreaped child's pid cannot be reused by an unrelated process.
-void killDirectChildren(pid_t self) {
-  int dir = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return;
-  alignas(dirent64) char buffer[4096];
-  for (;;) {
-    ssize_t size = getdents64(dir, buffer, sizeof buffer);
-    if (size <= 0) break;
-    for (ssize_t offset = 0; offset < size;) {
-      const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
-      offset += entry->d_reclen;
-      if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
-      pid_t pid = 0;
-      const char* c = entry->d_name;
-      for (; *c >= '0' && *c <= '9'; ++c)
-        pid = pid * 10 + (*c - '0');
-      if (*c != '\0' || pid == self) continue;
-      if (parentOf(entry->d_name) == self) kill(pid, SIGKILL);
+// A growing array in memory the holder maps itself: after fork from the multi-threaded
+// launcher, malloc is best avoided.
+template <typename T>
+class MappedArray {
+ public:
+  MappedArray() = default;
+  ~MappedArray() {
+    if (items_ != nullptr) munmap(items_, capacity_ * sizeof(T));
+  }
+  MappedArray(const MappedArray&) = delete;
+  MappedArray& operator=(const MappedArray&) = delete;
+
+  bool push(const T& item) {
+    if (count_ == capacity_) {
+      std::size_t grown = capacity_ == 0 ? 4096 : capacity_ * 2;
+      void* memory = capacity_ == 0
+                         ? mmap(nullptr, grown * sizeof(T), PROT_READ | PROT_WRITE,
+                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                         : mremap(items_, capacity_ * sizeof(T), grown * sizeof(T), MREMAP_MAYMOVE);
+      if (memory == MAP_FAILED) return false;
+      items_ = static_cast<T*>(memory);
+      capacity_ = grown;
+    }
+    items_[count_++] = item;
+    return true;
+  }
+  void clear() { count_ = 0; }
+  T* begin() { return items_; }
+  T* end() { return items_ + count_; }
+  T& operator[](std::size_t index) { return items_[index]; }
+  std::size_t size() const { return count_; }
+
+ private:
+  T* items_ = nullptr;
+  std::size_t count_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+// Every process of the system with its parent, sorted by pid, and which of them descend from
+// a given process.
+class ProcessTable {
+ public:
+  enum Verdict : char { unknown, visiting, inTree, outside };
+  struct Entry {
+    pid_t pid;
+    pid_t parent;
+    char state;
+    Verdict verdict;
+  };
+
+  // Reads /proc afresh and marks the descendants of root; false when /proc cannot be read.
+  bool scan(pid_t root) {
+    entries_.clear();
+    int dir = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    alignas(dirent64) char buffer[8192];
+    for (;;) {
+      ssize_t size = getdents64(dir, buffer, sizeof buffer);
+      if (size <= 0) break;
+      for (ssize_t offset = 0; offset < size;) {
+        const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
+        offset += entry->d_reclen;
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
+        pid_t pid = 0;
+        const char* c = entry->d_name;
+        for (; *c >= '0' && *c <= '9'; ++c)
+          pid = pid * 10 + (*c - '0');
+        Entry found{pid, 0, '?', unknown};
+        if (*c != '\0' || !readStat(entry->d_name, found.state, found.parent)) continue;
+        if (!entries_.push(found)) break;
+      }
+    }
+    close(dir);
+    std::sort(entries_.begin(), entries_.end(),
+              [](const Entry& a, const Entry& b) { return a.pid < b.pid; });
+    markDescendantsOf(root);
+    return true;
+  }
+
+  bool descends(pid_t pid) {
+    const Entry* entry = find(pid);
+    return entry != nullptr && entry->verdict == inTree;
+  }
+
+  Entry* begin() { return entries_.begin(); }
+  Entry* end() { return entries_.end(); }
+
+ private:
+  // Each entry is walked once: a chain stops at the first entry already decided.
+  void markDescendantsOf(pid_t root) {
+    for (Entry& first : entries_) {
+      Entry* at = &first;
+      Verdict verdict = outside;
+      while (at->verdict == unknown) {
+        at->verdict = visiting;
+        if (at->parent == root) {
+          verdict = inTree;
+          break;
+        }
+        Entry* parent = find(at->parent);
+        if (parent == nullptr) break;
+        at = parent;
+      }
+      if (at->verdict == inTree || at->verdict == outside) verdict = at->verdict;
+      for (at = &first; at != nullptr && at->verdict == visiting; at = find(at->parent))
+        at->verdict = verdict;
     }
   }
-  close(dir);
+
+  Entry* find(pid_t pid) {
+    Entry* at = std::lower_bound(entries_.begin(), entries_.end(), pid,
+                                 [](const Entry& entry, pid_t value) { return entry.pid < value; });
+    return at != entries_.end() && at->pid == pid ? at : nullptr;
+  }
+
+  MappedArray<Entry> entries_;
+};
+
+long monotonicMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
+struct Pinned {
+  pid_t pid;
+  int pidfd;
+};
+
+// SIGKILLs every living process whose chain of parents reaches the holder, however deep and
+// whatever session it left for, all in one pass. A pid seen in a scan may since have been
+// reaped by its (dying) parent and reused, so each is first pinned with a pidfd, and only
+// those that a second scan, made after pinning, still shows in the tree are signalled. The
+// signals then go out back to back: once the first of hundreds of processes are dying, they
+// compete with the holder for the processor.
+void killDescendants(pid_t self, ProcessTable& table, MappedArray<Pinned>& pins, long deadline) {
+  if (!table.scan(self)) return;
+  pins.clear();
+  for (const ProcessTable::Entry& entry : table) {
+    if (entry.verdict != ProcessTable::inTree || entry.state == 'Z') continue;
+    int pidfd = static_cast<int>(syscall(SYS_pidfd_open, entry.pid, 0));
+    if (pidfd < 0 && errno == ENOSYS) {
+      // No pidfds: only the holder's own children, whose pids cannot be reused before it
+      // reaps them, are signalled; the rest come to it as their parents die.
+      if (entry.parent == self) kill(entry.pid, SIGKILL);
+      continue;
+    }
+    // Out of descriptors: the rest wait for the next round.
+    if (pidfd < 0 && (errno == EMFILE || errno == ENFILE)) break;
+    if (pidfd < 0) continue;
+    if (!pins.push(Pinned{entry.pid, pidfd})) {
+      close(pidfd);
+      break;
+    }
+  }
+  if (pins.size() == 0) return;
+  bool verified = table.scan(self);
+  for (const Pinned& pin : pins) {
+    if (verified && table.descends(pin.pid)) {
+      syscall(SYS_pidfd_send_signal, pin.pidfd, SIGKILL, nullptr, 0);
+    }
+  }
+  // Scanning /proc while hundreds of processes are dying is slow, and they would all show up
+  // again: the next round waits until they are gone (a pidfd turns readable at its end).
+  for (const Pinned& pin : pins) {
+    long left = deadline - monotonicMilliseconds();
+    if (left <= 0) break;
+    pollfd ended{pin.pidfd, POLLIN, 0};
+    poll(&ended, 1, static_cast<int>(left));
+  }
+  for (const Pinned& pin : pins)
+    close(pin.pidfd);
+}
+
+// Room for a pidfd per process of a large tree.
+void raiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+// Kills rounds of the whole tree until the holder has no child left, living or zombie, or
+// the time is up. Processes that fork while being killed, and orphans re-parented to the
+// holder meanwhile, are found by the next round.
 void killTree(pid_t programPid, int control, bool& programReaped) {
   pid_t self = getpid();
-  for (int round = 0; round < treeKillRounds; ++round) {
+  long deadline = monotonicMilliseconds() + treeKillMilliseconds;
+  raiseDescriptorLimit();
+  ProcessTable table;
+  MappedArray<Pinned> pins;
+  for (;;) {
     if (!programReaped) {
       // The group may still be forming (setpgid races with this), so the pid is signalled too.
       kill(-programPid, SIGKILL);
       kill(programPid, SIGKILL);
     }
     if (!reapChildren(programPid, control, programReaped)) return;
-    killDirectChildren(self);
+    killDescendants(self, table, pins, deadline);
+    if (!reapChildren(programPid, control, programReaped)) return;
+    if (monotonicMilliseconds() > deadline) return;
     poll(nullptr, 0, treeKillRoundMilliseconds);
   }
 }
@@ -338,15 +512,31 @@ int readStartReport(int startRead, int& errorCode) {
   return errorCode == 0 ? programPid : -1;
 }
 
-void reapHolder(pid_t holderPid) {
+// Waits for the holder to end, at most milliseconds, then kills it. The wait wakes as soon as
+// it ends (a pidfd turns readable), so a prompt teardown is not rounded up to a polling step.
+void reapHolder(pid_t holderPid, int milliseconds) {
+  int exitWatch = static_cast<int>(syscall(SYS_pidfd_open, holderPid, 0));
+  long deadline = monotonicMilliseconds() + milliseconds;
   for (int attempt = 0; attempt < 2; ++attempt) {
-    for (int waited = 0; waited <= holderExitMilliseconds; waited += 10) {
+    for (;;) {
       pid_t pid = waitpid(holderPid, nullptr, WNOHANG);
-      if (pid == holderPid || (pid < 0 && errno != EINTR)) return;
-      poll(nullptr, 0, 10);
+      if (pid == holderPid || (pid < 0 && errno != EINTR)) {
+        if (exitWatch >= 0) close(exitWatch);
+        return;
+      }
+      long left = deadline - monotonicMilliseconds();
+      if (left <= 0) break;
+      if (exitWatch >= 0) {
+        pollfd ended{exitWatch, POLLIN, 0};
+        poll(&ended, 1, static_cast<int>(std::min(left, 100L)));
+      } else {
+        poll(nullptr, 0, static_cast<int>(std::min(left, 2L)));
+      }
     }
     kill(holderPid, SIGKILL);
+    deadline = monotonicMilliseconds() + holderKilledMilliseconds;
   }
+  if (exitWatch >= 0) close(exitWatch);
 }
 
 }  // namespace
@@ -403,15 +593,15 @@ bool startJob(const std::string& program, const std::vector<std::string>& argume
   if (programPid < 0) {
     error = errorText(errorCode);
     closeIfOpen(job.output);
-    endJob(job);
+    endJob(job, jobEndMilliseconds);
     return false;
   }
   return true;
 }
 
-void endJob(Job& job) {
+void endJob(Job& job, int milliseconds) {
   closeIfOpen(job.control);
-  if (job.holderPid > 0) reapHolder(job.holderPid);
+  if (job.holderPid > 0) reapHolder(job.holderPid, milliseconds);
   job = Job{};
 }
 

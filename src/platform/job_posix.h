@@ -29,8 +29,13 @@ inline constexpr char jobCloseCommand = 't';
 bool startJob(const std::string& program, const std::vector<std::string>& arguments,
               const std::string& workingFolder, Job& job, std::string& error);
 
+// How long endJob may wait for the holder to end the tree: the holder gives up killing a
+// little earlier, so a whole teardown stays within 2 s.
+inline constexpr int jobEndMilliseconds = 1700;
+
 // Closes the control socket (if still open), which makes the holder end the tree, and reaps
-// the holder, waiting at most a few seconds. The output descriptor is the caller's to close.
-void endJob(Job& job);
+// the holder, waiting at most milliseconds before killing it (the tree is then left to the
+// program's parent-death signal). The output descriptor is the caller's to close.
+void endJob(Job& job, int milliseconds);
 
 }  // namespace scf

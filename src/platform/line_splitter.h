@@ -2,7 +2,8 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
+
+#include "platform/process_line_batch.h"
 
 namespace scf {
 
@@ -11,10 +12,10 @@ namespace scf {
 struct LineSplitter {
   std::string pending;  // bytes after the last line feed seen
 
-  // Appends the complete lines found in data to lines.
-  void feed(const char* data, std::size_t size, std::vector<std::string>& lines);
-  // At the end of the output: an unterminated last line is queued unchanged.
-  void finish(std::vector<std::string>& lines);
+  // Adds the complete lines found in data to lines.
+  void feed(const char* data, std::size_t size, LineBatch& lines);
+  // At the end of the output: an unterminated last line is added unchanged.
+  void finish(LineBatch& lines);
 };
 
 }  // namespace scf

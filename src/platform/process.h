@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process_line_batch.h"
+
 namespace scf {
 
 // A program to start: full path (never looked up on PATH), arguments, working folder (empty:
@@ -47,7 +49,18 @@ class ChildProcess {
   // by kill(); -1 while it runs, for an empty record, or when the code cannot be read.
   std::int32_t exitCode();
   std::uint32_t processId() const { return processId_; }
-  // Moves every queued complete line out, oldest first.
+  // Moves every queued complete line into batch, oldest first, replacing what batch held. The
+  // batch's room goes to the reader to fill next, so a caller that keeps one batch and takes
+  // into it every frame allocates and frees nothing in the steady state, and the take itself
+  // is a swap under the lock:
+  //
+  //   LineBatch lines;  // kept across frames
+  //   child.takeLineBatch(lines);
+  //   for (std::string_view line : lines) handle(line);
+  void takeLineBatch(LineBatch& batch);
+  // The same, into a new batch.
+  LineBatch takeLineBatch();
+  // The same, each line copied into its own string (for callers that keep the lines).
   std::vector<std::string> takeLines();
   // Ends the job (captured) or the process (uncaptured); returns at once.
   void kill();
@@ -81,8 +94,7 @@ class ChildProcess {
 
   std::thread reader_;
   std::mutex queueLock_;
-  std::vector<std::string> lines_;
-  std::size_t lastTakeSize_ = 0;
+  LineBatch lines_;
   std::atomic<bool> readerDone_{true};
 };
 

@@ -24,7 +24,6 @@ namespace scf {
 
 namespace {
 
-constexpr int readerStopMilliseconds = 2000;
 constexpr std::size_t readChunk = std::size_t{256} * 1024;
 
 void closeIfOpen(int& fd) {
@@ -102,8 +101,9 @@ bool ChildProcess::startUncaptured(const std::string& program,
   posix_spawn_file_actions_t actions;
   posix_spawnattr_init(&attributes);
   posix_spawn_file_actions_init(&actions);
-  // Its own session, default signal handling and no inherited descriptors but the standard
-  // three: the game must not hang on to the launcher or its pipes.
+  // Its own session, default signal handling and no inherited descriptor at all, its
+  // standard streams on /dev/null: the game outlives the launcher and must not hold a pipe of
+  // the launcher's (or of whoever started the launcher) open after it exits.
   sigset_t all;
   sigset_t none;
   sigfillset(&all);
@@ -115,6 +115,9 @@ bool ChildProcess::startUncaptured(const std::string& program,
   if (!workingFolder.empty()) {
     posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
   }
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
   pid_t pid = -1;
@@ -132,7 +135,7 @@ bool ChildProcess::startUncaptured(const std::string& program,
 
 void ChildProcess::readOutput() {
   LineSplitter splitter;
-  std::vector<std::string> found;
+  LineBatch found;
   std::vector<char> buffer(readChunk);
   for (;;) {
     pollfd watched[2] = {{pipeRead_, POLLIN, 0}, {readerWake_, POLLIN, 0}};
@@ -147,19 +150,19 @@ void ChildProcess::readOutput() {
     splitter.feed(buffer.data(), static_cast<std::size_t>(size), found);
     if (found.empty()) continue;
     std::lock_guard<std::mutex> lock(queueLock_);
+    // Mostly the frame loop has just taken the queue, leaving its own emptied batch behind:
+    // the lines are then swapped in, and the room that batch had is filled next.
     if (lines_.empty()) {
       lines_.swap(found);
     } else {
-      for (std::string& line : found)
-        lines_.push_back(std::move(line));
+      lines_.append(found);
     }
     found.clear();
   }
   splitter.finish(found);
   {
     std::lock_guard<std::mutex> lock(queueLock_);
-    for (std::string& line : found)
-      lines_.push_back(std::move(line));
+    lines_.append(found);
   }
   readerDone_.exchange(true);
 }
@@ -208,19 +211,20 @@ std::int32_t ChildProcess::exitCode() {
   return -1;
 }
 
+void ChildProcess::takeLineBatch(LineBatch& batch) {
+  batch.clear();
+  std::lock_guard<std::mutex> lock(queueLock_);
+  lines_.swap(batch);
+}
+
+LineBatch ChildProcess::takeLineBatch() {
+  LineBatch batch;
+  takeLineBatch(batch);
+  return batch;
+}
+
 std::vector<std::string> ChildProcess::takeLines() {
-  // The queue is handed over whole and replaced by one with room for twice the last take, so
-  // the lock is held for two swaps and the reader seldom grows the queue while holding it.
-  std::vector<std::string> fresh;
-  fresh.reserve(2 * lastTakeSize_ + 1024);
-  std::vector<std::string> taken;
-  {
-    std::lock_guard<std::mutex> lock(queueLock_);
-    taken.swap(lines_);
-    lines_.swap(fresh);
-  }
-  lastTakeSize_ = taken.size();
-  return taken;
+  return takeLineBatch().strings();
 }
 
 void ChildProcess::kill() {
@@ -254,12 +258,19 @@ void ChildProcess::askToClose() {
 }
 
 void ChildProcess::tearDown() {
-  // Closing our end of the control socket makes the holder end the whole tree.
+  // Closing our end of the control socket makes the holder end the whole tree; the holder
+  // itself is waited for within a bound, so the whole teardown ends within 2 s.
   closeIfOpen(jobControl_);
+  if (holderPid_ > 0) {
+    Job job{holderPid_, processPid_, -1, -1};
+    endJob(job, jobEndMilliseconds);
+  } else if (processPid_ > 0 && !ended_) {
+    reapWhenItEnds(processPid_);
+  }
   if (reader_.joinable()) {
-    waitReader(readerStopMilliseconds);
+    // The tree is gone with its holder, and its queued lines are dropped below: a writer
+    // still holding the pipe open is outside the tree, so the read is ended at once.
     if (!readerDone_.load()) {
-      // Something outside the tree still holds the pipe open: end the read instead.
       std::uint64_t one = 1;
       [[maybe_unused]] ssize_t ignored = write(readerWake_, &one, sizeof one);
     }
@@ -267,12 +278,6 @@ void ChildProcess::tearDown() {
   }
   closeIfOpen(pipeRead_);
   closeIfOpen(readerWake_);
-  if (holderPid_ > 0) {
-    Job job{holderPid_, processPid_, -1, -1};
-    endJob(job);
-  } else if (processPid_ > 0 && !ended_) {
-    reapWhenItEnds(processPid_);
-  }
   holderPid_ = -1;
   processPid_ = -1;
   processId_ = 0;
@@ -282,8 +287,10 @@ void ChildProcess::tearDown() {
   killed_ = false;
   statusBytes_.clear();
   readerDone_ = true;
+  // The room of a large output is given back rather than kept for the next run.
+  LineBatch dropped;
   std::lock_guard<std::mutex> lock(queueLock_);
-  lines_.clear();
+  lines_.swap(dropped);
 }
 
 }  // namespace scf

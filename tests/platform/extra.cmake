@@ -1,8 +1,13 @@
-# Helpers of the child-process tests: a tree script, and a program that stands in for the
-# launcher so the tests can kill it with SIGKILL.
+# Helpers of the child-process tests: a tree script, a deep chain of sessions, and a program
+# that stands in for the launcher so the tests can kill it with SIGKILL.
 add_executable(process_launcher_death_helper ${dir}/helpers/process_launcher_death.cpp)
 target_link_libraries(process_launcher_death_helper PRIVATE scf_core)
-add_dependencies(test_platform process_launcher_death_helper)
+# The chain forks hundreds of times; a sanitizer's runtime in each link would only slow it.
+add_executable(process_chain_helper ${dir}/helpers/process_chain.cpp)
+target_compile_options(process_chain_helper PRIVATE -fno-sanitize=all)
+target_link_options(process_chain_helper PRIVATE -fno-sanitize=all)
+add_dependencies(test_platform process_launcher_death_helper process_chain_helper)
 target_compile_definitions(test_platform PRIVATE
   SCF_LAUNCHER_DEATH_HELPER="$<TARGET_FILE:process_launcher_death_helper>"
+  SCF_PROCESS_CHAIN_HELPER="$<TARGET_FILE:process_chain_helper>"
   SCF_PROCESS_TREE_SCRIPT="${dir}/helpers/process_tree.sh")

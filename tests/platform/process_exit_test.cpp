@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -160,6 +161,66 @@ TEST(ChildAskToClose, SendsTheCloseRequest) {
   child.askToClose();
   ASSERT_TRUE(test::waitUntil([&] { return !child.running(); }));
   EXPECT_EQ(child.exitCode(), 7);
+}
+
+TEST(ChildAskToClose, ReachesTheProgramAloneNotTheRestOfItsGroup) {
+  // The program notes the request and ends; its background child shares its process group
+  // and must not hear of it.
+  const std::string script =
+      "trap 'echo closed > \"$0\"; exit 7' TERM; sleep 300 & echo $! > \"$1.part\"; "
+      "mv \"$1.part\" \"$1\"; while :; do sleep 0.05; done";
+  for (bool capture : {true, false}) {
+    SCOPED_TRACE(capture ? "captured" : "uncaptured");
+    test::TempFolder folder;
+    std::string marker = folder.file("closed");
+    std::string siblingFile = folder.file("sibling");
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.start("/bin/sh", {"-c", script, marker, siblingFile}, "", capture, error))
+        << error;
+    std::vector<int> sibling = test::readTreePids(siblingFile);
+    ASSERT_EQ(sibling.size(), 1u);
+    ASSERT_EQ(getpgid(sibling[0]), static_cast<pid_t>(child.processId()));
+    child.askToClose();
+    ASSERT_TRUE(ended(child));
+    EXPECT_EQ(child.exitCode(), 7);
+    std::ifstream closed(marker);
+    std::string word;
+    EXPECT_TRUE(closed >> word) << "the program never saw the close request";
+    EXPECT_EQ(word, "closed");
+    EXPECT_FALSE(test::waitUntil([&] { return test::processGone(sibling[0]); }, 300))
+        << "the close request reached the program's whole group";
+    ::kill(sibling[0], SIGKILL);
+  }
+}
+
+// Each open descriptor of a process and what it refers to.
+std::map<int, std::string> descriptorsOf(int pid) {
+  std::map<int, std::string> found;
+  std::error_code error;
+  std::filesystem::path folder = "/proc/" + std::to_string(pid) + "/fd";
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    found[std::stoi(entry.path().filename().string())] =
+        std::filesystem::read_symlink(entry.path(), error).string();
+  }
+  return found;
+}
+
+TEST(UncapturedChild, InheritsNoDescriptorAndHasItsStandardStreamsOnTheNullDevice) {
+  // A descriptor of ours that stays open across exec: it must not reach the game either.
+  int open[2] = {-1, -1};
+  ASSERT_EQ(pipe(open), 0);
+  ChildProcess child;
+  std::string error;
+  // posix_spawn returns once the program runs, so its descriptors are final.
+  ASSERT_TRUE(child.start("/bin/sleep", {"30"}, "", false, error)) << error;
+  close(open[0]);
+  close(open[1]);
+  const std::map<int, std::string> expected = {
+      {0, "/dev/null"}, {1, "/dev/null"}, {2, "/dev/null"}};
+  EXPECT_EQ(descriptorsOf(static_cast<int>(child.processId())), expected);
+  child.kill();
+  EXPECT_TRUE(ended(child));
 }
 
 TEST(UncapturedChild, OutlivesItsRecordInItsOwnSession) {

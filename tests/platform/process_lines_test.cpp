@@ -21,13 +21,13 @@ struct SplitCase {
 
 std::vector<std::string> split(const std::string& output, std::size_t chunk) {
   LineSplitter splitter;
-  std::vector<std::string> lines;
+  LineBatch lines;
   for (std::size_t at = 0; at < output.size(); at += chunk) {
     std::size_t size = std::min(chunk, output.size() - at);
     splitter.feed(output.data() + at, size, lines);
   }
   splitter.finish(lines);
-  return lines;
+  return lines.strings();
 }
 
 TEST(LineSplitter, GivesTheSameLinesHoweverTheOutputIsCut) {

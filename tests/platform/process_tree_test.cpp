@@ -1,12 +1,16 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,7 +68,7 @@ TEST_F(ChildTree, TeardownEndsTheWholeTreePromptly) {
   startTree(*child);
   auto start = std::chrono::steady_clock::now();
   child.reset();
-  EXPECT_LT(secondsSince(start), 5.0);
+  EXPECT_LT(secondsSince(start), 2.0);
   EXPECT_TRUE(test::allGone(pids));
   EXPECT_TRUE(test::groupGone(pids.front()));
 }
@@ -90,8 +94,55 @@ TEST_F(ChildTree, TeardownEndsAReadThatSomethingOutsideTheTreeKeepsOpen) {
   ASSERT_GE(held, 0);
   auto start = std::chrono::steady_clock::now();
   child.reset();
-  EXPECT_LT(secondsSince(start), 5.0);
+  EXPECT_LT(secondsSince(start), 2.0);
   close(held);
+}
+
+TEST(ChildJob, TeardownEndsADeepChainOfSessionsPromptly) {
+  // Each link left for a session of its own, so only the job's view of its descendants,
+  // not the program's group or session, reaches them.
+  constexpr int chainLength = 600;
+  test::TempFolder folder;
+  std::string pidFile = folder.file("pids");
+  auto child = std::make_unique<ChildProcess>();
+  std::string error;
+  ASSERT_TRUE(child->start(SCF_PROCESS_CHAIN_HELPER, {std::to_string(chainLength), pidFile}, "",
+                           true, error))
+      << error;
+  ASSERT_TRUE(test::waitUntil([&] { return std::filesystem::exists(pidFile); }, 60000));
+  std::vector<int> pids = test::readTreePids(pidFile);
+  ASSERT_EQ(pids.size(), static_cast<std::size_t>(chainLength));
+  ASSERT_NE(getsid(pids.back()), getsid(pids.front()));
+  auto start = std::chrono::steady_clock::now();
+  child.reset();
+  EXPECT_LT(secondsSince(start), 2.0);
+  int left = 0;
+  for (int pid : pids)
+    left += test::processGone(pid) ? 0 : 1;
+  EXPECT_EQ(left, 0) << "links of the chain outlived the teardown";
+}
+
+TEST(ChildJob, KillEndsWhatTheProgramLeftBehindAfterItEnded) {
+  test::TempFolder folder;
+  std::string pidFile = folder.file("daemon");
+  ChildProcess child;
+  std::string error;
+  ASSERT_TRUE(child.start(
+      "/bin/sh",
+      {"-c", "setsid sleep 300 & echo $! > \"$0.part\"; mv \"$0.part\" \"$0\"; exit 4", pidFile},
+      "", true, error))
+      << error;
+  ASSERT_TRUE(test::waitUntil([&] { return !child.running(); }));
+  std::vector<int> daemon = test::readTreePids(pidFile);
+  ASSERT_EQ(daemon.size(), 1u);
+  ASSERT_FALSE(test::processGone(daemon[0]));
+  child.kill();
+  EXPECT_TRUE(test::waitUntil([&] { return test::processGone(daemon[0]); }))
+      << "kill() left the job's daemon running";
+  // The program ended by itself before the kill: its own code stays.
+  EXPECT_EQ(child.exitCode(), 4);
+  child.waitReader(2000);
+  EXPECT_TRUE(child.readerDone());
 }
 
 TEST(ChildJob, OutlivesTheThreadThatStartedIt) {
@@ -109,20 +160,106 @@ TEST(ChildJob, OutlivesTheThreadThatStartedIt) {
   EXPECT_EQ(child.exitCode(), 1);
 }
 
+// The stand-in launcher, started with a tag in its environment that every process it starts
+// inherits, so whatever is left of its tree can be found once it is gone.
+class StandInLauncher {
+ public:
+  StandInLauncher(const std::string& pidFile, const std::string& tag) : tag_(tag) {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable)
+      environment.push_back(*variable);
+    environment.push_back(tag_.data());
+    environment.push_back(nullptr);
+    const char* helper = SCF_LAUNCHER_DEATH_HELPER;
+    std::string script = treeScript;
+    std::string file = pidFile;
+    std::vector<char*> argv = {const_cast<char*>(helper), script.data(), file.data(), nullptr};
+    if (posix_spawn(&pid_, helper, &actions, nullptr, argv.data(), environment.data()) != 0) {
+      pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    output_ = out[0];
+  }
+  ~StandInLauncher() {
+    killNow();
+    if (output_ >= 0) close(output_);
+  }
+
+  bool started() const { return pid_ > 0; }
+  // Waits for its "starting" line: start() is about to run.
+  bool starting() {
+    pollfd readable{output_, POLLIN, 0};
+    char byte = 0;
+    return poll(&readable, 1, 10000) == 1 && read(output_, &byte, 1) == 1;
+  }
+  void killNow() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  // Living processes (zombies aside) whose environment holds the tag.
+  std::vector<int> tagged() const {
+    std::vector<int> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+      std::string name = entry.path().filename().string();
+      if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+      std::ifstream in(entry.path() / "environ", std::ios::binary);
+      bool hasTag = false;
+      for (std::string variable; std::getline(in, variable, '\0');)
+        hasTag = hasTag || variable == tag_;
+      if (hasTag && !test::processGone(std::stoi(name))) found.push_back(std::stoi(name));
+    }
+    return found;
+  }
+
+ private:
+  std::string tag_;
+  pid_t pid_ = -1;
+  int output_ = -1;
+};
+
+std::string uniqueTag(const std::string& what) {
+  return "SCF_PROCESS_TEST_TAG=" + what + "-" + std::to_string(getpid()) + "-" +
+         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
 TEST_F(ChildTree, NothingOfTheTreeOutlivesAKilledLauncher) {
-  const char* helper = SCF_LAUNCHER_DEATH_HELPER;
-  std::vector<char*> argv = {const_cast<char*>(helper), const_cast<char*>(treeScript),
-                             pidFile.data(), nullptr};
-  pid_t launcher = -1;
-  ASSERT_EQ(posix_spawn(&launcher, helper, nullptr, nullptr, argv.data(), environ), 0);
+  StandInLauncher launcher(pidFile, uniqueTag("ready"));
+  ASSERT_TRUE(launcher.started());
   pids = test::readTreePids(pidFile);
   ASSERT_EQ(pids.size(), treeSize);
-  ASSERT_EQ(::kill(launcher, SIGKILL), 0);
-  waitpid(launcher, nullptr, 0);
+  // The tag finds the helper, its job holder and the whole tree.
+  ASSERT_GE(launcher.tagged().size(), treeSize + 2);
+  launcher.killNow();
   std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_TRUE(test::groupGone(pids.front()));
   for (int pid : pids)
     EXPECT_TRUE(test::processGone(pid)) << "pid " << pid << " survived";
+  EXPECT_THAT(launcher.tagged(), ::testing::IsEmpty());
+}
+
+TEST(ChildJob, NothingOutlivesALauncherKilledWhileStarting) {
+  // From before the holder exists to the tree forming: each moment leaves the start half
+  // done in another way.
+  const int delaysMicroseconds[] = {0, 50, 100, 200, 400, 700, 1000, 2000, 4000, 8000, 16000};
+  for (int delay : delaysMicroseconds) {
+    SCOPED_TRACE("killed " + std::to_string(delay) + " us after it began starting");
+    test::TempFolder folder;
+    StandInLauncher launcher(folder.file("pids"), uniqueTag(std::to_string(delay)));
+    ASSERT_TRUE(launcher.started());
+    ASSERT_TRUE(launcher.starting());
+    std::this_thread::sleep_for(std::chrono::microseconds(delay));
+    launcher.killNow();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_THAT(launcher.tagged(), ::testing::IsEmpty());
+  }
 }
 
 }  // namespace

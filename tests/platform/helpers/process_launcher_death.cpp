@@ -1,5 +1,5 @@
-// Stands in for the launcher: starts the tree script captured, then waits to be killed.
-// Arguments: the tree script, the file for the tree's pids.
+// Stands in for the launcher: says "starting" on its standard output, starts the tree script
+// captured, then waits to be killed. Arguments: the tree script, the file for the tree's pids.
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +9,9 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
+  // The test kills this process at chosen moments after this line, in the middle of start().
+  const char starting[] = "starting\n";
+  if (write(STDOUT_FILENO, starting, sizeof starting - 1) < 0) return 1;
   scf::ChildProcess tree;
   std::string error;
   if (!tree.start("/bin/sh", {argv[1], argv[2]}, "", true, error)) {
