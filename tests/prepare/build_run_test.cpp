@@ -271,6 +271,34 @@ TEST_F(BuildRunTest, HowAFakeKitEnds) {
   }
 }
 
+TEST_F(BuildRunTest, ResultLinesInFrench) {
+  struct Case {
+    const char* script;
+    bool stop;
+    const char* statusText;
+    const char* failureText;
+  };
+  const Case cases[] = {
+      {"echo RESULT ok", false, "Le jeu est prêt. Préparé en 0:10.", ""},
+      {"exec sleep 30", true, "Arrêté. La préparation reprendra à partir de là.", ""},
+      {"exit 3", false, "", "La préparation s'est arrêtée (code 3)."},
+  };
+  uiFrench = true;
+  const std::string fake = user.path() + "/fake-python";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    testing::writeFile(fake, std::string("#!/bin/sh\n") + c.script + "\n");
+    std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
+    app->layout.pythonExe = fake;
+    BuildRun::start(*app, 1000);
+    ASSERT_TRUE(app->build.building);
+    if (c.stop) BuildRun::stop(*app, 1010);
+    finishAt(1010);
+    EXPECT_EQ(app->build.statusText, c.statusText);
+    EXPECT_EQ(app->progress.failureText, c.failureText);
+  }
+}
+
 TEST_F(BuildRunTest, TheLauncherKilledMidBuildLeavesNoKitAndTheNextStartResumes) {
   env.set("ZA2D_DEMO_BUILD_SECONDS", "6");
   app->settings.save(app->layout.launcherIni);  // the accepted disc
