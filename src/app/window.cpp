@@ -35,6 +35,11 @@ struct Host {
   SDL_GLContext context = nullptr;
   WindowPlan plan;
   Uint64 lastPresent = 0;
+  Uint64 framesPresented = 0;
+  // What the window events said about the window being out of sight.
+  bool minimised = false;
+  bool hidden = false;
+  bool occluded = false;
   ClearColorFn clearColor = nullptr;
   ClearFn clear = nullptr;
   ViewportFn viewport = nullptr;
@@ -98,12 +103,22 @@ void centreOnPrimaryDisplay() {
   SDL_SetWindowPosition(host.window, origin.x, origin.y);
 }
 
+// SDL 3.2's video start-up now and then fails at once, without even reaching the X server
+// (seen under Xvfb, most often when SDL is started again in the same process); the next try
+// succeeds. Without a display every try fails just as fast.
+bool startVideo() {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (SDL_Init(SDL_INIT_VIDEO)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool openWindow(const char* title, int baseWidth, int baseHeight, float requestedScale,
                 std::string& error) {
   SDL_SetHint("SDL_VIDEO_ALLOW_SCREENSAVER", "1");
-  if (!SDL_Init(SDL_INIT_VIDEO)) {
+  if (!startVideo()) {
     error = std::string("SDL could not start: ") + SDL_GetError();
     return false;
   }
@@ -181,6 +196,33 @@ void setMinimumWindowSize(int width, int height) {
 namespace {
 // The last file dropped onto the window and not yet taken.
 std::string droppedFile;
+
+void trackVisibility(Uint32 type) {
+  switch (type) {
+    case SDL_EVENT_WINDOW_MINIMIZED:
+      host.minimised = true;
+      break;
+    case SDL_EVENT_WINDOW_RESTORED:
+    case SDL_EVENT_WINDOW_MAXIMIZED:
+      host.minimised = false;
+      break;
+    case SDL_EVENT_WINDOW_HIDDEN:
+      host.hidden = true;
+      break;
+    case SDL_EVENT_WINDOW_SHOWN:
+      host.hidden = false;
+      break;
+    case SDL_EVENT_WINDOW_OCCLUDED:
+      host.occluded = true;
+      break;
+    case SDL_EVENT_WINDOW_EXPOSED:
+      // Some of the window is on screen again, whatever was missed before.
+      host.minimised = host.hidden = host.occluded = false;
+      break;
+    default:
+      break;
+  }
+}
 }  // namespace
 
 bool pollEvents() {
@@ -194,8 +236,16 @@ bool pollEvents() {
       quit = true;
     }
     if (event.type == SDL_EVENT_DROP_FILE && event.drop.data) droppedFile = event.drop.data;
+    if (event.type >= SDL_EVENT_WINDOW_FIRST && event.type <= SDL_EVENT_WINDOW_LAST &&
+        event.window.windowID == own) {
+      trackVisibility(event.type);
+    }
   }
   return quit;
+}
+
+bool windowIdle() {
+  return host.window && (host.minimised || host.hidden || host.occluded);
 }
 
 std::string takeDroppedFile() {
@@ -224,6 +274,7 @@ void endFrame(const std::string& screenshotPath) {
   ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
   captureFrame(screenshotPath, width, height);
   SDL_GL_SwapWindow(host.window);
+  ++host.framesPresented;
 
   // Vertical sync may be off or ignored; this keeps the loop at 60 frames per second at most.
   const Uint64 now = SDL_GetTicksNS();
@@ -241,6 +292,7 @@ void closeWindow() {
   if (host.window) SDL_DestroyWindow(host.window);
   host.context = nullptr;
   host.window = nullptr;
+  host.minimised = host.hidden = host.occluded = false;
   SDL_Quit();
 }
 
@@ -275,18 +327,26 @@ int desktopHeight() {
 }
 
 void hideWindow() {
-  if (host.window) SDL_HideWindow(host.window);
+  if (!host.window) return;
+  SDL_HideWindow(host.window);
+  host.hidden = true;
 }
 
 void showWindow() {
   if (!host.window) return;
   SDL_ShowWindow(host.window);
   SDL_RaiseWindow(host.window);
+  // The frame loop draws on this very turn, before the window's own events arrive.
+  host.hidden = host.minimised = false;
   host.lastPresent = SDL_GetTicksNS();
 }
 
 SDL_Window* sdlWindow() {
   return host.window;
+}
+
+uint64_t framesPresented() {
+  return host.framesPresented;
 }
 
 }  // namespace scf

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct SDL_Window;
@@ -20,7 +21,10 @@ void setMinimumWindowSize(int width, int height);
 bool pollEvents();
 // The path of a file dropped onto the window since the last call, or empty.
 std::string takeDroppedFile();
-// Waits up to the given time for an event (used while the window is hidden).
+// True while the window events say the window cannot be seen: minimised, hidden or occluded
+// (until it is restored, shown or exposed again).
+bool windowIdle();
+// Waits up to the given time for an event (used while the window is hidden or idle).
 void waitForEvents(double seconds);
 void beginFrame();
 // Renders, saves the frame as PNG when the path is not empty, presents, and paces to 60 per second.
@@ -34,5 +38,7 @@ int desktopHeight();
 void hideWindow();
 void showWindow();
 SDL_Window* sdlWindow();
+// Frames presented since the program started.
+uint64_t framesPresented();
 
 }  // namespace scf

@@ -98,6 +98,154 @@ TEST_F(WindowHost, EmptyFrameCaptureHasTheClearColour) {
   fs::remove(shot);
 }
 
+// A marker in the top-left corner of an otherwise empty frame: the screenshot must have it in
+// the same corner, the right way up and not mirrored.
+TEST_F(WindowHost, ScreenshotIsTheRightWayUp) {
+  const fs::path shot = fs::temp_directory_path() / "scf_gui_marker.png";
+  fs::remove(shot);
+  constexpr float kMarker = 40.0f;
+  for (int i = 0; i < 3; ++i) {
+    pollEvents();
+    beginFrame();
+    ImGui::GetForegroundDrawList()->AddRectFilled(ImVec2(0, 0), ImVec2(kMarker, kMarker),
+                                                  IM_COL32(255, 0, 0, 255));
+    endFrame(i == 2 ? shot.string() : std::string());
+  }
+  const Picture pic = readStoredPng(shot);
+  ASSERT_EQ(pic.rgb.size(), size_t(pic.width) * pic.height * 3);
+  ASSERT_GT(pic.width, 100u);
+  ASSERT_GT(pic.height, 100u);
+  // The marker is given in points; the pixel size may be larger on a scaled display.
+  const uint32_t inside = 10;
+  const uint32_t right = pic.width - 11, bottom = pic.height - 11;
+  struct Probe {
+    const char* where;
+    uint32_t x, y;
+    uint8_t r, g, b;
+  };
+  const Probe probes[] = {
+      {"top left (the marker)", inside, inside, 255, 0, 0},
+      {"bottom left", inside, bottom, 1, 3, 10},
+      {"top right", right, inside, 1, 3, 10},
+      {"bottom right", right, bottom, 1, 3, 10},
+  };
+  for (const Probe& p : probes) {
+    const size_t at = (size_t(p.y) * pic.width + p.x) * 3;
+    EXPECT_EQ(pic.rgb[at], p.r) << p.where;
+    EXPECT_EQ(pic.rgb[at + 1], p.g) << p.where;
+    EXPECT_EQ(pic.rgb[at + 2], p.b) << p.where;
+  }
+  fs::remove(shot);
+}
+
+// Pacing on frames that cost next to nothing (a tiny window, nothing drawn), so that the 60 per
+// second cap, not the drawing, is what limits them.
+TEST_F(WindowHost, CheapFramesArePacedToSixtyPerSecond) {
+  SDL_SetWindowSize(sdlWindow(), 64, 48);
+  SDL_SyncWindow(sdlWindow());
+  pollEvents();
+  beginFrame();
+  endFrame({});
+  const uint64_t before = framesPresented();
+  const double start = nowSeconds();
+  while (nowSeconds() - start < 1.0) {
+    pollEvents();
+    beginFrame();
+    endFrame({});
+  }
+  const double elapsed = nowSeconds() - start;
+  const uint64_t frames = framesPresented() - before;
+  // One second holds 60 paced frames, plus the one that ends past the second.
+  EXPECT_LE(static_cast<double>(frames), 60.0 * elapsed + 2.0)
+      << frames << " frames in " << elapsed << " s";
+}
+
+// Window events that put the window out of sight, each with the one that brings it back.
+struct VisibilityCase {
+  const char* name;
+  SDL_EventType away;
+  SDL_EventType back;
+};
+
+const VisibilityCase kVisibility[] = {
+    {"Minimised", SDL_EVENT_WINDOW_MINIMIZED, SDL_EVENT_WINDOW_RESTORED},
+    {"MinimisedThenMaximised", SDL_EVENT_WINDOW_MINIMIZED, SDL_EVENT_WINDOW_MAXIMIZED},
+    {"Hidden", SDL_EVENT_WINDOW_HIDDEN, SDL_EVENT_WINDOW_SHOWN},
+    {"Occluded", SDL_EVENT_WINDOW_OCCLUDED, SDL_EVENT_WINDOW_EXPOSED},
+    {"MinimisedThenExposed", SDL_EVENT_WINDOW_MINIMIZED, SDL_EVENT_WINDOW_EXPOSED},
+};
+
+void PrintTo(const VisibilityCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+void pushWindowEvent(SDL_EventType type, SDL_WindowID id) {
+  SDL_Event event{};
+  event.type = type;
+  event.window.windowID = id;
+  SDL_PushEvent(&event);
+}
+
+class WindowVisibility : public WindowHost, public testing::WithParamInterface<VisibilityCase> {};
+
+TEST_P(WindowVisibility, OutOfSightTurnsWaitInsteadOfDrawing) {
+  const VisibilityCase& c = GetParam();
+  const SDL_WindowID own = SDL_GetWindowID(sdlWindow());
+  pollEvents();
+  ASSERT_FALSE(windowIdle());
+  pushWindowEvent(c.away, own + 1000);
+  pollEvents();
+  EXPECT_FALSE(windowIdle()) << "events of another window are not ours";
+
+  pushWindowEvent(c.away, own);
+  App app;
+  const fs::path shot = fs::temp_directory_path() / "scf_gui_idle.png";
+  fs::remove(shot);
+  int turns = 0;
+  uint64_t idleFrames = 0;
+  double idleSeconds = 0;
+  const uint64_t before = framesPresented();
+  const double start = nowSeconds();
+  runFrameLoop(app, [&](App& a) {
+    ++turns;
+    if (turns == 6) {
+      idleFrames = framesPresented() - before;
+      idleSeconds = nowSeconds() - start;
+      a.screenshotRequest = shot.string();
+    }
+    if (turns == 8) pushWindowEvent(c.back, own);
+    if (turns == 10) a.quitConfirmed = true;
+  });
+  EXPECT_EQ(turns, 10) << "the tasks' turn goes on while nothing is drawn";
+  EXPECT_EQ(idleFrames, 0u) << "frames drawn while the window was out of sight";
+  EXPECT_GE(idleSeconds, 0.3) << "the turns out of sight waited for events";
+  EXPECT_TRUE(fs::exists(shot)) << "a screenshot request still gets its frame";
+  // Turn 6 draws the screenshot, turn 7 waits again, turns 8 and 9 draw once the window is back.
+  EXPECT_EQ(framesPresented() - before, 3u);
+  EXPECT_FALSE(windowIdle());
+  fs::remove(shot);
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, WindowVisibility, testing::ValuesIn(kVisibility),
+                         [](const testing::TestParamInfo<VisibilityCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(WindowHost, HidingTheWindowMakesItIdleAndShowingItDrawsAtOnce) {
+  pollEvents();
+  hideWindow();
+  pollEvents();
+  EXPECT_TRUE(windowIdle());
+  showWindow();
+  EXPECT_FALSE(windowIdle()) << "the turn that shows the window draws a frame";
+  SDL_HideWindow(sdlWindow());
+  pollEvents();
+  EXPECT_TRUE(windowIdle()) << "SDL's own hidden event";
+  SDL_ShowWindow(sdlWindow());
+  pollEvents();
+  EXPECT_FALSE(windowIdle()) << "SDL's own shown event";
+}
+
 TEST_F(WindowHost, QuitAndOwnCloseRequestEndTheLoopOthersDoNot) {
   pollEvents();  // whatever the window system queued while opening
   auto push = [](Uint32 type, SDL_WindowID id) {
