@@ -1,0 +1,264 @@
+// Idle cost: the share of one core that the launcher uses while it sits idle, its window shown
+// and then minimised, side by side with a bare SDL3 + Dear ImGui + OpenGL 3.3 window of the same
+// size that draws one line of text at 60 frames per second (the floor). CPU time is read from
+// /proc (all threads, so a software GL driver's workers count too). Needs an X display: the
+// window is minimised from outside through Xlib, as a window manager would do it, and without a
+// window manager the manager's part (iconic state, hidden state, unmapping) is played here.
+//
+// usage: bench_idle_cpu [launcher executable] [seconds per figure, default 10]
+//        bench_idle_cpu --floor   (the bare window itself, run by the benchmark)
+#include <SDL3/SDL.h>
+#include <SDL3/SDL_opengl.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "imgui.h"
+#include "imgui_impl_opengl3.h"
+#include "imgui_impl_sdl3.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// The floor: a bare window that draws one line of text each frame, paced like the launcher
+// (vertical sync plus a 1/60 s pace), until it is asked to quit.
+int runFloor() {
+  if (!SDL_Init(SDL_INIT_VIDEO)) return 1;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 4);
+  SDL_Window* window = SDL_CreateWindow("idle floor", 1120, 760, SDL_WINDOW_OPENGL);
+  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+  if (!context) return 1;
+  SDL_GL_MakeCurrent(window, context);
+  SDL_GL_SetSwapInterval(1);
+  ImGui::CreateContext();
+  ImGui::GetIO().IniFilename = nullptr;
+  ImGui_ImplSDL3_InitForOpenGL(window, context);
+  ImGui_ImplOpenGL3_Init("#version 330");
+  auto clearColor = reinterpret_cast<void(APIENTRY*)(GLfloat, GLfloat, GLfloat, GLfloat)>(
+      SDL_GL_GetProcAddress("glClearColor"));
+  auto clear = reinterpret_cast<void(APIENTRY*)(GLbitfield)>(SDL_GL_GetProcAddress("glClear"));
+  constexpr Uint64 kFrameNs = 16'666'666;
+  Uint64 last = SDL_GetTicksNS();
+  for (bool quit = false; !quit;) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      ImGui_ImplSDL3_ProcessEvent(&event);
+      if (event.type == SDL_EVENT_QUIT) quit = true;
+    }
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL3_NewFrame();
+    ImGui::NewFrame();
+    ImGui::Begin("floor");
+    ImGui::Text("idle");
+    ImGui::End();
+    ImGui::Render();
+    clearColor(0, 0, 0, 1);
+    clear(GL_COLOR_BUFFER_BIT);
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    SDL_GL_SwapWindow(window);
+    const Uint64 now = SDL_GetTicksNS();
+    if (now - last < kFrameNs) SDL_DelayPrecise(last + kFrameNs - now);
+    last = SDL_GetTicksNS();
+  }
+  ImGui_ImplOpenGL3_Shutdown();
+  ImGui_ImplSDL3_Shutdown();
+  ImGui::DestroyContext();
+  SDL_GL_DestroyContext(context);
+  SDL_DestroyWindow(window);
+  SDL_Quit();
+  return 0;
+}
+
+// User plus system CPU seconds of a process, all threads; negative when it cannot be read.
+double cpuSeconds(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos) return -1.0;
+  std::istringstream rest(stat.substr(close + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  // After the name: state is field 3; utime and stime are fields 14 and 15.
+  for (int i = 3; i <= 15 && rest >> field; ++i) {
+    if (i == 14) utime = std::stoull(field);
+    if (i == 15) stime = std::stoull(field);
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// The share of one core a process uses over the given time.
+double cpuShare(pid_t pid, double seconds) {
+  const double before = cpuSeconds(pid);
+  const auto start = Clock::now();
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  const double after = cpuSeconds(pid);
+  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  return before < 0 || after < 0 ? -1.0 : (after - before) / wall;
+}
+
+Atom atom(Display* x, const char* name) {
+  return XInternAtom(x, name, False);
+}
+
+// A top-level window of the process (by _NET_WM_PID) that has a name, or 0.
+Window findWindow(Display* x, Window under, pid_t pid) {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(x, under, &root, &parent, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x, children[i], atom(x, "_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type,
+                           &format, &items, &after, &data) == Success &&
+        data && items == 1 &&
+        *reinterpret_cast<unsigned long*>(data) == static_cast<unsigned long>(pid)) {
+      found = children[i];
+    }
+    if (data) XFree(data);
+    if (!found) found = findWindow(x, children[i], pid);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+bool viewable(Display* x, Window w) {
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(x, w, &attributes) && attributes.map_state == IsViewable;
+}
+
+// Minimises the window: asks the window manager; when none acts within a second, plays its part.
+void minimise(Display* x, Window w) {
+  XIconifyWindow(x, w, DefaultScreen(x));
+  XSync(x, False);
+  for (int i = 0; i < 10 && viewable(x, w); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (!viewable(x, w)) return;
+  const long iconic[2] = {IconicState, 0};
+  XChangeProperty(x, w, atom(x, "WM_STATE"), atom(x, "WM_STATE"), 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(iconic), 2);
+  const Atom hidden = atom(x, "_NET_WM_STATE_HIDDEN");
+  XChangeProperty(x, w, atom(x, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&hidden), 1);
+  XUnmapWindow(x, w);
+  XSync(x, False);
+}
+
+struct Figures {
+  double shown = -1.0;
+  double hidden = -1.0;
+};
+
+// Starts the program, waits for its window, lets it settle, and measures it shown and minimised.
+Figures measure(const std::vector<std::string>& command, double seconds, Display* x) {
+  Figures figures;
+  const pid_t pid = fork();
+  if (pid < 0) return figures;
+  if (pid == 0) {
+    std::vector<char*> argv;
+    for (const std::string& arg : command)
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  Window w = 0;
+  for (int i = 0; i < 300 && !(w && viewable(x, w)); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    w = findWindow(x, DefaultRootWindow(x), pid);
+  }
+  if (w) {
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    figures.shown = cpuShare(pid, seconds);
+    minimise(x, w);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    figures.hidden = cpuShare(pid, seconds);
+  } else {
+    std::fprintf(stderr, "%s: no window appeared within 30 s\n", command[0].c_str());
+  }
+  kill(pid, SIGTERM);
+  const auto deadline = Clock::now() + std::chrono::seconds(5);
+  while (waitpid(pid, nullptr, WNOHANG) == 0) {
+    if (Clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return figures;
+}
+
+std::string percent(double share) {
+  if (share < 0) return "   n/a";
+  char text[32];
+  std::snprintf(text, sizeof text, "%5.1f %%", share * 100.0);
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--floor") return runFloor();
+  const fs::path self = fs::read_symlink("/proc/self/exe");
+  const std::string launcher =
+      argc > 1 ? argv[1] : (self.parent_path().parent_path() / "scf-launcher").string();
+  const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
+  if (seconds <= 0) {
+    std::fprintf(stderr, "the time per figure must be a positive number of seconds\n");
+    return 2;
+  }
+  Display* x = XOpenDisplay(nullptr);
+  if (!x) {
+    std::fprintf(stderr, "bench_idle_cpu needs an X display: xvfb-run -a bench_idle_cpu\n");
+    return 2;
+  }
+  if (!fs::exists(launcher)) {
+    std::fprintf(stderr, "no launcher at %s\n", launcher.c_str());
+    return 2;
+  }
+  std::string home = (fs::temp_directory_path() / "scf-idle-XXXXXX").string();
+  if (!mkdtemp(home.data())) return 2;
+  fs::create_directories(home + "/release");
+  setenv("ZA2D_USER_DIR", (home + "/user").c_str(), 1);
+
+  const Figures floor = measure({self.string(), "--floor"}, seconds, x);
+  const Figures app = measure({launcher, "--release", home + "/release"}, seconds, x);
+  fs::remove_all(home);
+  XCloseDisplay(x);
+
+  std::printf("idle CPU, share of one core over %.0f s per figure\n", seconds);
+  std::printf("                 shown   minimised\n");
+  std::printf("floor window   %s   %s\n", percent(floor.shown).c_str(),
+              percent(floor.hidden).c_str());
+  std::printf("launcher       %s   %s\n", percent(app.shown).c_str(), percent(app.hidden).c_str());
+  if (floor.shown > 0 && app.shown >= 0) {
+    std::printf("shown ratio  %5.2fx the floor\n", app.shown / floor.shown);
+  }
+  std::printf("minimised target <= 5.0 %% of a core: %s\n",
+              app.hidden < 0 ? "not measured" : (app.hidden <= 0.05 ? "met" : "missed"));
+  return 0;
+}
