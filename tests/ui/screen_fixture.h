@@ -76,6 +76,15 @@ class ScreenTest : public ::testing::Test {
     return nullptr;
   }
 
+  // The same in this colour only (a heading's glow draws faint copies of its text first).
+  static const DrawnRun* exactRun(const std::vector<DrawnRun>& runs, const std::string& text,
+                                  ImU32 colour) {
+    for (const DrawnRun& run : runs) {
+      if (run.text == text && run.colour == colour) return &run;
+    }
+    return nullptr;
+  }
+
   static ImU32 opaque(std::uint32_t rgb) { return withAlpha(rgb, 1.0f); }
 
   // Clicks the middle of a run's text across the frames a click takes.
