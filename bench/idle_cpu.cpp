@@ -179,6 +179,7 @@ Figures measure(const std::vector<std::string>& command, double seconds, Display
   if (pid < 0) return figures;
   if (pid == 0) {
     std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
     for (const std::string& arg : command)
       argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
