@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "app/app.h"
@@ -23,6 +24,10 @@ struct FailureCase {
   const char* frenchTitle;
   const char* detail;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const char kStartTitle[] = "The game could not start.";
 const char kStartTitleFr[] = "Le jeu n'a pas pu démarrer.";

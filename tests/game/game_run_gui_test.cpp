@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -44,6 +45,10 @@ struct Folders {
   const char* release;
   const char* user;
 };
+
+void PrintTo(const Folders& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const Folders kFolders[] = {
     {"Plain", "release", "user"},

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ struct EndCase {
   const char* report;  // the report shown, by name; empty for none
   bool closedUnexpectedly;
 };
+
+void PrintTo(const EndCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const EndCase kEndCases[] = {
     {"NormalEnd", "exit 0", 0, "", false},
@@ -180,6 +185,10 @@ struct StartFailureCase {
   mode_t mode;
   const char* message;
 };
+
+void PrintTo(const StartFailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const StartFailureCase kStartFailures[] = {
     {"NotExecutable", "#!/bin/sh\nexit 0\n", 0644, "Permission denied"},
