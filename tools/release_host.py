@@ -89,6 +89,11 @@ class Handler(BaseHTTPRequestHandler):
             pass
 
     def latest(self):
+        with self.server.lock:
+            self.server.latest_answers += 1
+            answered_before = self.server.latest_answers > 1
+        if self.server.latest_once and answered_before:
+            return self.send_body(404, b'{"message": "Not Found"}', "application/json")
         if self.server.latest_status != 200:
             body = json.dumps({"message": "status %d" % self.server.latest_status}).encode()
             return self.send_body(self.server.latest_status, body, "application/json")
@@ -199,6 +204,8 @@ def main(argv=None):
                         help="answer the latest-release query with this status")
     parser.add_argument("--latest-body", default=None,
                         help="a file whose bytes answer the latest-release query")
+    parser.add_argument("--latest-once", action="store_true",
+                        help="offer the latest release to the first query only, then 404")
     parser.add_argument("--throttle", type=int, default=0,
                         help="send downloads at about this many bytes per second")
     parser.add_argument("--port", type=int, default=0, help="0: any free port")
@@ -215,6 +222,9 @@ def main(argv=None):
             server.latest_body = body.read(1 << 22)
     server.verbose = args.verbose
     server.throttle = max(0, args.throttle)
+    server.latest_once = args.latest_once
+    server.latest_answers = 0
+    server.lock = threading.Lock()
     print("PORT %d" % server.server_address[1], flush=True)
     try:
         server.serve_forever(poll_interval=0.2)
