@@ -2,6 +2,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <limits>
+
 #include "platform/file_list.h"
 
 namespace scf {
@@ -10,6 +12,15 @@ namespace {
 
 bool endsWith(std::string_view name, std::string_view suffix) {
   return name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+}
+
+// Nanoseconds since 1970, held to the range of 64 bits (a time past 2262 counts as the last).
+std::int64_t nanoseconds(const timespec& time) {
+  constexpr std::int64_t perSecond = 1000000000;
+  constexpr std::int64_t maxSeconds = std::numeric_limits<std::int64_t>::max() / perSecond - 1;
+  if (time.tv_sec > maxSeconds) return std::numeric_limits<std::int64_t>::max();
+  if (time.tv_sec < -maxSeconds) return std::numeric_limits<std::int64_t>::min();
+  return std::int64_t(time.tv_sec) * perSecond + std::int64_t(time.tv_nsec);
 }
 
 }  // namespace
@@ -27,9 +38,7 @@ std::vector<FileEntry> listFiles(const std::string& folder, std::string_view suf
     // systems leave d_type unknown.
     struct stat info {};
     if (::fstatat(dirFd, item->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
-    const std::int64_t time =
-        std::int64_t(info.st_mtim.tv_sec) * 1000000000 + std::int64_t(info.st_mtim.tv_nsec);
-    entries.push_back({folder + "/" + std::string(name), time});
+    entries.push_back({folder + "/" + std::string(name), nanoseconds(info.st_mtim)});
   }
   ::closedir(dir);
   return entries;

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <future>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -72,16 +73,21 @@ TEST(ListFiles, MissingOrUnusableFolderGivesNothing) {
 
 TEST(ListFiles, WriteTimesToTheNanosecond) {
   TempFolder temp;
+  constexpr std::int64_t kLast = std::numeric_limits<std::int64_t>::max();
   struct Case {
     const char* name;
     std::int64_t seconds;
     long nanoseconds;
+    std::int64_t expected;
   };
   const Case cases[] = {
-      {"epoch.txt", 0, 0},
-      {"early.txt", 1700000000, 123456789},
-      {"late.txt", 1700000000, 123456790},
-      {"far.txt", 4102444800, 999999999},
+      {"epoch.txt", 0, 0, 0},
+      {"early.txt", 1700000000, 123456789, 1700000000123456789},
+      {"late.txt", 1700000000, 123456790, 1700000000123456790},
+      {"far.txt", 4102444800, 999999999, 4102444800999999999},
+      {"before 1970.txt", -1, 500, -999999500},
+      // Past what 64 bits of nanoseconds hold: still the newest, never a wrapped-round time.
+      {"year 3000.txt", 32503680000, 0, kLast},
   };
   for (const Case& c : cases) {
     writeFile(temp / c.name, "x");
@@ -95,7 +101,7 @@ TEST(ListFiles, WriteTimesToTheNanosecond) {
     for (const FileEntry& entry : entries) {
       if (entry.path != temp / c.name) continue;
       found = true;
-      EXPECT_EQ(entry.writeTime, c.seconds * 1000000000 + c.nanoseconds);
+      EXPECT_EQ(entry.writeTime, c.expected);
     }
     EXPECT_TRUE(found);
   }
