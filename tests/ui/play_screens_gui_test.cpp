@@ -64,8 +64,9 @@ class PlayScreens : public ::testing::Test {
   }
 
   // Runs a few turns of the real frame loop and saves the third frame as name.png; checks that
-  // the picture has the window's pixel size and is not blank.
-  void shoot(const char* name) {
+  // the picture has the window's pixel size, is not blank and shows the screen's own colour
+  // (a text or mark that only this screen draws in it).
+  void shoot(const char* name, std::uint32_t screenColour) {
     const fs::path path = folder() / (std::string(name) + ".png");
     fs::remove(path);
     app.quitConfirmed = false;
@@ -80,6 +81,7 @@ class PlayScreens : public ::testing::Test {
     EXPECT_EQ(picture.height, static_cast<std::uint32_t>(windowPixelHeight())) << name;
     ASSERT_EQ(picture.rgb.size(), std::size_t{picture.width} * picture.height * 3) << name;
     EXPECT_GT(distinctColours(picture), 200u) << name << " looks blank";
+    EXPECT_GT(pixelsNear(picture, screenColour, 16), 40u) << name << " lacks its own colour";
   }
 
   testing::TempFolder dir;
@@ -93,7 +95,7 @@ TEST_F(PlayScreens, WelcomeWithARefusedDisc) {
   app.discCheck.discVerdict =
       "This is the European disc. Only the USA disc (SXUS-90210) is supported.";
   app.discCheck.discDetail = "this is the European release (SXES-90211)";
-  shoot("welcome-refused-disc");
+  shoot("welcome-refused-disc", colBad);
 }
 
 TEST_F(PlayScreens, PreparingMidBuild) {
@@ -107,7 +109,7 @@ TEST_F(PlayScreens, PreparingMidBuild) {
         "DONE recompile in 3", "PROGRESS packs", "PERCENT packs 40"}) {
     progress.feed(line, now - 60.0);
   }
-  shoot("preparing-mid-build");
+  shoot("preparing-mid-build", colGood);  // the done stages' ticks
 }
 
 TEST_F(PlayScreens, PlayTabReadyWithItsStatusLine) {
@@ -115,7 +117,7 @@ TEST_F(PlayScreens, PlayTabReadyWithItsStatusLine) {
   buildGame();
   app.build.statusText = "The game is ready. Prepared in 12:34.";
   app.build.statusColour = colGood;
-  shoot("play-ready");
+  shoot("play-ready", colGood);
 }
 
 TEST_F(PlayScreens, PlayTabAfterAStop) {
@@ -124,7 +126,7 @@ TEST_F(PlayScreens, PlayTabAfterAStop) {
   app.settings.buildPending = true;
   app.build.statusText = "Stopped. Preparing continues from there next time.";
   app.build.statusColour = colWarn;
-  shoot("play-continue");
+  shoot("play-continue", colWarn);
 }
 
 TEST_F(PlayScreens, StoppedScreen) {
@@ -133,7 +135,7 @@ TEST_F(PlayScreens, StoppedScreen) {
   app.progress.reset(nowSeconds());
   app.progress.failedStage = "compile";
   app.progress.failureText = "cc1plus: fatal error: Killed signal terminated program";
-  shoot("stopped");
+  shoot("stopped", colBad);
 }
 
 TEST_F(PlayScreens, GameFailureCard) {
@@ -141,11 +143,11 @@ TEST_F(PlayScreens, GameFailureCard) {
   buildGame();
   app.game.crashReport = dir / "user/crashes/crash-2024-05-01.txt";
   app.game.gameExitCode = 3;
-  shoot("game-crashed");
+  shoot("game-crashed", colBad);
   app.game.crashReport.clear();
   app.game.closedUnexpectedly = true;
   uiFrench = true;
-  shoot("game-closed-fr");
+  shoot("game-closed-fr", colBad);
 }
 
 }  // namespace

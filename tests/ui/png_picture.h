@@ -71,4 +71,20 @@ inline std::size_t distinctColours(const Picture& picture) {
   return colours.size();
 }
 
+// How many pixels are within tolerance of 0xRRGGBB on every channel.
+inline std::size_t pixelsNear(const Picture& picture, std::uint32_t rgb, int tolerance) {
+  const int want[3] = {static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                       static_cast<int>(rgb & 0xFF)};
+  std::size_t count = 0;
+  for (std::size_t i = 0; i + 2 < picture.rgb.size(); i += 3) {
+    bool near = true;
+    for (int c = 0; c < 3; ++c) {
+      const int d = static_cast<int>(picture.rgb[i + static_cast<std::size_t>(c)]) - want[c];
+      if (d > tolerance || d < -tolerance) near = false;
+    }
+    if (near) ++count;
+  }
+  return count;
+}
+
 }  // namespace scf
