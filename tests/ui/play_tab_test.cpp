@@ -9,7 +9,6 @@ namespace scf {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
 

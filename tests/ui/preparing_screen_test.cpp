@@ -8,7 +8,6 @@ namespace scf {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 TEST(PreparingTime, EstimateIsPaddedAndRoundedUpToWholeMinutes) {
   struct Case {
@@ -97,69 +96,74 @@ TEST_F(PreparingScreen, MidBuildShowsFractionTimesAndStages) {
   feed({"PROGRESS verify", "DONE verify in 0.6", "SKIP extract", "PROGRESS configure"},
        start + 10.0);
   feed({"PERCENT configure 50"}, start + 10.0);
-  const auto runs = drawAt(start + 100.0);
-  const std::string text = joined(runs);
-  SCOPED_TRACE(text);
-  EXPECT_THAT(text, HasSubstr("Preparing the game"));
-  EXPECT_TRUE(exactRun(runs, "This happens once. You can keep using your PC meanwhile."));
-  EXPECT_TRUE(exactRun(runs, "19 %")) << "31 of 158 weight units";
-  // Measured: 0.6 s for verify's 1 unit and 90 s for half of configure's 60: 2.92 s a unit;
-  // 127 units left make 371 s, 8.04 min once padded.
-  EXPECT_TRUE(exactRun(runs, "Elapsed 1:40 · about 9 min left"));
+  for (float scale : {1.0f, 2.0f}) {
+    useScale(scale);
+    const float width = kContentWidth * scale;
+    const auto runs = draw([&] { drawPreparingScreenAt(app, width, start + 100.0); });
+    const std::string text = joined(runs);
+    SCOPED_TRACE(text);
+    EXPECT_THAT(text, HasSubstr("Preparing the game"));
+    EXPECT_TRUE(exactRun(runs, "This happens once. You can keep using your PC meanwhile."));
+    EXPECT_TRUE(exactRun(runs, "19 %")) << "31 of 158 weight units";
+    // Measured: 0.6 s for verify's 1 unit and 90 s for half of configure's 60: 2.92 s a unit;
+    // 127 units left make 371 s, 8.04 min once padded.
+    EXPECT_TRUE(exactRun(runs, "Elapsed 1:40 · about 9 min left"));
 
-  struct Row {
-    const char* name;
-    std::uint32_t colour;
-    int column;
-    int row;
-  };
-  const Row rows[] = {
-      {"Checking the disc", colMuted, 0, 0},
-      {"Reading the disc's files", colMuted, 0, 1},
-      {"Configuring the build", colText, 0, 2},
-      {"Preparing the recompiler", colLabel, 0, 3},
-      {"Recompiling the game's code", colLabel, 0, 4},
-      {"Converting textures and models", colLabel, 1, 0},
-      {"Compiling (the long part)", colLabel, 1, 1},
-      {"Assembling the game folder", colLabel, 1, 2},
-  };
-  const DrawnRun* first = exactRun(runs, rows[0].name);
-  ASSERT_TRUE(first);
-  const float columnWidth = (kContentWidth - 20.0f) / 2.0f;
-  for (const Row& r : rows) {
-    const DrawnRun* run = exactRun(runs, r.name);
-    ASSERT_TRUE(run) << r.name;
-    EXPECT_EQ(run->colour, opaque(r.colour)) << r.name;
+    struct Row {
+      const char* name;
+      std::uint32_t colour;
+      int column;
+      int row;
+    };
+    const Row rows[] = {
+        {"Checking the disc", colMuted, 0, 0},
+        {"Reading the disc's files", colMuted, 0, 1},
+        {"Configuring the build", colText, 0, 2},
+        {"Preparing the recompiler", colLabel, 0, 3},
+        {"Recompiling the game's code", colLabel, 0, 4},
+        {"Converting textures and models", colLabel, 1, 0},
+        {"Compiling (the long part)", colLabel, 1, 1},
+        {"Assembling the game folder", colLabel, 1, 2},
+    };
+    const DrawnRun* first = exactRun(runs, rows[0].name);
+    ASSERT_TRUE(first);
+    const float columnWidth = (width - 20.0f * scale) / 2.0f;
     // Glyph boxes start a pixel or two right of the pen and below the line's top.
-    EXPECT_NEAR(run->min.x - first->min.x, static_cast<float>(r.column) * (columnWidth + 20.0f),
-                3.0f)
-        << r.name;
-    EXPECT_NEAR(run->min.y - first->min.y, static_cast<float>(r.row) * 34.0f, 3.0f) << r.name;
+    const float slack = 3.0f * scale;
+    for (const Row& r : rows) {
+      const DrawnRun* run = exactRun(runs, r.name);
+      ASSERT_TRUE(run) << r.name;
+      EXPECT_EQ(run->colour, opaque(r.colour)) << r.name;
+      EXPECT_NEAR(run->min.x - first->min.x,
+                  static_cast<float>(r.column) * (columnWidth + 20.0f * scale), slack)
+          << r.name;
+      EXPECT_NEAR(run->min.y - first->min.y, static_cast<float>(r.row) * 34.0f * scale, slack)
+          << r.name;
+    }
+
+    // Right texts end at their column's right edge; labels start 30 points into the column.
+    const float columnLeft = first->min.x - 30.0f * scale;
+    const DrawnRun* percent = exactRun(runs, "50 %");
+    ASSERT_TRUE(percent);
+    EXPECT_EQ(percent->colour, opaque(colAccent));
+    EXPECT_NEAR(percent->max.x, columnLeft + columnWidth, slack);
+    const DrawnRun* before = exactRun(runs, "done before");
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->colour, opaque(colLabel));
+    EXPECT_NEAR(before->max.x, columnLeft + columnWidth, slack);
+    EXPECT_FALSE(findRun(runs, "0:01")) << "verify took under a second: no time";
+
+    const DrawnRun* stop = exactRun(runs, "Stop");
+    ASSERT_TRUE(stop);
+    EXPECT_EQ(stop->colour, opaque(colBad));
+    // The button sits five rows and 10 points below the grid's top; its text line starts 13
+    // points into it, the first label's line 6 points into its row (34 / 2 - 18 / 2 - 2).
+    EXPECT_NEAR(stop->min.y - first->min.y, (180.0f + 13.0f - 6.0f) * scale, slack);
+    const DrawnRun* safe = exactRun(runs, "Stopping is safe: it continues from there next time.");
+    ASSERT_TRUE(safe);
+    EXPECT_EQ(safe->colour, opaque(colLabel));
+    EXPECT_GT(safe->min.x, stop->max.x);
   }
-
-  // Right texts end at their column's right edge: 30 points right of the label's pen is the
-  // label, so the column's left edge is the first label's left minus 30 points.
-  const float columnLeft = first->min.x - 30.0f;
-  const DrawnRun* percent = exactRun(runs, "50 %");
-  ASSERT_TRUE(percent);
-  EXPECT_EQ(percent->colour, opaque(colAccent));
-  EXPECT_NEAR(percent->max.x, columnLeft + columnWidth, 3.0f);
-  const DrawnRun* before = exactRun(runs, "done before");
-  ASSERT_TRUE(before);
-  EXPECT_EQ(before->colour, opaque(colLabel));
-  EXPECT_NEAR(before->max.x, columnLeft + columnWidth, 3.0f);
-  EXPECT_FALSE(findRun(runs, "0:01")) << "verify took under a second: no time";
-
-  const DrawnRun* stop = exactRun(runs, "Stop");
-  ASSERT_TRUE(stop);
-  EXPECT_EQ(stop->colour, opaque(colBad));
-  // The button sits five rows and 10 points below the grid's top; its text line starts 13 points
-  // into it, the first label's line 6 points into its row (34 / 2 - 18 / 2 - 2).
-  EXPECT_NEAR(stop->min.y - first->min.y, 180.0f + 13.0f - 6.0f, 3.0f);
-  const DrawnRun* safe = exactRun(runs, "Stopping is safe: it continues from there next time.");
-  ASSERT_TRUE(safe);
-  EXPECT_EQ(safe->colour, opaque(colLabel));
-  EXPECT_GT(safe->min.x, stop->max.x);
 }
 
 TEST_F(PreparingScreen, NoEstimateInTheFirstFiveSeconds) {

@@ -47,6 +47,13 @@ class ScreenTest : public ::testing::Test {
   }
   void TearDown() override { uiFrench = false; }
 
+  // A new GUI at this scale, its display 1120 × 760 points.
+  void useScale(float scale) {
+    gui.reset();
+    gui = std::make_unique<HeadlessGui>(scale, ImVec2(1120.0f * scale, 760.0f * scale));
+    gui->sharpEdges();
+  }
+
   void buildGame() {
     testing::writeFile(app.layout.gameExe, "game");
     testing::writeFile(app.layout.bootFile, "boot");
