@@ -14,5 +14,5 @@ endfunction()
 scf_harness_run(harness_self_check_py self_check_run_test SelfCheckRunTest "harness;python")
 scf_harness_run(harness_selftest_full_py selftest_run_test FullScenarioTest "harness;python;gui")
 scf_harness_run(harness_selftest_error_demo_py selftest_run_test ErrorDemoTest "harness;python;gui")
-scf_harness_run(harness_selftest_unavailable_py selftest_run_test UnavailableScenarioTest
+scf_harness_run(harness_selftest_screens_py selftest_run_test ScreensAndTextureTest
   "harness;python;gui")

@@ -194,6 +194,20 @@ const std::vector<std::string> kFullSteps = {"shot 01-welcome",
                                              "shot 15-after-play",
                                              "quit"};
 
+const std::vector<std::string> kScreensSteps = {"wait for the update check",
+                                                "shot s1-play",
+                                                "settings",
+                                                "shot s2-settings",
+                                                "maintenance",
+                                                "shot s3-maintenance",
+                                                "french",
+                                                "shot s4-play-fr",
+                                                "french maintenance",
+                                                "shot s5-maintenance-fr",
+                                                "what's new",
+                                                "shot s6-whats-new",
+                                                "quit"};
+
 std::vector<std::string> fullWith(std::vector<std::string> steps, size_t at,
                                   const std::vector<std::string>& added) {
   steps.insert(steps.begin() + static_cast<long>(at), added.begin(), added.end());
@@ -232,8 +246,13 @@ INSTANTIATE_TEST_SUITE_P(
                                        {"check a disc that then vanishes", "wait for the error",
                                         "shot 04-build-error"}),
                               4, {"check the wrong disc", "shot 03-wrong-disc"})},
-        ScenarioCase{
-            "Screens", [](LaunchOptions& o) { o.screens = true; }, {"shot 01-welcome", "quit"}},
+        ScenarioCase{"Screens", [](LaunchOptions& o) { o.screens = true; }, kScreensSteps},
+        ScenarioCase{"ScreensWinsOverEnhance",
+                     [](LaunchOptions& o) {
+                       o.screens = true;
+                       o.enhance = true;
+                     },
+                     kScreensSteps},
         ScenarioCase{
             "Enhance", [](LaunchOptions& o) { o.enhance = true; }, {"shot 01-welcome", "quit"}}),
     [](const ::testing::TestParamInfo<ScenarioCase>& info) {
@@ -322,6 +341,18 @@ TEST_F(SelftestTest, DefaultShotDelayIsEightTenths) {
   EXPECT_FALSE(app.screenshotRequest.empty());
 }
 
+// Records the language and tab after each completed step.
+void watchSteps(Selftest& selftest, std::vector<std::string>& seen) {
+  for (Selftest::Step& step : selftest.steps) {
+    step.action = [action = step.action, name = step.name, &seen](App& app, double t) {
+      const bool done = action(app, t);
+      if (done)
+        seen.push_back(name + (uiFrench ? " fr " : " en ") + std::to_string(app.currentTab));
+      return done;
+    };
+  }
+}
+
 struct UnavailableCase {
   const char* name;
   bool screens;
@@ -349,28 +380,58 @@ TEST_P(UnavailableTest, PhotographsTheWelcomeAndFails) {
   EXPECT_TRUE(inOrder(log(*selftest), {"screenshot 01-welcome", GetParam().line}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scenarios, UnavailableTest,
-    ::testing::Values(UnavailableCase{"Screens", true, false,
-                                      "FAIL the screens scenario is not available in this build"},
-                      UnavailableCase{"Enhance", false, true,
-                                      "FAIL the texture scenario is not available in this build"},
-                      UnavailableCase{"BothIsScreens", true, true,
-                                      "FAIL the screens scenario is not available in this build"}),
-    [](const ::testing::TestParamInfo<UnavailableCase>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(Scenarios, UnavailableTest,
+                         ::testing::Values(UnavailableCase{
+                             "Enhance", false, true,
+                             "FAIL the texture scenario is not available in this build"}),
+                         [](const ::testing::TestParamInfo<UnavailableCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
-// Records the language and tab after each completed step.
-void watchSteps(Selftest& selftest, std::vector<std::string>& seen) {
-  for (Selftest::Step& step : selftest.steps) {
-    step.action = [action = step.action, name = step.name, &seen](App& app, double t) {
-      const bool done = action(app, t);
-      if (done)
-        seen.push_back(name + (uiFrench ? " fr " : " en ") + std::to_string(app.currentTab));
-      return done;
-    };
-  }
+// Without an update check running, the screens scenario waits half a second, photographs each
+// tab in both languages and the what's-new dialog, and logs what the check and the release say.
+TEST_F(SelftestTest, ScreensScenarioPhotographsEveryTab) {
+  options.screens = true;
+  app.identity.releaseCommit = std::string(40, 'c');
+  app.identity.changelogText = "- One thing.";
+  auto selftest = make();
+  std::vector<std::string> seen;
+  watchSteps(*selftest, seen);
+  ASSERT_TRUE(runToEnd(*selftest));
+  EXPECT_EQ(selftest->exitCode(), 0);
+  EXPECT_TRUE(app.quitConfirmed);
+  EXPECT_TRUE(app.showWhatsNew);
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "wait for the update check en 0", "shot s1-play en 0", "settings en 1",
+                      "shot s2-settings en 1", "maintenance en 2", "shot s3-maintenance en 2",
+                      "french fr 0", "shot s4-play-fr fr 0", "french maintenance fr 2",
+                      "shot s5-maintenance-fr fr 2", "what's new en 0", "shot s6-whats-new en 0",
+                      "quit en 0"}));
+  const auto lines = log(*selftest);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+            (std::vector<std::string>{"update check: state 0,   ",
+                                      "source " + std::string(40, 'c') + ", built from ",
+                                      "screens done"}));
+  EXPECT_EQ(requests.size(), 6u);
+}
+
+TEST_F(SelftestTest, ScreensScenarioWaitsForTheUpdateCheckAtMostSixSeconds) {
+  options.screens = true;
+  auto selftest = make();
+  turn(*selftest, 0);
+  turn(*selftest, 0.4);
+  EXPECT_EQ(selftest->index, 0u);  // never before half a second
+  turn(*selftest, 0.2);
+  EXPECT_EQ(selftest->index, 1u);  // an idle check is not "checking"
+}
+
+TEST_F(SelftestTest, WhatsNewStaysClosedWithoutAChangeLog) {
+  options.screens = true;
+  app.showWhatsNew = true;
+  auto selftest = make();
+  ASSERT_TRUE(runToEnd(*selftest));
+  EXPECT_FALSE(app.showWhatsNew);
 }
 
 // With nothing to check, build or play, the error demo still walks every step: its game and
