@@ -5,9 +5,11 @@
     make_release.py --out OUT --archive DIR
 
 The folder gets the launcher, source/tools/scf_build.py with its modules, the update installer
-source/tools/apply_update.py with its modules, source/release.ini, CHANGELOG.md,
-kit/kit_manifest.json and the demo game as kit/game/scf. What a user made in it (build/, game/,
-user/, update/) is left alone, so a new release over an old one asks for a rebuild.
+source/tools/apply_update.py with its modules, the texture script
+source/tools/scf_texture_enhance.py with its modules, source/release.ini, CHANGELOG.md,
+kit/kit_manifest.json, the demo upscaler as kit/realesrgan/realesrgan-ncnn-vulkan and the demo
+game as kit/game/scf. What a user made in it (build/, game/, user/, update/) is left alone, so a
+new release over an old one asks for a rebuild.
 No Python interpreter is shipped: the launcher then uses python3 from PATH.
 
 With --archive, the release folder (assembled first, or as it stands when --launcher and --game
@@ -38,7 +40,8 @@ VERSION = "0.8.0"
 KIT_SOURCES = ROOT / "kit" / "tools"
 MANIFEST_TEMPLATE = ROOT / "kit" / "kit_manifest.template.json"
 CHANGELOG = TOOLS / "release_notes" / "CHANGELOG.md"
-PACKAGES = ("scf_kit", "scf_update")
+PACKAGES = ("scf_kit", "scf_update", "scf_enhance")
+UPSCALER = ROOT / "kit" / "realesrgan" / "realesrgan-ncnn-vulkan"
 # What the user and the launcher make in a release folder: never part of a release archive.
 USER_FOLDERS = ("build", "game", "user", "update")
 # A fixed time stamp for every archive entry, so the same release packs to the same bytes.
@@ -92,7 +95,7 @@ def assemble(out, launcher, game, commit, version=VERSION):
     for package in PACKAGES:
         if (tools / package).exists():
             shutil.rmtree(tools / package)
-    for script in ("scf_build.py", "apply_update.py"):
+    for script in ("scf_build.py", "apply_update.py", "scf_texture_enhance.py"):
         copy_file(KIT_SOURCES / script, tools / script)
     for package in PACKAGES:
         for module in sorted((KIT_SOURCES / package).glob("*.py")):
@@ -101,6 +104,7 @@ def assemble(out, launcher, game, commit, version=VERSION):
                f"version = {version}\ncommit = {commit}\n")
     copy_file(CHANGELOG, out / "CHANGELOG.md")
     write_text(out / "kit" / "kit_manifest.json", json.dumps(kit_manifest(), indent=2) + "\n")
+    copy_file(UPSCALER, out / "kit" / "realesrgan" / UPSCALER.name, executable=True)
     if game is not None:
         copy_file(game, out / "kit" / "game" / "scf", executable=True)
     return out
