@@ -4,7 +4,7 @@ add_dependencies(test_kit scf_demo_game)
 target_compile_definitions(test_kit PRIVATE SCF_DEMO_GAME="$<TARGET_FILE:scf_demo_game>")
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-foreach(script disc_image disc_check build release game update)
+foreach(script disc_image disc_check build release game update enhance)
   add_test(NAME kit_${script}_py
     COMMAND ${Python3_EXECUTABLE} -B -I -X utf8 -m unittest discover -s ${dir} -p ${script}_test.py -v)
   set_tests_properties(kit_${script}_py PROPERTIES
