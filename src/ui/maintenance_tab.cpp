@@ -1,9 +1,86 @@
 #include "ui/maintenance_tab.h"
 
+#include <filesystem>
+#include <string>
+#include <system_error>
+
 #include "app/app.h"
+#include "app/window.h"
+#include "platform/shell.h"
+#include "prepare/build_run.h"
+#include "prepare/disc_check.h"
+#include "ui/action_row.h"
+#include "ui/gap.h"
+#include "ui/installed_version_line.h"
+#include "ui/palette.h"
+#include "ui/task_status.h"
+#include "ui/text.h"
+#include "ui/tr.h"
 
 namespace scf {
+namespace {
 
-void drawMaintenanceTab(App&, float) {}
+bool folderExists(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_directory(path, error);
+}
+
+}  // namespace
+
+void drawMaintenanceTab(App& app, float contentWidth) {
+  drawMaintenanceTab(app, app.updateCheck.view(), contentWidth);
+}
+
+void drawMaintenanceTab(App& app, const UpdateCheckView& check, float contentWidth) {
+  const float buttonWidth = 270.0f * uiScale;
+  const ReleaseLayout& layout = app.layout;
+  const bool building = buildInProgress(app);
+
+  heading("Maintenance", colText);
+  gap(6.0f);
+
+  if (actionRow(tr("Rebuild", "Reconstruire"),
+                tr("After an update: builds the game again (only what changed).",
+                   "Après une mise à jour : reconstruit le jeu (seulement ce qui a changé)."),
+                !building && !app.game.gameRunning && !app.settings.disc.empty(), buttonWidth,
+                contentWidth)) {
+    BuildRun::start(app);
+  }
+
+  if (actionRow(tr("Change disc image", "Changer d'image disque"),
+                tr("Use another copy of your disc.", "Utiliser une autre copie de votre disque."),
+                !building, buttonWidth, contentWidth)) {
+    DiscCheck::choose(app);
+  }
+
+  const std::string savesText =
+      tr("Memory cards and settings: ", "Cartes mémoire et réglages : ") + layout.userDir;
+  if (actionRow(tr("Open saves folder", "Dossier des sauvegardes"), savesText.c_str(), true,
+                buttonWidth, contentWidth)) {
+    openInShell(layout.userDir);
+  }
+
+  // Before the game first ran there is no logs folder yet: the user folder is the next best.
+  if (actionRow(tr("Open game logs", "Journaux du jeu"),
+                tr("What the game wrote, and crash reports.",
+                   "Ce que le jeu a écrit, et les rapports de plantage."),
+                true, buttonWidth, contentWidth)) {
+    openInShell(folderExists(layout.userLogsDir) ? layout.userLogsDir : layout.userDir);
+  }
+
+  if (actionRow(
+          tr("Open build logs", "Journaux de préparation"),
+          tr("One file per step of preparing the game.", "Un fichier par étape de la préparation."),
+          folderExists(layout.buildLogsDir), buttonWidth, contentWidth)) {
+    openInShell(layout.buildLogsDir);
+  }
+
+  // start() itself refuses a second check while one runs, so a double click asks once.
+  const std::string versionText = installedVersionLine(check);
+  if (actionRow(tr("Check for updates", "Vérifier les mises à jour"), versionText.c_str(),
+                check.state != kUpdateChecking, buttonWidth, contentWidth)) {
+    app.updateCheck.start(app.updateCheck.updateUrl, true);
+  }
+}
 
 }  // namespace scf

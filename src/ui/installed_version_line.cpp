@@ -1,0 +1,38 @@
+#include "ui/installed_version_line.h"
+
+#include "app/build_info.h"
+#include "ui/tr.h"
+
+namespace scf {
+
+std::string installedVersionLine(const UpdateCheckView& check) {
+  std::string line = tr("This is version ", "Version installée : ");
+  line += kLauncherVersion;
+  line += ".";
+  switch (check.state) {
+    case kUpdateChecking:
+      line += tr(" Checking…", " Vérification…");
+      break;
+    case kUpdateUpToDate:
+      line += tr(" It is the latest.", " C'est la plus récente.");
+      break;
+    case kUpdateAvailable:
+      line += tr(" Version ", " La version ");
+      line += check.latestVersion;
+      line += tr(" is available (Play tab).", " est disponible (onglet Jouer).");
+      break;
+    case kUpdateFailed:
+      // The automatic check at start fails silently (no network is no news).
+      if (check.manual) {
+        line += tr(" Could not check: ", " Vérification impossible : ");
+        line += check.errorText;
+        line += ".";
+      }
+      break;
+    default:
+      break;
+  }
+  return line;
+}
+
+}  // namespace scf
