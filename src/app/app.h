@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "enhance/enhance_run.h"
 #include "game/game_run.h"
 #include "prepare/build_progress.h"
 #include "prepare/build_run.h"
@@ -53,6 +54,7 @@ struct App {
   GameRun game;
   UpdateCheck updateCheck;
   UpdateInstall updateInstall;
+  EnhanceRun enhance;
 
   ReleaseIdentity identity;
 

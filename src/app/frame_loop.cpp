@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "app/clock.h"
 #include "app/window.h"
+#include "enhance/enhance_run.h"
 #include "game/game_run.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
@@ -39,6 +40,7 @@ void advanceTasks(App& app) {
   DiscCheck::poll(app);
   if (app.build.building) BuildRun::finish(app);
   UpdateInstall::poll(app);
+  EnhanceRun::poll(app);
   updateNowIfAvailable(app);
   if (app.game.gameRunning) GameRun::finish(app);
 }

@@ -1,0 +1,162 @@
+#include "enhance/enhance_run.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/app.h"
+#include "enhance/texture_pack.h"
+#include "platform/absolute_path.h"
+#include "platform/file_status.h"
+#include "prepare/kit_contract.h"
+#include "ui/tr.h"
+
+namespace scf {
+namespace {
+
+// After the script has ended, the last of its output may still be in the pipe.
+constexpr int kReaderWaitMs = 2000;
+// Lines shorter than the shortest verb with its space say nothing.
+constexpr std::size_t kShortestLine = 5;
+
+std::string join(const std::string& root, std::initializer_list<const char*> parts) {
+  std::filesystem::path path(root);
+  for (const char* part : parts)
+    path /= part;
+  return path.string();
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// "progress <done> <total>": true when both numbers were read, as the C library reads them.
+bool readProgress(std::string_view rest, std::uint64_t& done, std::uint64_t& total) {
+  const std::string text(rest);
+  unsigned long long first = 0;
+  unsigned long long second = 0;
+  // NOLINTNEXTLINE(cert-err34-c): the C library's reading is the contract for these numbers.
+  if (std::sscanf(text.c_str(), "%llu %llu", &first, &second) != 2) return false;
+  done = first;
+  total = second;
+  return true;
+}
+
+void takeLines(App& app) {
+  EnhanceRun& run = app.enhance;
+  run.process.takeLineBatch(run.lines);
+  for (std::string_view line : run.lines)
+    enhanceLine(app, line);
+}
+
+}  // namespace
+
+std::string enhanceScriptPath(const ReleaseLayout& layout) {
+  return join(layout.sourceDir, {"tools", "scf_texture_enhance.py"});
+}
+
+std::string upscalerPath(const ReleaseLayout& layout) {
+  return join(layout.kitDir, {"realesrgan", "realesrgan-ncnn-vulkan"});
+}
+
+std::string texturePackFolder(const ReleaseLayout& layout) {
+  return join(layout.userDir, {"texture_pack"});
+}
+
+ChildCommand enhanceCommand(const ReleaseLayout& layout, bool remove) {
+  // The script runs in sourceDir: no path may depend on the launcher's own working folder.
+  ChildCommand command{absolutePath(layout.pythonExe),
+                       interpreterArguments(absolutePath(enhanceScriptPath(layout))),
+                       layout.sourceDir};
+  command.arguments.emplace_back("--user");
+  command.arguments.push_back(absolutePath(layout.userDir));
+  if (remove) {
+    command.arguments.emplace_back("--remove");
+  } else {
+    command.arguments.emplace_back("--game");
+    command.arguments.push_back(absolutePath(layout.gameDir));
+    command.arguments.emplace_back("--kit");
+    command.arguments.push_back(absolutePath(layout.kitDir));
+  }
+  return command;
+}
+
+bool enhanceAvailable(const App& app) {
+  return pathExists(upscalerPath(app.layout)) && pathExists(enhanceScriptPath(app.layout));
+}
+
+void startEnhance(App& app, bool remove) {
+  EnhanceRun& run = app.enhance;
+  if (run.running || app.build.building) return;
+  run.stage.clear();
+  run.runError.clear();
+  run.runResult.clear();
+  run.doneSeen = false;
+  run.progressDone = 0;
+  run.progressTotal = 0;
+  std::string error;
+  if (!run.process.start(enhanceCommand(app.layout, remove), true, error)) {
+    run.runError = std::string(tr("It could not start: ", "Impossible de démarrer : ")) + error;
+    return;
+  }
+  run.running = true;
+  run.removing = remove;
+}
+
+void enhanceLine(App& app, std::string_view line) {
+  EnhanceRun& run = app.enhance;
+  if (line.size() < kShortestLine) return;
+  if (startsWith(line, "step ")) {
+    run.stage = std::string(line.substr(5));
+    run.progressDone = 0;
+    run.progressTotal = 0;
+    return;
+  }
+  // A progress line whose numbers cannot be read goes on to the checks below (and matches none).
+  if (startsWith(line, "progress ") &&
+      readProgress(line.substr(9), run.progressDone, run.progressTotal)) {
+    return;
+  }
+  if (startsWith(line, "error ")) {
+    run.runError = std::string(line.substr(6));
+  } else if (startsWith(line, "done ")) {
+    run.doneSeen = true;
+  }
+}
+
+void stopEnhance(App& app) {
+  EnhanceRun& run = app.enhance;
+  if (!run.running || run.removing) return;
+  run.process.kill();
+  // The run is over for the launcher now: the frame loop reports no exit code for it, and the
+  // old count stands until the next run ends.
+  run.running = false;
+  run.runResult = tr("Stopped. Make them again to go on where it stopped.",
+                     "Arrêté. Relancez pour reprendre là où ça s'est arrêté.");
+}
+
+void EnhanceRun::poll(App& app) {
+  EnhanceRun& run = app.enhance;
+  if (!run.running) return;
+  takeLines(app);
+  if (run.process.running()) return;
+  run.process.waitReader(kReaderWaitMs);
+  takeLines(app);
+  run.running = false;
+  countEnhancedTextures(app);
+  const int code = run.process.exitCode();
+  if (code == 0 && run.doneSeen) {
+    run.runResult = run.removing ? tr("Removed: the game uses its own textures.",
+                                      "Supprimées : le jeu utilise ses propres textures.")
+                                 : tr("Done. The game uses them the next time it starts.",
+                                      "Terminé. Le jeu les utilisera au prochain démarrage.");
+    run.runError.clear();
+    return;
+  }
+  // A script that ends with 0 but never said it was done was stopped from outside.
+  if (run.runError.empty()) {
+    run.runError =
+        std::string(tr("It stopped (exit code ", "Arrêt (code ")) + std::to_string(code) + ").";
+  }
+}
+
+}  // namespace scf

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/process.h"
+#include "platform/process_line_batch.h"
+
+namespace scf {
+
+struct App;
+struct ReleaseLayout;
+
+// The texture script's run: making the enhanced texture pack or removing it, one run at a time.
+// Started by a click, followed by the frame loop's poll, all on the UI thread.
+struct EnhanceRun {
+  ChildProcess process;
+  bool running = false;
+  bool removing = false;  // the run removes the pack (else it makes it)
+  bool doneSeen = false;  // the script printed its completion line
+  std::string stage;      // the last stage name the script printed; empty at start
+  std::uint64_t progressDone = 0;
+  std::uint64_t progressTotal = 0;
+  std::string runError;   // shown in red under the panel
+  std::string runResult;  // shown in green under the panel
+  // The enhanced textures present; -1 until counted.
+  int textureCount = -1;
+  LineBatch lines;  // kept across turns so taking lines allocates nothing
+
+  // Once per turn while running: applies the script's new lines and finishes an ended run.
+  static void poll(App& app);
+};
+
+// The script, the upscaler and the pack, all from the release layout.
+std::string enhanceScriptPath(const ReleaseLayout& layout);
+std::string upscalerPath(const ReleaseLayout& layout);
+std::string texturePackFolder(const ReleaseLayout& layout);
+
+// The texture script's command line: pythonExe, the interpreter options, the script and
+// --user, then --remove, or --game and --kit; every path absolute, run in sourceDir.
+ChildCommand enhanceCommand(const ReleaseLayout& layout, bool remove);
+
+// The release ships both the texture script and the upscaler it drives.
+bool enhanceAvailable(const App& app);
+
+// Starts making (remove false) or removing the pack; nothing while a run or a build goes on.
+void startEnhance(App& app, bool remove);
+
+// Applies one output line of the script.
+void enhanceLine(App& app, std::string_view line);
+
+// The Stop button: ends a making run at once and says how to go on; a removal cannot be stopped.
+void stopEnhance(App& app);
+
+}  // namespace scf

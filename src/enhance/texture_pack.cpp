@@ -1,0 +1,44 @@
+#include "enhance/texture_pack.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/app.h"
+#include "enhance/enhance_run.h"
+
+namespace scf {
+namespace {
+
+constexpr const char* kPackKey = "texture_pack";
+
+}  // namespace
+
+void countEnhancedTextures(App& app) {
+  int count = 0;
+  std::error_code error;
+  std::filesystem::directory_iterator entry(texturePackFolder(app.layout), error);
+  const std::filesystem::directory_iterator end;
+  while (!error && entry != end) {
+    // Only the pack's own textures count, not the script's work files in subfolders.
+    if (entry->path().extension() == ".png" && !entry->is_directory(error)) ++count;
+    entry.increment(error);
+  }
+  app.enhance.textureCount = count;
+}
+
+bool texturePackOn(const App& app) {
+  const auto entry = app.video.extras.find(kPackKey);
+  return entry == app.video.extras.end() || entry->second != "off";
+}
+
+void setTexturePackOn(App& app, bool on) {
+  if (on) {
+    app.video.extras.erase(kPackKey);
+  } else {
+    app.video.extras[kPackKey] = "off";
+  }
+  app.video.save(app.layout.videoIni);
+  app.video.loaded = true;
+}
+
+}  // namespace scf
