@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/build_info.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {
@@ -18,8 +19,14 @@ struct LauncherRun {
   std::string out;
 };
 
-LauncherRun runLauncher(const std::string& args, const std::string& prefix = "") {
-  const std::string cmd = prefix + "'" + SCF_LAUNCHER_EXE + "' " + args + " 2>/dev/null";
+// Runs the launcher with its user folder in a fresh temporary folder of its own
+// (userDir, which does not exist yet), never the real home folder's.
+LauncherRun runLauncher(const std::string& args, const std::string& prefix = "",
+                        const std::string& userDir = "") {
+  testing::TempFolder temporary;
+  const std::string user = userDir.empty() ? temporary / "user" : userDir;
+  const std::string cmd = "ZA2D_USER_DIR='" + user + "' " + prefix + "'" + SCF_LAUNCHER_EXE + "' " +
+                          args + " 2>/dev/null";
   LauncherRun run{-1, {}};
   if (FILE* pipe = popen(cmd.c_str(), "r")) {
     char buf[512];
@@ -69,10 +76,15 @@ TEST(TextMode, CommitNamesThisSourceTree) {
 TEST(GuiMode, WindowFailureExitsWithOne) {
   // Without a display the window cannot open: the error box is tried (and fails quietly here),
   // and the process ends with code 1 instead of running on without a window.
+  testing::TempFolder folder;
+  const std::string user = folder / "user";
   const LauncherRun run =
-      runLauncher("--release /nonexistent-release", "env -u DISPLAY -u WAYLAND_DISPLAY ");
+      runLauncher("--release /nonexistent-release", "env -u DISPLAY -u WAYLAND_DISPLAY ", user);
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "");
+  // The release layout, user folder included, is resolved before the window: the run used
+  // the folder it was given.
+  EXPECT_TRUE(fs::is_directory(user));
 }
 
 TEST(GuiMode, ReportAloneDoesNotSelectTextMode) {
