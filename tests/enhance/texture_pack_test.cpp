@@ -1,0 +1,148 @@
+#include "enhance/texture_pack.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/app.h"
+#include "enhance/enhance_run.h"
+#include "platform/absolute_path.h"
+#include "release/ini_file.h"
+#include "support/test_support.h"
+
+namespace scf {
+namespace {
+
+using testing::TempFolder;
+using testing::writeFile;
+
+class TexturePack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app.layout.userDir = dir / "user";
+    app.layout.videoIni = dir / "user/video.ini";
+    app.layout.releaseDir = dir / "release";
+    app.layout.sourceDir = dir / "release/source";
+    app.layout.kitDir = dir / "release/kit";
+    app.layout.gameDir = dir / "release/game";
+    app.layout.pythonExe = "/usr/bin/python3";
+  }
+  std::string pack(const std::string& name) const { return dir / ("user/texture_pack/" + name); }
+
+  TempFolder dir;
+  App app;
+};
+
+TEST_F(TexturePack, CountsThePngFilesOfThePackFolderOnly) {
+  for (int i = 0; i < 12; ++i)
+    writeFile(pack("T" + std::to_string(i) + ".png"), "png");
+  writeFile(pack("notes.txt"), "text");
+  writeFile(pack(".work/upscaled/A.png"), "png");
+  writeFile(pack("upper.PNG"), "png");
+  writeFile(pack("half.png.tmp"), "png");
+  ::mkdir(pack("folder.png").c_str(), 0755);
+  countEnhancedTextures(app);
+  EXPECT_EQ(app.enhance.textureCount, 12);
+}
+
+TEST_F(TexturePack, AMissingOrUnreadablePackCountsNothing) {
+  app.enhance.textureCount = 5;
+  countEnhancedTextures(app);
+  EXPECT_EQ(app.enhance.textureCount, 0);
+  writeFile(dir / "user/texture_pack", "a file, not a folder");
+  app.enhance.textureCount = 5;
+  countEnhancedTextures(app);
+  EXPECT_EQ(app.enhance.textureCount, 0);
+}
+
+TEST_F(TexturePack, TheSwitchWritesAndErasesItsKeyAndKeepsTheOthers) {
+  writeFile(app.layout.videoIni,
+            "size = 800x600\nmode = borderless\nvsync = 1\nzoom = 2 # game's own key\n");
+  ASSERT_TRUE(app.video.load(app.layout.videoIni));
+  EXPECT_TRUE(texturePackOn(app));
+
+  setTexturePackOn(app, false);
+  EXPECT_FALSE(texturePackOn(app));
+  IniFile file = readIniFile(app.layout.videoIni, true);
+  EXPECT_EQ(file.values["texture_pack"], "off");
+  EXPECT_EQ(file.values["vsync"], "1");
+  EXPECT_EQ(file.values["zoom"], "2");
+  EXPECT_EQ(file.values["size"], "800x600");
+  EXPECT_EQ(file.values["mode"], "borderless");
+
+  setTexturePackOn(app, true);
+  EXPECT_TRUE(texturePackOn(app));
+  file = readIniFile(app.layout.videoIni, true);
+  EXPECT_EQ(file.values.count("texture_pack"), 0U);
+  EXPECT_EQ(file.values["vsync"], "1");
+  EXPECT_EQ(file.values["zoom"], "2");
+  EXPECT_TRUE(app.video.loaded);
+}
+
+TEST_F(TexturePack, OnlyTheValueOffTurnsThePackOff) {
+  struct Case {
+    const char* value;  // nullptr: no entry
+    bool on;
+  };
+  const Case cases[] = {{nullptr, true}, {"off", false}, {"on", true},
+                        {"Off", true},   {"0", true},    {"off ", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value ? c.value : "(none)");
+    app.video.extras.clear();
+    if (c.value) app.video.extras["texture_pack"] = c.value;
+    EXPECT_EQ(texturePackOn(app), c.on);
+  }
+}
+
+TEST_F(TexturePack, TurningOffWithoutAVideoIniWritesOne) {
+  std::filesystem::create_directories(app.layout.userDir);
+  setTexturePackOn(app, false);
+  const IniFile file = readIniFile(app.layout.videoIni, true);
+  EXPECT_TRUE(file.opened);
+  EXPECT_EQ(file.values.at("texture_pack"), "off");
+  EXPECT_TRUE(app.video.loaded);
+}
+
+TEST_F(TexturePack, TheScriptsCommandLines) {
+  const ChildCommand make = enhanceCommand(app.layout, false);
+  EXPECT_EQ(make.program, "/usr/bin/python3");
+  EXPECT_EQ(make.workingFolder, app.layout.sourceDir);
+  const std::string script = dir / "release/source/tools/scf_texture_enhance.py";
+  EXPECT_EQ(make.arguments,
+            (std::vector<std::string>{"-I", "-X", "utf8", script, "--user", dir / "user", "--game",
+                                      dir / "release/game", "--kit", dir / "release/kit"}));
+  const ChildCommand remove = enhanceCommand(app.layout, true);
+  EXPECT_EQ(remove.arguments, (std::vector<std::string>{"-I", "-X", "utf8", script, "--user",
+                                                        dir / "user", "--remove"}));
+}
+
+TEST_F(TexturePack, RelativeFoldersReachTheScriptAbsolute) {
+  app.layout.userDir = "user";
+  app.layout.sourceDir = "rel/source";
+  const ChildCommand make = enhanceCommand(app.layout, false);
+  EXPECT_EQ(make.arguments[3], absolutePath("rel/source/tools/scf_texture_enhance.py"));
+  EXPECT_EQ(make.arguments[5], absolutePath("user"));
+  EXPECT_EQ(make.workingFolder, "rel/source");
+}
+
+TEST_F(TexturePack, AvailableWithTheScriptAndTheUpscalerBoth) {
+  const std::string script = dir / "release/source/tools/scf_texture_enhance.py";
+  const std::string upscaler = dir / "release/kit/realesrgan/realesrgan-ncnn-vulkan";
+  struct Case {
+    bool script;
+    bool upscaler;
+  };
+  for (const Case c :
+       {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
+    SCOPED_TRACE(std::to_string(c.script) + std::to_string(c.upscaler));
+    std::filesystem::remove_all(dir / "release");
+    if (c.script) writeFile(script, "");
+    if (c.upscaler) writeFile(upscaler, "");
+    EXPECT_EQ(enhanceAvailable(app), c.script && c.upscaler);
+  }
+}
+
+}  // namespace
+}  // namespace scf
