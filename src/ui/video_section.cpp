@@ -61,7 +61,8 @@ bool drawSizeCombo(VideoSettings& video, int monitorWidth, int monitorHeight) {
   bool changed = false;
   ImGui::PushFont(textFont(), 18.0f * uiScale);
   ImGui::SetNextItemWidth(320.0f * uiScale);
-  if (ImGui::BeginCombo("##resolution", preview)) {
+  // Tall enough for every size at once: the list never needs scrolling.
+  if (ImGui::BeginCombo("##resolution", preview, ImGuiComboFlags_HeightLarge)) {
     if (ImGui::Selectable(defaultText, video.width == 0)) {
       video.width = 0;
       video.height = 0;
