@@ -49,7 +49,8 @@ TEST_F(EnhancePanel, MakeNeedsTheUpscalerTheGameAndNoBuild) {
     for (const char* status : {kNoUpscaler, kPrepareFirst}) {
       EXPECT_EQ(exactRun(runs, status) != nullptr, c.status == status) << joined(runs);
     }
-    if (c.status[0] != '\0') EXPECT_EQ(exactRun(runs, c.status)->colour, opaque(colLabel));
+    const DrawnRun* status = exactRun(runs, c.status);
+    if (status != nullptr) EXPECT_EQ(status->colour, opaque(colLabel));
     click("Make enhanced textures");
     EXPECT_EQ(app.enhance.running, c.enabled);
     if (app.enhance.running) stopEnhance(app);

@@ -139,6 +139,15 @@ TEST_F(EnhanceRunTest, TheEndOfARunFromItsLinesAndExitCode) {
        false, "", kDone},
       {"the last line just before the end", "import sys\nsys.stdout.write('done 7 textures')\n",
        false, "", kDone},
+      // The pipe still holds much of the output when the script ends.
+      {"a flood of lines, then done",
+       "import sys\nsys.stdout.write('progress 1 2\\n' * 200000 + 'done 7 textures\\n')\n", false,
+       "", kDone},
+      // What the script's own helper prints after the script has ended still counts.
+      {"the last line from a helper after the end",
+       "import subprocess, sys\nsubprocess.Popen([sys.executable, '-c', 'import time; "
+       "time.sleep(0.5); print(\"done 7 textures\")'])\n",
+       false, "", kDone},
       {"killed", "import os, signal\nos.kill(os.getpid(), signal.SIGKILL)\n", false,
        "It stopped (exit code 137).", ""},
   };
