@@ -5,33 +5,41 @@
 
 namespace scf {
 
-namespace {
-
-void pushLine(std::string_view line, LineBatch& lines) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  lines.push(line);
+void LineSplitter::scan(const char* data, std::size_t size) {
+  data_ = data;
+  size_ = size;
+  cut_ = 0;
+  contentEnds.clear();
+  // Only the new bytes are searched, so a long line arriving in small pieces stays linear.
+  const auto* lastFeed = size == 0 ? nullptr : static_cast<const char*>(memrchr(data, '\n', size));
+  if (lastFeed == nullptr) return;
+  cut_ = static_cast<std::size_t>(lastFeed - data) + 1;
+  const char* at = data;
+  const char* stop = data + cut_;
+  while (at < stop) {
+    const auto* feedChar =
+        static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(stop - at)));
+    // The byte before the line feed belongs to this line: in data, or at the end of pending
+    // when the line began in an earlier piece.
+    bool carriageReturn =
+        feedChar > data ? feedChar[-1] == '\r' : !pending.empty() && pending.back() == '\r';
+    contentEnds.push_back(pending.size() + static_cast<std::size_t>(feedChar - data) -
+                          (carriageReturn ? 1 : 0));
+    at = feedChar + 1;
+  }
 }
 
-}  // namespace
-
-void LineSplitter::feed(const char* data, std::size_t size, LineBatch& lines) {
-  const char* end = data + size;
-  const char* start = data;
-  // Only the new bytes are searched, so a long line arriving in small pieces stays linear.
-  while (start < end) {
-    const auto* feedChar =
-        static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
-    if (feedChar == nullptr) break;
-    if (pending.empty()) {
-      pushLine(std::string_view(start, static_cast<std::size_t>(feedChar - start)), lines);
-    } else {
-      pending.append(start, feedChar);
-      pushLine(pending, lines);
-      pending.clear();
-    }
-    start = feedChar + 1;
+void LineSplitter::addTo(LineBatch& lines) {
+  if (cut_ == 0) {
+    pending.append(data_, size_);
+  } else {
+    lines.appendText(pending, std::string_view(data_, cut_), contentEnds);
+    pending.assign(data_ + cut_, size_ - cut_);
   }
-  pending.append(start, end);
+  data_ = nullptr;
+  size_ = 0;
+  cut_ = 0;
+  contentEnds.clear();
 }
 
 void LineSplitter::finish(LineBatch& lines) {

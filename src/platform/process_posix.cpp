@@ -25,6 +25,7 @@ namespace scf {
 namespace {
 
 constexpr std::size_t readChunk = std::size_t{256} * 1024;
+constexpr std::size_t keptQueueBytes = std::size_t{128} << 20;
 
 void closeIfOpen(int& fd) {
   if (fd >= 0) close(fd);
@@ -135,7 +136,6 @@ bool ChildProcess::startUncaptured(const std::string& program,
 
 void ChildProcess::readOutput() {
   LineSplitter splitter;
-  LineBatch found;
   std::vector<char> buffer(readChunk);
   for (;;) {
     pollfd watched[2] = {{pipeRead_, POLLIN, 0}, {readerWake_, POLLIN, 0}};
@@ -147,22 +147,20 @@ void ChildProcess::readOutput() {
     ssize_t size = read(pipeRead_, buffer.data(), buffer.size());
     if (size < 0 && errno == EINTR) continue;
     if (size <= 0) break;
-    splitter.feed(buffer.data(), static_cast<std::size_t>(size), found);
-    if (found.empty()) continue;
-    std::lock_guard<std::mutex> lock(queueLock_);
-    // Mostly the frame loop has just taken the queue, leaving its own emptied batch behind:
-    // the lines are then swapped in, and the room that batch had is filled next.
-    if (lines_.empty()) {
-      lines_.swap(found);
-    } else {
-      lines_.append(found);
+    // Lines are found outside the lock and copied into the queue in one piece under it. The
+    // queue holds the room of the batch the frame loop gave back at its last take, large
+    // enough for a frame's output, so in the steady state nothing is allocated here.
+    splitter.scan(buffer.data(), static_cast<std::size_t>(size));
+    if (splitter.nothingFound()) {
+      splitter.addTo(lines_);  // only keeps the bytes as pending; the queue is not touched
+      continue;
     }
-    found.clear();
+    std::lock_guard<std::mutex> lock(queueLock_);
+    splitter.addTo(lines_);
   }
-  splitter.finish(found);
   {
     std::lock_guard<std::mutex> lock(queueLock_);
-    lines_.append(found);
+    splitter.finish(lines_);
   }
   readerDone_.exchange(true);
 }
@@ -287,10 +285,12 @@ void ChildProcess::tearDown() {
   killed_ = false;
   statusBytes_.clear();
   readerDone_ = true;
-  // The room of a large output is given back rather than kept for the next run.
+  // The slot keeps the queue's room for its next run (fresh memory must be zeroed by the
+  // system, which costs more than reading a fast child's output), unless it is very large.
   LineBatch dropped;
   std::lock_guard<std::mutex> lock(queueLock_);
-  lines_.swap(dropped);
+  if (lines_.roomBytes() > keptQueueBytes) lines_.swap(dropped);
+  lines_.clear();
 }
 
 }  // namespace scf
