@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "ui/enhance_panel.h"
 #include "ui/gap.h"
 #include "ui/launcher_switches.h"
 #include "ui/palette.h"
@@ -13,13 +14,6 @@
 #include "ui/video_section.h"
 
 namespace scf {
-namespace {
-
-// The texture panel's place in the right half. TEXTURE PANEL CALL SITE: becomes
-// drawEnhancePanel(app, width) once the panel exists.
-void drawTexturePanel(App& /*app*/, float /*width*/) {}
-
-}  // namespace
 
 void drawSettingsTab(App& app, float contentWidth) {
   const float s = uiScale;
@@ -40,7 +34,7 @@ void drawSettingsTab(App& app, float contentWidth) {
   const float leftBottom = ImGui::GetCursorPosY();
   ImGui::SetCursorPos(ImVec2(columns.x + half + 12.0f * s, columns.y));
   ImGui::BeginGroup();
-  drawTexturePanel(app, half - 12.0f * s);
+  drawEnhancePanel(app, half - 12.0f * s);
   ImGui::EndGroup();
   const float rightBottom =
       ImGui::GetItemRectMax().y - ImGui::GetWindowPos().y + ImGui::GetScrollY();

@@ -231,16 +231,31 @@ TEST_F(SettingsTab, EveryTextInBothLanguages) {
     EXPECT_TRUE(exactRun(runs, text)) << text;
 }
 
-TEST_F(SettingsTab, LauncherOptionsComeBelowTheVideoColumn) {
+TEST_F(SettingsTab, TexturePanelInTheRightHalfAndLauncherOptionsBelowBothColumns) {
   app.video.loaded = true;
+  // A reason long enough to make the right column clearly the taller one.
+  app.enhance.runError.clear();
+  for (int line = 0; line < 5; ++line)
+    app.enhance.runError += "The texture script stopped for a long reason that fills a line. ";
+  app.enhance.runError += "The right column ends lower than the left one does.";
   const auto runs = drawTab();
+  SCOPED_TRACE(joined(runs));
+  const DrawnRun* window = exactRun(runs, "Window");
   const DrawnRun* saved = exactRun(runs, "Saved. The game uses it the next time it starts.");
+  const DrawnRun* panel = exactRun(runs, "Enhanced textures (AI)");
+  const DrawnRun* error = findRun(runs, "than the left one does.");
   const DrawnRun* launcher = exactRun(runs, "Launcher");
   const DrawnRun* english = exactRun(runs, "English");
   const DrawnRun* motion = exactRun(runs, "Background motion: on");
   const DrawnRun* updates = exactRun(runs, "Check for updates at start: on");
-  ASSERT_TRUE(saved && launcher && english && motion && updates) << joined(runs);
-  EXPECT_GT(launcher->min.y, saved->max.y);
+  ASSERT_TRUE(window && saved && panel && error && launcher && english && motion && updates);
+  // Glyph tops differ by a pixel or two between letters, hence the tolerance.
+  EXPECT_NEAR(panel->min.y, window->min.y, 3.0f) << "both columns start on one line";
+  EXPECT_GE(panel->min.x, window->min.x + kContentWidth / 2.0f + 12.0f);
+  EXPECT_LT(saved->max.x, panel->min.x);
+  EXPECT_GT(error->min.y, saved->max.y) << "the right column is the taller one here";
+  EXPECT_GT(launcher->min.y, error->max.y);
+  EXPECT_NEAR(launcher->min.x, window->min.x, 1.0f);
   EXPECT_NEAR(motion->min.y, english->min.y, 1.0f) << "one line";
   EXPECT_GT(updates->min.y, english->max.y);
 }
