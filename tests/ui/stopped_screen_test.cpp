@@ -85,7 +85,8 @@ TEST_F(StoppedScreen, WithoutAStageTheLineReadsAtAlone) {
 TEST_F(StoppedScreen, CopiedStaysTwoSecondsAfterTheLastPress) {
   const auto body = [&] { drawStoppedScreen(app, kContentWidth); };
   app.animTime = 10.0;
-  const DrawnRun* copy = exactRun(drawScreen(), "Copy details");
+  const auto before = drawScreen();
+  const DrawnRun* copy = exactRun(before, "Copy details");
   ASSERT_TRUE(copy);
   const DrawnRun press = *copy;
   clickRun(press, body);
