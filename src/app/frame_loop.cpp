@@ -52,7 +52,8 @@ void runFrameLoop(App& app, const TickFn& tick) {
   for (;;) {
     if (app.quitConfirmed) {
       if (app.build.building) BuildRun::stop(app);
-      break;
+      // Ending the installer midway would leave a half-installed release: it finishes first.
+      if (app.updateInstall.installState != kInstallInstalling) break;
     }
     if (pollEvents() && handleQuitRequest(app)) break;
     app.animTime = nowSeconds() - t0;

@@ -8,6 +8,7 @@
 #include "app/window.h"
 #include "harness/selftest.h"
 #include "imgui.h"
+#include "platform/exe_path.h"
 #include "platform/fatal_error.h"
 #include "release/release_layout.h"
 #include "ui/look_and_feel.h"
@@ -30,6 +31,7 @@ int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder, c
   if (!options.updateUrl.empty()) app->updateCheck.updateUrl = options.updateUrl;
   if (!options.downloadPrefix.empty()) app->updateInstall.downloadPrefix = options.downloadPrefix;
   app->launchArgs = options.launchArgs;
+  app->updateInstall.launcherPath = exePath();
   app->updateNow = options.updateNow;
   if (app->settings.updateCheck) app->updateCheck.start(app->updateCheck.updateUrl, false);
 

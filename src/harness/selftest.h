@@ -82,7 +82,6 @@ class Selftest {
   void buildScreens();
   void buildEnhance();
   // The last step of a scenario this build cannot run yet: a FAIL line, so the run never passes.
-  void addUnavailable(const std::string& scenario);
 
   // Logs "game exited, code …, crash report: …" after a play or crash launch.
   void logGameExit(const App& app);

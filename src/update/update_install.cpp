@@ -96,7 +96,7 @@ void finishDownload(App& app) {
 void restartLauncher(App& app) {
   UpdateInstall& install = app.updateInstall;
   std::string error;
-  const std::string self = exePath();
+  const std::string self = install.launcherPath.empty() ? exePath() : install.launcherPath;
   if (!self.empty() &&
       install.restarted.start(self, app.launchArgs, app.layout.releaseDir, false, error)) {
     install.installState = kInstallRestarting;

@@ -47,6 +47,9 @@ struct UpdateInstall {
   std::thread downloader;
   ChildProcess installer;
   ChildProcess restarted;  // the new launcher, free-standing
+  // The launcher's own path as it was at start: the installer moves the running executable
+  // aside, after which the system names the moved file as the running one.
+  std::string launcherPath;
 
   // Once per turn: finishes the download, follows the installer, restarts after success.
   static void poll(App& app);

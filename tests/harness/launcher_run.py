@@ -7,6 +7,7 @@ import shutil
 import signal
 import struct
 import subprocess
+import sys
 import tempfile
 import zlib
 from pathlib import Path
@@ -47,6 +48,22 @@ class Workspace:
         env.update(ZA2D_USER_DIR=str(self.user), LC_ALL="C", LIBGL_ALWAYS_SOFTWARE="1")
         env.update(extra)
         return env
+
+    def build_game(self, disc):
+        """Builds the game in the copy with its kit at full speed and records the disc and the
+        finished build in launcher.ini, as a launcher that prepared the game would have."""
+        release = self.release
+        result = subprocess.run(
+            [sys.executable, "-B", "-I", "-X", "utf8",
+             str(release / "source" / "tools" / "scf_build.py"), "--disc", str(disc),
+             "--out", str(release / "build"), "--game", str(release / "game")],
+            cwd=release / "source", env=self.environment(ZA2D_DEMO_BUILD_SECONDS="0"),
+            capture_output=True, text=True, timeout=180)
+        if result.returncode != 0:
+            raise AssertionError("the demo build failed:\n" + result.stdout[-2000:]
+                                 + result.stderr[-2000:])
+        self.user.mkdir(parents=True, exist_ok=True)
+        (self.user / "launcher.ini").write_text(f"disc = {disc}\nbuilt = 1\n", encoding="utf-8")
 
     def run(self, args, seconds, gui=False, **env):
         """Runs the launcher of the copy; returns (exit code, stdout, stderr). The whole process

@@ -25,12 +25,12 @@ class SelftestRunCase(unittest.TestCase):
     def tearDown(self):
         self.work.cleanup()
 
-    def run_selftest(self, disc, shots, *options, build_seconds="12"):
+    def run_selftest(self, disc, shots, *options, build_seconds="12", **env):
         code, out, err = self.work.run(
             ["--selftest", disc, "--shots", shots, "--ui-scale", "1", "--update-url", NO_HOST,
              *options], RUN_SECONDS,
             gui=True, ZA2D_DEMO_BUILD_SECONDS=build_seconds,
-            ZA2D_CAPTURE_WINDOW_DIR=str(self.work.dir / "captures"))
+            ZA2D_CAPTURE_WINDOW_DIR=str(self.work.dir / "captures"), **env)
         log = Path(shots) / "selftest.log"
         self.assertTrue(log.is_file(), f"no selftest.log; exit code {code}\n{err[-3000:]}")
         texts = log_texts(log)
@@ -146,14 +146,19 @@ class ScreensAndTextureTest(SelftestRunCase):
         self.assertEqual(code, 0, err[-3000:])
         self.check_pictures(shots, texts)
 
-    def test_texture_scenario_is_not_available_yet(self):
+    def test_textures(self):
+        disc = self.work.discs / "scrapfury-usa.iso"
+        self.work.build_game(disc)
         shots = self.work.dir / "enhance"
-        code, texts, err = self.run_selftest(self.work.discs / "scrapfury-usa.iso", shots,
-                                             "--enhance")
-        self.assertEqual(texts[1:], ["screenshot 01-welcome",
-                                     "FAIL the texture scenario is not available in this build"])
-        self.assertEqual(code, 1, err[-3000:])
-        check_picture(self, shots / "01-welcome.png")
+        code, texts, err = self.run_selftest(disc, shots, "--enhance",
+                                             ZA2D_DEMO_ENHANCE_SECONDS="4")
+        find_in_order(texts, ["screenshot e1-settings", "enhance started: yes",
+                              "screenshot e2-dumping", "screenshot e3-upscaling",
+                              "screenshot e4-done", r"enhance: 7 textures, ok: .*"])
+        self.assertEqual(code, 0, err[-3000:])
+        self.check_pictures(shots, texts)
+        self.assertEqual(len(list((self.work.user / "texture_pack").glob("*.png"))), 7)
+
 
 if __name__ == "__main__":
     unittest.main()

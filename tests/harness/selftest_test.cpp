@@ -253,8 +253,10 @@ INSTANTIATE_TEST_SUITE_P(
                        o.enhance = true;
                      },
                      kScreensSteps},
-        ScenarioCase{
-            "Enhance", [](LaunchOptions& o) { o.enhance = true; }, {"shot 01-welcome", "quit"}}),
+        ScenarioCase{"Enhance",
+                     [](LaunchOptions& o) { o.enhance = true; },
+                     {"settings", "shot e1-settings", "make", "dumping", "shot e2-dumping",
+                      "upscaling", "shot e3-upscaling", "finished", "shot e4-done", "quit"}}),
     [](const ::testing::TestParamInfo<ScenarioCase>& info) {
       return std::string(info.param.name);
     });
@@ -352,41 +354,6 @@ void watchSteps(Selftest& selftest, std::vector<std::string>& seen) {
     };
   }
 }
-
-struct UnavailableCase {
-  const char* name;
-  bool screens;
-  bool enhance;
-  const char* line;
-};
-
-void PrintTo(const UnavailableCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class UnavailableTest : public SelftestTest,
-                        public ::testing::WithParamInterface<UnavailableCase> {};
-
-// Until the update check and the texture run exist, these scenarios photograph the first screen
-// and fail: a run that cannot do its scenario must never pass.
-TEST_P(UnavailableTest, PhotographsTheWelcomeAndFails) {
-  options.screens = GetParam().screens;
-  options.enhance = GetParam().enhance;
-  auto selftest = make();
-  EXPECT_TRUE(runToEnd(*selftest));
-  EXPECT_EQ(requests, std::vector<std::string>{selftest->shotsDir + "/01-welcome.png"});
-  EXPECT_TRUE(app.quitConfirmed);
-  EXPECT_EQ(selftest->exitCode(), 1);
-  EXPECT_TRUE(inOrder(log(*selftest), {"screenshot 01-welcome", GetParam().line}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Scenarios, UnavailableTest,
-                         ::testing::Values(UnavailableCase{
-                             "Enhance", false, true,
-                             "FAIL the texture scenario is not available in this build"}),
-                         [](const ::testing::TestParamInfo<UnavailableCase>& info) {
-                           return std::string(info.param.name);
-                         });
 
 // Without an update check running, the screens scenario waits half a second, photographs each
 // tab in both languages and the what's-new dialog, and logs what the check and the release say.

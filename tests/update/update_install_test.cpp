@@ -1,6 +1,7 @@
 #include "update/update_install.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <string>
@@ -66,6 +67,12 @@ class UpdateInstallTest : public ::testing::Test {
     app.layout.releaseDir = release.path();
     app.layout.sourceDir = release / "source";
     app.layout.pythonExe = findPythonExe("/nonexistent-release");
+    // Stands in for the launcher started again after an install.
+    writeFile(release / "launcher.sh",
+              "#!/bin/sh\necho \"$PWD $*\" > restarted.tmp && mv restarted.tmp restarted.txt\n");
+    ::chmod((release / "launcher.sh").c_str(), 0755);
+    app.updateInstall.launcherPath = release / "launcher.sh";
+    app.launchArgs = {"--update-now", "--ui-scale", "1"};
   }
 
   void installer(const std::string& body) {
@@ -128,13 +135,16 @@ TEST_F(UpdateInstallTest, InstallerOutcomes) {
     installer(c.script);
     app.updateInstall.installState = kInstallIdle;
     app.quitConfirmed = false;
-    // The restart starts this very program again: make that one only list its tests.
-    app.launchArgs = {"--gtest_list_tests"};
     startFrom(server);
     EXPECT_EQ(pollWhile({kInstallDownloading, kInstallInstalling}), c.state) << c.script;
     EXPECT_EQ(app.updateInstall.installError, c.error) << c.script;
     EXPECT_EQ(app.quitConfirmed, c.state == kInstallRestarting) << c.script;
   }
+  // The restarted launcher: the path it had at start, its arguments, in the release folder.
+  const std::string said = release / "restarted.txt";
+  for (int i = 0; i < 500 && !scf::testing::exists(said); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(scf::testing::readFile(said), release.path() + " --update-now --ui-scale 1\n");
   EXPECT_EQ(scf::testing::readFile(release / "update/ZER_Avudud-0.9.0-ravelin.zip"),
             std::string(3000, 'z'));
 }

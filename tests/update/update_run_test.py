@@ -1,0 +1,121 @@
+"""An update from end to end: the launcher of a demo release 0.8.0, whose game is built, finds
+0.9.0 on the local release host, downloads and installs it with --update-now, restarts itself
+with the same arguments, and the new start is the 0.9.0 release asking for a rebuild."""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+SOURCE = HERE.parent.parent
+sys.path.insert(0, str(HERE.parent / "harness"))
+
+from launcher_run import Workspace, check_picture, demo_missing, find_in_order, log_texts  # noqa
+
+NEW_COMMIT = "9" * 40
+RUN_SECONDS = 200
+
+
+def python():
+    return [sys.executable, "-B", "-I", "-X", "utf8"]
+
+
+class ReleaseHost:
+    """tools/release_host.py on a free port; ended with the test."""
+
+    def __init__(self, *options):
+        self.process = subprocess.Popen(
+            python() + [str(SOURCE / "tools" / "release_host.py"), *options],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        line = self.process.stdout.readline()
+        if not line.startswith("PORT "):
+            self.stop()
+            raise AssertionError(f"the release host did not start: {line!r}")
+        self.base = "http://127.0.0.1:" + line.split()[1]
+
+    def stop(self):
+        self.process.kill()
+        self.process.wait(timeout=10)
+
+
+class UpdateRunTest(unittest.TestCase):
+    def setUp(self):
+        if demo_missing():
+            self.fail(demo_missing())
+        if not os.environ.get("DISPLAY"):
+            self.skipTest("needs a display (ctest runs this under xvfb-run)")
+        self.work = Workspace("release 0.8.0 é")
+        self.addCleanup(self.work.cleanup)
+
+    def make_new_release(self, host_root):
+        demo = Path(os.environ["SCF_DEMO_DIR"])
+        build = demo.parent
+        result = subprocess.run(
+            python() + [str(SOURCE / "tools" / "make_release.py"),
+                        "--launcher", str(build / "scf-launcher"),
+                        "--game", str(build / "kit" / "scf"),
+                        "--out", str(self.work.dir / "new release"), "--version", "0.9.0",
+                        "--commit", NEW_COMMIT, "--archive", str(host_root / "v0.9.0")],
+            capture_output=True, text=True, timeout=120)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+
+    def test_update_now_installs_restarts_and_asks_for_a_rebuild(self):
+        disc = self.work.discs / "scrapfury-usa.iso"
+        self.work.build_game(disc)
+        old_commit = (self.work.release / "game" / "built_from.ini").read_text(encoding="utf-8")
+        host_root = self.work.dir / "host"
+        self.make_new_release(host_root)
+        # The new start must not find the same release again and install it once more.
+        host = ReleaseHost("--root", str(host_root), "--tag", "v0.9.0", "--latest-once")
+        self.addCleanup(host.stop)
+
+        shots = self.work.dir / "shots"
+        log = shots / "selftest.log"
+        command = [str(self.work.release / "scf-launcher"), "--selftest", str(disc), "--screens",
+                   "--shots", str(shots), "--ui-scale", "1",
+                   "--update-url", host.base + "/repos/ZavUdedaved/ZER_Avudud/releases/latest",
+                   "--download-prefix", host.base + "/ZavUdedaved/ZER_Avudud/releases/download/",
+                   "--update-now"]
+        first = subprocess.Popen(command, cwd=self.work.dir, env=self.work.environment(),
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        try:
+            _, err = first.communicate(timeout=RUN_SECONDS)
+        except subprocess.TimeoutExpired:
+            first.kill()
+            first.communicate()
+            self.fail("the old launcher neither restarted nor ended")
+        # The old launcher has ended after starting the new one; the new one runs the screens
+        # scenario to its end on its own.
+        deadline = time.monotonic() + RUN_SECONDS
+        texts = []
+        while time.monotonic() < deadline:
+            if log.is_file():
+                texts = log_texts(log)
+                # The new start's lines: the old start's were overwritten when it began.
+                if texts and texts[-1] == "screens done" and any(NEW_COMMIT in t for t in texts):
+                    break
+            time.sleep(0.5)
+        self.assertTrue(texts and texts[-1] == "screens done" and
+                        any(NEW_COMMIT in t for t in texts),
+                        "the new start did not finish its screens:\n" + "\n".join(texts)
+                        + err.decode(errors="replace")[-2000:])
+
+        release_ini = (self.work.release / "source" / "release.ini").read_text(encoding="utf-8")
+        self.assertIn("0.9.0", release_ini)
+        self.assertIn(NEW_COMMIT, release_ini)
+        # The new start knows the new source and the game built from the old one: the Play tab
+        # asks for a rebuild, and no second update was offered.
+        source, built = find_in_order(texts, [
+            r"update check: state 4, .*no release published yet",
+            rf"source ({NEW_COMMIT}), built from ([0-9a-f]{{40}})"])[1].groups()
+        self.assertNotEqual(source, built)
+        self.assertIn(built, old_commit)
+        check_picture(self, shots / "s1-play.png")
+        self.assertTrue((self.work.release / "game" / "scf").is_file(), "the built game is kept")
+
+
+if __name__ == "__main__":
+    unittest.main()
