@@ -196,9 +196,12 @@ TEST_F(MainWindow, TabPillsEndAtTheRightMargin) {
           pillHeight = text.y + 14.0f * scale;
           drawMainWindow(app);
         });
-        // The selected pill is the only shape in its violet fill.
+        // The selected pill is the only shape in its violet fill in the header band (the tab
+        // bodies draw selected pills of their own further down).
+        std::vector<ImDrawVert> header = windowVertices("##root");
+        std::erase_if(header, [&](const ImDrawVert& v) { return v.pos.y > 80.0f * scale; });
         ImVec2 min, max;
-        ASSERT_TRUE(boundsOfColour(windowVertices("##root"), withAlpha(colViolet, 0.2f), min, max));
+        ASSERT_TRUE(boundsOfColour(header, withAlpha(colViolet, 0.2f), min, max));
         EXPECT_NEAR(min.x, left, 0.01f) << names[french][tab] << " at scale " << scale;
         EXPECT_NEAR(max.x - min.x, pillWidth, 0.01f) << names[french][tab];
         EXPECT_NEAR(min.y, 30.0f * scale, 0.01f);
