@@ -18,8 +18,6 @@
 namespace scf {
 namespace {
 
-using ::testing::HasSubstr;
-
 // Polls until done() holds, for at most ten seconds.
 bool waitFor(const std::function<bool()>& done) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
