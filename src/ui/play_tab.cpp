@@ -2,7 +2,7 @@
 
 #include "app/app.h"
 #include "game/game_run.h"
-#include "platform/free_space.h"
+#include "prepare/build_run.h"
 #include "ui/game_failure_card.h"
 #include "ui/gap.h"
 #include "ui/play_disc_section.h"
@@ -18,7 +18,7 @@ void drawPlayTab(App& app, float contentWidth) {
   if (ready) {
     drawReadySection(app);
   } else {
-    drawDiscSection(app, contentWidth, volumeFreeBytes(app.layout.releaseDir));
+    drawDiscSection(app, contentWidth, freeSpaceBytes(app.layout));
   }
 
   if (!app.build.statusText.empty()) {
