@@ -84,6 +84,25 @@ class Workspace:
         return process.returncode, out.decode(errors="replace"), err.decode(errors="replace")
 
 
+class ReleaseHost:
+    """tools/release_host.py on a free port; ended with the test."""
+
+    def __init__(self, *options):
+        self.process = subprocess.Popen(
+            [sys.executable, "-B", "-I", "-X", "utf8",
+             str(Path(__file__).resolve().parents[2] / "tools" / "release_host.py"), *options],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        line = self.process.stdout.readline()
+        if not line.startswith("PORT "):
+            self.stop()
+            raise AssertionError(f"the release host did not start: {line!r}")
+        self.base = "http://127.0.0.1:" + line.split()[1]
+
+    def stop(self):
+        self.process.kill()
+        self.process.wait(timeout=10)
+
+
 LOG_LINE = re.compile(r"^\[( {0,7}\d+\.\d)\] (.*)$")
 
 
@@ -148,6 +167,13 @@ def read_png(path):
         for x in range(0, width * 3, 3 * 5):
             colours.add(row[x:x + 3])
     return width, height, len(colours)
+
+
+def keep_picture(path, name):
+    """Copies a picture into the build folder's artifacts/selftest/ for people to look at."""
+    artifacts = DEMO_DIR.parent / "artifacts" / "selftest"
+    artifacts.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(path, artifacts / name)
 
 
 def check_picture(test, path):

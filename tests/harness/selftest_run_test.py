@@ -6,7 +6,8 @@ import shutil
 import unittest
 from pathlib import Path
 
-from launcher_run import Workspace, check_picture, demo_missing, find_in_order, log_texts
+from launcher_run import (ReleaseHost, Workspace, check_picture, demo_missing, find_in_order,
+                          keep_picture, log_texts)
 
 # Generous: a run takes about a minute under a software renderer on a busy machine.
 RUN_SECONDS = 270
@@ -133,15 +134,19 @@ class ErrorDemoTest(SelftestRunCase):
 class ScreensAndTextureTest(SelftestRunCase):
     def test_screens(self):
         shots = self.work.dir / "screens"
+        host = ReleaseHost("--tag", "v0.9.0")
+        self.addCleanup(host.stop)
+        latest = host.base + "/repos/ZavUdedaved/ZER_Avudud/releases/latest"
         code, texts, err = self.run_selftest(self.work.discs / "scrapfury-usa.iso", shots,
-                                             "--screens", "--enhance")
+                                             "--screens", "--enhance", "--update-url", latest)
         commit = (self.work.release / "source" / "release.ini").read_text(encoding="utf-8")
         commit = re.search(r"(?m)^commit = (\w+)$", commit).group(1)
         pictures = ["s1-play", "s2-settings", "s3-maintenance", "s4-play-fr",
                     "s5-maintenance-fr", "s6-whats-new"]
-        # The update check asked a closed port: it failed, and says why.
+        # The local release host offers a newer release.
         self.assertEqual(texts[1:7], [f"screenshot {name}" for name in pictures])
-        self.assertRegex(texts[7], r"update check: state 4,   \S.*")
+        self.assertEqual(texts[7], "update check: state 3, 0.9.0 " + host.base
+                         + "/ZavUdedaved/ZER_Avudud/releases/tag/v0.9.0 ")
         self.assertEqual(texts[8:], [f"source {commit}, built from ", "screens done"])
         self.assertEqual(code, 0, err[-3000:])
         self.check_pictures(shots, texts)
@@ -158,6 +163,7 @@ class ScreensAndTextureTest(SelftestRunCase):
         self.assertEqual(code, 0, err[-3000:])
         self.check_pictures(shots, texts)
         self.assertEqual(len(list((self.work.user / "texture_pack").glob("*.png"))), 7)
+        keep_picture(shots / "e3-upscaling.png", "texture-panel-mid-run.png")
 
 
 if __name__ == "__main__":

@@ -13,7 +13,8 @@ HERE = Path(__file__).resolve().parent
 SOURCE = HERE.parent.parent
 sys.path.insert(0, str(HERE.parent / "harness"))
 
-from launcher_run import Workspace, check_picture, demo_missing, find_in_order, log_texts  # noqa
+from launcher_run import (ReleaseHost, Workspace, check_picture, demo_missing,  # noqa
+                          find_in_order, log_texts)
 
 NEW_COMMIT = "9" * 40
 RUN_SECONDS = 200
@@ -21,24 +22,6 @@ RUN_SECONDS = 200
 
 def python():
     return [sys.executable, "-B", "-I", "-X", "utf8"]
-
-
-class ReleaseHost:
-    """tools/release_host.py on a free port; ended with the test."""
-
-    def __init__(self, *options):
-        self.process = subprocess.Popen(
-            python() + [str(SOURCE / "tools" / "release_host.py"), *options],
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        line = self.process.stdout.readline()
-        if not line.startswith("PORT "):
-            self.stop()
-            raise AssertionError(f"the release host did not start: {line!r}")
-        self.base = "http://127.0.0.1:" + line.split()[1]
-
-    def stop(self):
-        self.process.kill()
-        self.process.wait(timeout=10)
 
 
 class UpdateRunTest(unittest.TestCase):
