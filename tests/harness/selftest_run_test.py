@@ -156,14 +156,14 @@ class ScreensAndTextureTest(SelftestRunCase):
         self.work.build_game(disc)
         shots = self.work.dir / "enhance"
         code, texts, err = self.run_selftest(disc, shots, "--enhance",
-                                             ZA2D_DEMO_ENHANCE_SECONDS="4")
+                                             ZA2D_DEMO_ENHANCE_SECONDS="6")
         find_in_order(texts, ["screenshot e1-settings", "enhance started: yes",
                               "screenshot e2-dumping", "screenshot e3-upscaling",
                               "screenshot e4-done", r"enhance: 7 textures, ok: .*"])
         self.assertEqual(code, 0, err[-3000:])
         self.check_pictures(shots, texts)
         self.assertEqual(len(list((self.work.user / "texture_pack").glob("*.png"))), 7)
-        keep_picture(shots / "e3-upscaling.png", "texture-panel-mid-run.png")
+        keep_picture(shots / "e2-dumping.png", "texture-panel-mid-run.png")
 
 
 if __name__ == "__main__":
