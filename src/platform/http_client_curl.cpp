@@ -2,10 +2,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 #include "app/build_info.h"
 #include "platform/http_client.h"
@@ -76,6 +80,9 @@ struct Transfer {
   const ResponseHook* onResponse = nullptr;
   const std::atomic<bool>* stop = nullptr;  // ends even a transfer waiting for the network
   bool firstChunk = true;
+  // The final response's Content-Length as the server wrote it; curl ignores one it cannot hold.
+  bool lengthSeen = false;
+  std::uint64_t length = 0;
   std::string sinkError;
   bool sinkStopped = false;
 };
@@ -90,6 +97,36 @@ std::uint64_t announcedLength(CURL* curl) {
   curl_off_t length = -1;
   curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
   return length > 0 ? static_cast<std::uint64_t>(length) : 0;
+}
+
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* transfer = static_cast<Transfer*>(user);
+  const std::size_t bytes = size * count;
+  const std::string_view line(data, bytes);
+  constexpr std::string_view key = "content-length:";
+  if (line.rfind("HTTP/", 0) == 0) {
+    transfer->lengthSeen = false;  // a new response: a redirect's length does not count
+    transfer->length = 0;
+  } else if (line.size() > key.size() &&
+             std::equal(key.begin(), key.end(), line.begin(), [](char a, char b) {
+               return a == std::tolower(static_cast<unsigned char>(b));
+             })) {
+    std::uint64_t value = 0;
+    bool digits = false;
+    for (char c : line.substr(key.size())) {
+      if (c == ' ' || c == '\t') {
+        if (digits) break;
+        continue;
+      }
+      if (c < '0' || c > '9') break;
+      digits = true;
+      const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+      value = value > (UINT64_MAX - digit) / 10 ? UINT64_MAX : value * 10 + digit;
+    }
+    transfer->lengthSeen = digits;
+    transfer->length = value;
+  }
+  return bytes;
 }
 
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
@@ -107,7 +144,9 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
   if (transfer->firstChunk) {
     transfer->firstChunk = false;
     if (transfer->onResponse && *transfer->onResponse) {
-      (*transfer->onResponse)(responseStatus(transfer->curl), announcedLength(transfer->curl));
+      (*transfer->onResponse)(
+          responseStatus(transfer->curl),
+          transfer->lengthSeen ? transfer->length : announcedLength(transfer->curl));
     }
   }
   if (!(*transfer->sink)(data, bytes, transfer->sinkError)) {
@@ -153,6 +192,8 @@ HttpResult perform(const std::string& url, const std::string& userAgent,
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
+  curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
   if (stop) {
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
@@ -161,7 +202,7 @@ HttpResult perform(const std::string& url, const std::string& userAgent,
 
   const CURLcode code = curl_easy_perform(c);
   result.status = responseStatus(c);
-  result.contentLength = announcedLength(c);
+  result.contentLength = transfer.lengthSeen ? transfer.length : announcedLength(c);
 
   if (transfer.sinkStopped) {
     result.error = transfer.sinkError;
@@ -229,6 +270,10 @@ HttpDownloadResult HttpClient::download(const std::string& url, const std::strin
   };
   const HttpSink sink = [&](const char* data, std::size_t size, std::string& error) {
     if (status != 200) return false;  // an error page never reaches the file
+    if (total.load() > limit) {       // announced too large: not worth a byte
+      error = "download too large";
+      return false;
+    }
     if (stop.load()) {
       error = "stopped";
       return false;

@@ -148,6 +148,18 @@ TEST_F(HttpClientTest, HostileAnswersEndWithAnErrorAndNoFile) {
   }
 }
 
+TEST_F(HttpClientTest, AbsurdLengthIsReportedAsAnnouncedAndRefusedBeforeTheBody) {
+  const HttpResult got =
+      HttpClient::get(host().url("/test/huge-length"), httpUserAgent(), "", 2000,
+                      [](const char*, std::size_t, std::string&) { return true; });
+  EXPECT_EQ(got.status, 200u);
+  EXPECT_EQ(got.contentLength, 9223372036854775808ULL);
+  const HttpDownloadResult result = download("/test/huge-length", folder / "huge.bin");
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.error, "download too large");
+  EXPECT_EQ(received.load(), 0u);
+}
+
 TEST_F(HttpClientTest, EndlessBodyIsEndedByTheLimit) {
   const std::string target = folder / "endless.bin";
   const HttpDownloadResult result = download("/test/endless", target, 1 << 20);
