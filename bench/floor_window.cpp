@@ -8,30 +8,18 @@
 #include <chrono>
 #include <cstdio>
 
+#include "bare_window.h"
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl3.h"
 
 int main() {
-  if (!SDL_Init(SDL_INIT_VIDEO)) return 1;
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 4);
-  SDL_Window* window = SDL_CreateWindow("floor", 1120, 760, SDL_WINDOW_OPENGL);
-  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-  if (!context) return 1;
-  SDL_GL_MakeCurrent(window, context);
-  SDL_GL_SetSwapInterval(1);
-  ImGui::CreateContext();
-  ImGui::GetIO().IniFilename = nullptr;
-  ImGui_ImplSDL3_InitForOpenGL(window, context);
-  ImGui_ImplOpenGL3_Init("#version 330");
-  auto clearColor = reinterpret_cast<void(APIENTRY*)(GLfloat, GLfloat, GLfloat, GLfloat)>(
-      SDL_GL_GetProcAddress("glClearColor"));
-  auto clear = reinterpret_cast<void(APIENTRY*)(GLbitfield)>(SDL_GL_GetProcAddress("glClear"));
+  BareWindow bare;
+  if (!openBareWindow("floor", bare)) return 1;
+  SDL_Window* window = bare.window;
+  SDL_GLContext context = bare.context;
+  auto clearColor = bare.clearColor;
+  auto clear = bare.clear;
   for (int frame = 0; frame < 2; ++frame) {
     SDL_Event event;
     while (SDL_PollEvent(&event))

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "bare_window.h"
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl3.h"
@@ -38,25 +39,12 @@ using Clock = std::chrono::steady_clock;
 // The floor: a bare window that draws one line of text each frame, paced like the launcher
 // (vertical sync plus a 1/60 s pace), until it is asked to quit.
 int runFloor() {
-  if (!SDL_Init(SDL_INIT_VIDEO)) return 1;
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 4);
-  SDL_Window* window = SDL_CreateWindow("idle floor", 1120, 760, SDL_WINDOW_OPENGL);
-  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-  if (!context) return 1;
-  SDL_GL_MakeCurrent(window, context);
-  SDL_GL_SetSwapInterval(1);
-  ImGui::CreateContext();
-  ImGui::GetIO().IniFilename = nullptr;
-  ImGui_ImplSDL3_InitForOpenGL(window, context);
-  ImGui_ImplOpenGL3_Init("#version 330");
-  auto clearColor = reinterpret_cast<void(APIENTRY*)(GLfloat, GLfloat, GLfloat, GLfloat)>(
-      SDL_GL_GetProcAddress("glClearColor"));
-  auto clear = reinterpret_cast<void(APIENTRY*)(GLbitfield)>(SDL_GL_GetProcAddress("glClear"));
+  BareWindow bare;
+  if (!openBareWindow("idle floor", bare)) return 1;
+  SDL_Window* window = bare.window;
+  SDL_GLContext context = bare.context;
+  auto clearColor = bare.clearColor;
+  auto clear = bare.clear;
   constexpr Uint64 kFrameNs = 16'666'666;
   Uint64 last = SDL_GetTicksNS();
   for (bool quit = false; !quit;) {

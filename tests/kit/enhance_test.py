@@ -2,7 +2,6 @@
 (kit/realesrgan/realesrgan-ncnn-vulkan) on their own, as a release ships them."""
 
 import importlib.machinery
-import importlib.util
 import os
 import re
 import signal
@@ -10,6 +9,7 @@ import struct
 import subprocess
 import tempfile
 import time
+import types
 import unittest
 import zlib
 from pathlib import Path
@@ -27,8 +27,8 @@ PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 def load_upscaler(path):
     """The upscaler as a module, for its PNG decoder (the test's reference reader)."""
     loader = importlib.machinery.SourceFileLoader("demo_upscaler", str(path))
-    spec = importlib.util.spec_from_loader("demo_upscaler", loader)
-    module = importlib.util.module_from_spec(spec)
+    module = types.ModuleType(loader.name)
+    module.__file__ = str(path)
     loader.exec_module(module)
     return module
 

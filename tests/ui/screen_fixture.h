@@ -14,6 +14,7 @@
 #include "drawn_text.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
+#include "screen_layout.h"
 #include "support/test_support.h"
 #include "ui/palette.h"
 #include "ui/tr.h"
@@ -29,21 +30,8 @@ class ScreenTest : public ::testing::Test {
     uiFrench = false;
     gui = std::make_unique<HeadlessGui>();
     gui->sharpEdges();
-    const std::string root = dir.path();
-    ReleaseLayout& layout = app.layout;
-    layout.releaseDir = root;
-    layout.launcherIni = dir / "user/launcher.ini";
-    layout.userDir = dir / "user";
-    layout.userLogsDir = dir / "user/logs";
-    layout.crashesDir = dir / "user/crashes";
-    layout.buildDir = dir / "build";
-    layout.buildLogsDir = dir / "build/logs";
-    layout.gameDir = dir / "game";
-    layout.gameExe = dir / "game/scf.exe";
-    layout.bootFile = dir / "game/boot.elf";
+    layOutScreenApp(app, dir);
     app.screen = kScreenMain;
-    app.settings.disc = dir / "discs/Scrapfury (USA).iso";
-    testing::writeFile(app.settings.disc, "disc");
   }
   void TearDown() override { uiFrench = false; }
 

@@ -15,6 +15,7 @@
 #include "app/window.h"
 #include "imgui.h"
 #include "png_picture.h"
+#include "screen_layout.h"
 #include "support/test_support.h"
 #include "ui/look_and_feel.h"
 #include "ui/tr.h"
@@ -34,18 +35,7 @@ class WindowScreens : public ::testing::Test {
     applyLookAndFeel();
     opened_ = true;
 
-    ReleaseLayout& layout = app.layout;
-    layout.releaseDir = dir.path();
-    layout.launcherIni = dir / "user/launcher.ini";
-    layout.userLogsDir = dir / "user/logs";
-    layout.crashesDir = dir / "user/crashes";
-    layout.buildDir = dir / "build";
-    layout.buildLogsDir = dir / "build/logs";
-    layout.gameDir = dir / "game";
-    layout.gameExe = dir / "game/scf.exe";
-    layout.bootFile = dir / "game/boot.elf";
-    app.settings.disc = dir / "discs/Scrapfury (USA).iso";
-    testing::writeFile(app.settings.disc, "disc");
+    layOutScreenApp(app, dir);
     app.identity.displayVersion = "0.8.0";
   }
   void TearDown() override {
