@@ -137,6 +137,21 @@ bool ChildProcess::startUncaptured(const std::string& program,
 void ChildProcess::readOutput() {
   LineSplitter splitter;
   std::vector<char> buffer(readChunk);
+  // The queue is only ever filled here, so the reader can take it back, add to it outside the
+  // lock, and put it back: the lock is held for two swaps, never for a copy or an allocation,
+  // and a frame's take never waits for more than that. A take in between finds the queue
+  // empty and gets the lines at the next frame. The rooms of the batches circulate between
+  // the reader, the queue and the frame loop, so nothing is freed on either side.
+  LineBatch adding;
+  auto addLines = [&](auto&& add) {
+    {
+      std::lock_guard<std::mutex> lock(queueLock_);
+      lines_.swap(adding);
+    }
+    add(adding);
+    std::lock_guard<std::mutex> lock(queueLock_);
+    lines_.swap(adding);  // the queue was left empty; the reader keeps the room it held
+  };
   for (;;) {
     pollfd watched[2] = {{pipeRead_, POLLIN, 0}, {readerWake_, POLLIN, 0}};
     if (poll(watched, 2, -1) < 0) {
@@ -147,21 +162,14 @@ void ChildProcess::readOutput() {
     ssize_t size = read(pipeRead_, buffer.data(), buffer.size());
     if (size < 0 && errno == EINTR) continue;
     if (size <= 0) break;
-    // Lines are found outside the lock and copied into the queue in one piece under it. The
-    // queue holds the room of the batch the frame loop gave back at its last take, large
-    // enough for a frame's output, so in the steady state nothing is allocated here.
     splitter.scan(buffer.data(), static_cast<std::size_t>(size));
     if (splitter.nothingFound()) {
-      splitter.addTo(lines_);  // only keeps the bytes as pending; the queue is not touched
+      splitter.addTo(adding);  // only keeps the bytes as pending; no batch is touched
       continue;
     }
-    std::lock_guard<std::mutex> lock(queueLock_);
-    splitter.addTo(lines_);
+    addLines([&](LineBatch& queue) { splitter.addTo(queue); });
   }
-  {
-    std::lock_guard<std::mutex> lock(queueLock_);
-    splitter.finish(lines_);
-  }
+  addLines([&](LineBatch& queue) { splitter.finish(queue); });
   readerDone_.exchange(true);
 }
 
