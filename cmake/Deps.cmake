@@ -4,7 +4,16 @@ set(SCF_SETUP_HINT "run ./scripts/setup-deps.sh first")
 
 find_package(Threads REQUIRED)
 
-find_package(SDL3 CONFIG QUIET PATHS ${SCF_DEPS_DIR}/sdl3 NO_DEFAULT_PATH)
+if(WIN32)
+  # Cross-built by setup-deps.sh --windows; named explicitly, since the toolchain only searches
+  # the mingw root.
+  set(SCF_SETUP_HINT "run ./scripts/setup-deps.sh --windows first")
+  set(SDL3_DIR ${SCF_DEPS_DIR}/win64/sdl3/lib/cmake/SDL3)
+  set(GTest_DIR ${SCF_DEPS_DIR}/win64/googletest/lib/cmake/GTest)
+  find_package(SDL3 CONFIG QUIET NO_CMAKE_FIND_ROOT_PATH)
+else()
+  find_package(SDL3 CONFIG QUIET PATHS ${SCF_DEPS_DIR}/sdl3 NO_DEFAULT_PATH)
+endif()
 if(NOT SDL3_FOUND)
   find_package(SDL3 CONFIG QUIET)
 endif()
@@ -12,9 +21,11 @@ if(NOT SDL3_FOUND)
   message(FATAL_ERROR "SDL 3 is missing: ${SCF_SETUP_HINT}.")
 endif()
 
-find_package(CURL QUIET)
-if(NOT CURL_FOUND)
-  message(FATAL_ERROR "libcurl's development files are missing: ${SCF_SETUP_HINT}.")
+if(NOT WIN32)
+  find_package(CURL QUIET)
+  if(NOT CURL_FOUND)
+    message(FATAL_ERROR "libcurl's development files are missing: ${SCF_SETUP_HINT}.")
+  endif()
 endif()
 
 set(SCF_IMGUI_DIR ${SCF_DEPS_DIR}/imgui)

@@ -4,7 +4,16 @@
 #  - SDL 3.2, static, from Debian trixie's source package, into .deps/sdl3
 #  - Dear ImGui 1.92.x sources from Debian sid's source package, into .deps/imgui
 #  - the Exo 2 typeface and its licence from npm, into .deps/fonts
+#  - with --windows: mingw-w64 and wine, and SDL 3.2 and GoogleTest cross-built for Windows x64
+#    into .deps/win64
 set -euo pipefail
+windows=0
+for arg in "$@"; do
+  case $arg in
+    --windows) windows=1 ;;
+    *) echo "usage: setup-deps.sh [--windows]" >&2; exit 2 ;;
+  esac
+done
 root=$(cd "$(dirname "$0")/.." && pwd)
 deps="$root/.deps"
 mkdir -p "$deps"
@@ -56,28 +65,52 @@ LIST
   fi
 }
 
+# Built dependencies are kept in a per-user cache outside the clone, keyed by package version
+# and target, so a fresh clone links them instead of building them again; .deps/ links to them.
+cache_root="${SCF_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/scf-launcher-deps}"
+mkdir -p "$cache_root" 2>/dev/null || cache_root="$deps/cache"
+link_cached() {  # cache folder, link in .deps
+  mkdir -p "$(dirname "$2")"
+  [ "$(readlink "$2" 2>/dev/null)" = "$1" ] || { rm -rf "$2"; ln -s "$1" "$2"; }
+}
+
+# The SDL 3.2 source package offered by trixie (the first suite that has SDL 3).
+sdl_version() {
+  apt_private update
+  apt_private showsrc libsdl3 2>/dev/null | awk '/^Version:/{print $2}' | grep -E '^3\.2\.' | sort -V | tail -n1
+}
+
+# Builds SDL from the Debian source package into a prefix: version, prefix, cmake arguments...
+build_sdl() {
+  local ver=$1 prefix=$2
+  shift 2
+  local src="$deps/src/libsdl3-$$"
+  rm -rf "$src"; mkdir -p "$src"
+  (cd "$src" && apt_private source -qq --download-only "libsdl3=$ver" >/dev/null)
+  (cd "$src" && dpkg-source -x --no-check ./*.dsc sdl >/dev/null)
+  say "building SDL $ver for $(basename "$prefix")"
+  rm -rf "$prefix.part"
+  cmake -S "$src/sdl" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix.part" \
+    -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TESTS=OFF -DSDL_EXAMPLES=OFF -DSDL_INSTALL_TESTS=OFF \
+    -DSDL_VULKAN=OFF -DSDL_AUDIO=OFF -DSDL_CAMERA=OFF -DSDL_RENDER_VULKAN=OFF -DSDL_GPU=OFF \
+    "$@" >"$src/configure.log" || { cat "$src/configure.log" >&2; exit 1; }
+  cmake --build "$src/build" >"$src/build.log" || { tail -n 40 "$src/build.log" >&2; exit 1; }
+  cmake --install "$src/build" >/dev/null
+  mv "$prefix.part" "$prefix"  # complete or absent: an interrupted build is never linked
+  rm -rf "$src"
+}
+
 # --- SDL 3 -----------------------------------------------------------------
-sdl_prefix="$deps/sdl3"
 if pkg-config --exists sdl3 2>/dev/null; then
   say "SDL 3 from the system ($(pkg-config --modversion sdl3))"
-elif [ -f "$sdl_prefix/lib/cmake/SDL3/SDL3Config.cmake" ]; then
-  :
-else
-  apt_private update
-  src="$deps/src"; rm -rf "$src/libsdl3"; mkdir -p "$src/libsdl3"
-  (cd "$src/libsdl3" && apt_private source -qq --download-only -t trixie libsdl3 >/dev/null 2>&1 ||
-     apt_private source -qq --download-only libsdl3/trixie >/dev/null)
-  dsc=$(ls "$src"/libsdl3/*.dsc | head -n1)
-  (cd "$src/libsdl3" && dpkg-source -x --no-check "$dsc" sdl >/dev/null)
-  say "building SDL 3 from $(basename "$dsc")"
-  cmake -S "$src/libsdl3/sdl" -B "$src/libsdl3/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$sdl_prefix" -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
-    -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TESTS=OFF -DSDL_EXAMPLES=OFF -DSDL_INSTALL_TESTS=OFF \
-    -DSDL_WAYLAND=OFF -DSDL_KMSDRM=OFF -DSDL_VULKAN=OFF -DSDL_AUDIO=OFF -DSDL_CAMERA=OFF \
-    -DSDL_RENDER_VULKAN=OFF -DSDL_GPU=OFF >"$src/libsdl3/configure.log"
-  cmake --build "$src/libsdl3/build" >"$src/libsdl3/build.log"
-  cmake --install "$src/libsdl3/build" >/dev/null
-  rm -rf "$src/libsdl3"
+elif [ ! -f "$deps/sdl3/lib/cmake/SDL3/SDL3Config.cmake" ]; then
+  ver=$(sdl_version)
+  [ -n "$ver" ] || { echo "setup-deps: no SDL 3.2 source package is offered by Debian" >&2; exit 1; }
+  prefix="$cache_root/sdl3-$ver-linux-$(uname -m)"
+  [ -f "$prefix/lib/cmake/SDL3/SDL3Config.cmake" ] ||
+    build_sdl "$ver" "$prefix" -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DSDL_WAYLAND=OFF -DSDL_KMSDRM=OFF
+  link_cached "$prefix" "$deps/sdl3"
 fi
 
 # --- Dear ImGui --------------------------------------------------------------
@@ -113,5 +146,49 @@ if [ ! -f "$fonts/Exo2-Medium.ttf" ] || [ ! -f "$fonts/LICENSE_FONT" ]; then
   cp "$tmp/package/LICENSE_FONT" "$fonts/LICENSE_FONT"
   rm -rf "$tmp"
   say "Exo 2 $EXO2_PIN fetched"
+fi
+
+# --- Windows x64 (cross-built, tested under wine) ------------------------------
+if [ "$windows" = 1 ]; then
+  missing=()
+  for p in g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    say "installing ${missing[*]}"
+    sudo_ apt-get update -qq
+    sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  toolchain="$root/cmake/mingw-w64.cmake"
+  win="$deps/win64"
+  if [ ! -f "$win/sdl3/lib/cmake/SDL3/SDL3Config.cmake" ]; then
+    ver=$(sdl_version)
+    [ -n "$ver" ] || { echo "setup-deps: no SDL 3.2 source package is offered by Debian" >&2; exit 1; }
+    prefix="$cache_root/sdl3-$ver-win64"
+    # Debian's repack drops the precompiled shaders of the Direct3D, GPU and Vulkan renderers;
+    # the launcher only draws with OpenGL.
+    [ -f "$prefix/lib/cmake/SDL3/SDL3Config.cmake" ] ||
+      build_sdl "$ver" "$prefix" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DSDL_RENDER_D3D=OFF -DSDL_RENDER_D3D11=OFF -DSDL_RENDER_D3D12=OFF -DSDL_RENDER_GPU=OFF
+    link_cached "$prefix" "$win/sdl3"
+  fi
+  if [ ! -f "$win/googletest/lib/cmake/GTest/GTestConfig.cmake" ]; then
+    ver=$(dpkg-query -W -f='${Version}' googletest)
+    prefix="$cache_root/googletest-$ver-win64"
+    if [ ! -f "$prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
+      say "building GoogleTest $ver for win64"
+      src="$deps/src/googletest-$$"
+      rm -rf "$src" "$prefix.part"
+      cmake -S /usr/src/googletest -B "$src" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix.part" \
+        -Dgtest_disable_pthreads=OFF >"$deps/googletest-configure.log" ||
+        { cat "$deps/googletest-configure.log" >&2; exit 1; }
+      cmake --build "$src" >/dev/null
+      cmake --install "$src" >/dev/null
+      mv "$prefix.part" "$prefix"
+      rm -rf "$src" "$deps/googletest-configure.log"
+    fi
+    link_cached "$prefix" "$win/googletest"
+  fi
 fi
 say "ready"
