@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: unit, integration and GUI (under Xvfb), then the unit
-# tests again under AddressSanitizer + UndefinedBehaviorSanitizer and ThreadSanitizer.
+# tests again under AddressSanitizer + UndefinedBehaviorSanitizer and ThreadSanitizer, and
+# finally the Windows x64 build, cross-built with mingw-w64 and tested under wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=${JOBS:-2}
 
-./scripts/setup-deps.sh
+./scripts/setup-deps.sh --windows
 
 build() {  # folder, extra cmake arguments...
   local dir=$1
@@ -33,3 +34,8 @@ echo "== threaded tests (child processes, HTTP, update check and download) under
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=thread -DSCF_BENCH=OFF >/dev/null
 cmake --build build-tsan -j"$jobs" --target test_platform test_update
 ctest --test-dir build-tsan -L '^unit-(platform|update)$' --output-on-failure --timeout 300 --no-tests=error
+
+echo "== Windows x64: cross-built, every unit test program and the launcher under wine"
+build build-win -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+  -DSCF_BENCH=OFF
+./scripts/wine-tests.sh build-win
