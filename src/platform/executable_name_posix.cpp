@@ -1,0 +1,9 @@
+#include "platform/executable_name.h"
+
+namespace scf {
+
+std::string executableName(std::string_view base) {
+  return std::string(base);
+}
+
+}  // namespace scf
