@@ -1,10 +1,10 @@
-#include "platform/absolute_path.h"
-
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstddef>
 #include <vector>
+
+#include "platform/absolute_path.h"
 
 namespace scf {
 

@@ -14,10 +14,11 @@ namespace scf {
 
 namespace line_storage {
 
-// Storage of bytes counted in bytes: malloc below 1 MiB, above it a mapping of its own that
-// grows in place or by moving pages (mremap, no copy) and asks for huge pages. A frame's worth
-// of a fast child's output can be tens of megabytes, and faulting that in 4 KiB at a time
-// costs more than reading it from the pipe. Allocation failure throws std::bad_alloc.
+// Storage of bytes counted in bytes. On Linux: malloc below 1 MiB, above it a mapping of its own
+// that grows in place or by moving pages (mremap, no copy) and asks for huge pages. A frame's
+// worth of a fast child's output can be tens of megabytes, and faulting that in 4 KiB at a time
+// costs more than reading it from the pipe. On Windows: the C heap. Allocation failure throws
+// std::bad_alloc. resize may round capacity up.
 void* resize(void* old, std::size_t oldCapacity, std::size_t used, std::size_t& capacity);
 void release(void* data, std::size_t capacity);
 
