@@ -26,7 +26,7 @@ struct ChildCommand {
 // Captured runs merge standard output and error into lines read by a background thread, and
 // put the program with everything it starts into a job that ends when the record is torn
 // down, on kill(), or when the launcher dies. Uncaptured runs (the game) get their own session
-// and outlive the launcher.
+// (on Windows: no job and no inherited handle) and outlive the launcher.
 //
 // Every operation belongs to the thread that owns the slot (the UI thread).
 class ChildProcess {
@@ -68,7 +68,9 @@ class ChildProcess {
   void waitReader(int milliseconds);
   // True once the reader has queued the last line (always for uncaptured runs).
   bool readerDone() const { return readerDone_.load(); }
-  // Asks the program to close its window, as the user would (SIGTERM); does not wait.
+  // Asks the program to close its window, as the user would (SIGTERM on Linux, WM_CLOSE to
+  // its visible top-level windows on Windows); does not wait. A window may not exist yet
+  // shortly after start, so callers repeat the request until the program ends.
   void askToClose();
 
  private:
@@ -78,6 +80,15 @@ class ChildProcess {
   bool startUncaptured(const std::string& program, const std::vector<std::string>& arguments,
                        const std::string& workingFolder, std::string& error);
   void readOutput();
+
+#ifdef _WIN32
+  // Windows handles, kept as void* so that this header needs no windows.h.
+  void* process_ = nullptr;
+  void* job_ = nullptr;  // captured runs: the kill-on-close job holding the whole tree
+  void* pipeRead_ = nullptr;
+  void* reader_ = nullptr;  // the reader thread, whose blocked read teardown may cancel
+  std::uint32_t processId_ = 0;
+#else
   void pollJobStatus();
 
   int processPid_ = -1;  // our child (uncaptured) or the job's main process (captured)
@@ -93,6 +104,7 @@ class ChildProcess {
   std::string statusBytes_;  // a wait status arriving from the holder in pieces
 
   std::thread reader_;
+#endif
   std::mutex queueLock_;
   LineBatch lines_;
   std::atomic<bool> readerDone_{true};

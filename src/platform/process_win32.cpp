@@ -1,0 +1,311 @@
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/last_error.h"
+#include "platform/line_splitter.h"
+#include "platform/process.h"
+#include "platform/quote_argument.h"
+#include "platform/utf16_win32.h"
+
+namespace scf {
+
+namespace {
+
+constexpr DWORD readChunk = DWORD{256} * 1024;
+constexpr DWORD pipeBytes = DWORD{256} * 1024;
+constexpr std::size_t keptQueueBytes = std::size_t{128} << 20;
+constexpr int cancelMilliseconds = 2000;
+
+void closeIfOpen(void*& handle) {
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  handle = nullptr;
+}
+
+// Callers read GetLastError() before anything else can change it.
+std::string systemErrorText(DWORD code) {
+  return errorText(static_cast<int>(code));
+}
+
+std::vector<wchar_t> commandLineOf(const std::string& program,
+                                   const std::vector<std::string>& arguments) {
+  std::wstring text = widen(windowsCommandLine(program, arguments));
+  // CreateProcessW may write into the command line, so it gets a buffer of its own.
+  return std::vector<wchar_t>(text.c_str(), text.c_str() + text.size() + 1);
+}
+
+// The children of a captured run inherit exactly the handles named here, not whatever else
+// of the launcher's happens to be inheritable at that moment (another run's pipe, the
+// launcher's own standard handles).
+class InheritedHandles {
+ public:
+  explicit InheritedHandles(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    storage_.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+    if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+    initialised_ = true;
+    if (UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                  handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      list_ = list;
+    }
+  }
+  ~InheritedHandles() {
+    if (initialised_) {
+      DeleteProcThreadAttributeList(
+          reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data()));
+    }
+  }
+  InheritedHandles(const InheritedHandles&) = delete;
+  InheritedHandles& operator=(const InheritedHandles&) = delete;
+
+  // Null when the list could not be made: the children then inherit every inheritable handle.
+  LPPROC_THREAD_ATTRIBUTE_LIST list() const { return list_; }
+
+ private:
+  std::vector<HANDLE> handles_;
+  std::vector<unsigned char> storage_;
+  bool initialised_ = false;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+  tearDown();
+}
+
+bool ChildProcess::start(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workingFolder, bool capture, std::string& error) {
+  tearDown();
+  return capture ? startCaptured(program, arguments, workingFolder, error)
+                 : startUncaptured(program, arguments, workingFolder, error);
+}
+
+bool ChildProcess::startCaptured(const std::string& program,
+                                 const std::vector<std::string>& arguments,
+                                 const std::string& workingFolder, std::string& error) {
+  std::vector<wchar_t> commandLine = commandLineOf(program, arguments);
+  std::wstring folder = widen(workingFolder);
+
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, pipeBytes)) {
+    error = systemErrorText(GetLastError());
+    return false;
+  }
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nullDevice = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  &inheritable, OPEN_EXISTING, 0, nullptr);
+
+  // The job's only limit: closing its last handle (ours, never inherited) ends every process
+  // in it, so the tree also ends when the launcher is killed.
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  if (job != nullptr) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  }
+
+  std::vector<HANDLE> inherited = {writeEnd};
+  if (nullDevice != INVALID_HANDLE_VALUE) inherited.push_back(nullDevice);
+  InheritedHandles handleList(inherited);
+
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  startup.StartupInfo.hStdInput = nullDevice;
+  startup.StartupInfo.hStdOutput = writeEnd;
+  startup.StartupInfo.hStdError = writeEnd;
+  DWORD flags = CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED;
+  if (handleList.list() != nullptr) {
+    startup.lpAttributeList = handleList.list();
+    flags |= EXTENDED_STARTUPINFO_PRESENT;
+  }
+  PROCESS_INFORMATION created{};
+  BOOL started =
+      CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo, &created);
+  DWORD startError = GetLastError();
+  CloseHandle(writeEnd);
+  if (nullDevice != INVALID_HANDLE_VALUE) CloseHandle(nullDevice);
+  if (!started) {
+    CloseHandle(readEnd);
+    if (job != nullptr) CloseHandle(job);
+    error = systemErrorText(startError);
+    return false;
+  }
+
+  process_ = created.hProcess;
+  processId_ = created.dwProcessId;
+  pipeRead_ = readEnd;
+  job_ = job;
+  // Still suspended: everything it starts from now on is in the job too.
+  if (job != nullptr) AssignProcessToJobObject(job, created.hProcess);
+  ResumeThread(created.hThread);
+  CloseHandle(created.hThread);
+
+  readerDone_ = false;
+  HANDLE reader = CreateThread(
+      nullptr, 0,
+      [](void* self) -> DWORD {
+        static_cast<ChildProcess*>(self)->readOutput();
+        return 0;
+      },
+      this, 0, nullptr);
+  if (reader == nullptr) {
+    readerDone_ = true;
+    error = systemErrorText(GetLastError());
+    tearDown();
+    return false;
+  }
+  reader_ = reader;
+  return true;
+}
+
+bool ChildProcess::startUncaptured(const std::string& program,
+                                   const std::vector<std::string>& arguments,
+                                   const std::string& workingFolder, std::string& error) {
+  std::vector<wchar_t> commandLine = commandLineOf(program, arguments);
+  std::wstring folder = widen(workingFolder);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  // No handle of the launcher's and no job: the game outlives the launcher and holds nothing
+  // of it open. Detached and in a group of its own, like a session of its own on Linux: no
+  // console of the launcher's (or of whoever started it) and none of its Ctrl+C.
+  DWORD flags = CREATE_UNICODE_ENVIRONMENT | DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP;
+  PROCESS_INFORMATION created{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &created)) {
+    error = systemErrorText(GetLastError());
+    return false;
+  }
+  CloseHandle(created.hThread);
+  process_ = created.hProcess;
+  processId_ = created.dwProcessId;
+  return true;
+}
+
+void ChildProcess::readOutput() {
+  LineSplitter splitter;
+  std::vector<char> buffer(readChunk);
+  // As on Linux: the queue is only ever filled here, so the reader takes it back, adds to it
+  // outside the lock and puts it back; the lock is held for two swaps only.
+  LineBatch adding;
+  auto addLines = [&](auto&& add) {
+    {
+      std::lock_guard<std::mutex> lock(queueLock_);
+      lines_.swap(adding);
+    }
+    add(adding);
+    std::lock_guard<std::mutex> lock(queueLock_);
+    lines_.swap(adding);
+  };
+  for (;;) {
+    DWORD size = 0;
+    // Ends with the last writer (broken pipe) or when teardown cancels the read.
+    if (!ReadFile(pipeRead_, buffer.data(), readChunk, &size, nullptr) || size == 0) break;
+    splitter.scan(buffer.data(), size);
+    if (splitter.nothingFound()) {
+      splitter.addTo(adding);  // only keeps the bytes as pending; no batch is touched
+      continue;
+    }
+    addLines([&](LineBatch& queue) { splitter.addTo(queue); });
+  }
+  addLines([&](LineBatch& queue) { splitter.finish(queue); });
+  readerDone_.exchange(true);
+}
+
+bool ChildProcess::running() {
+  return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::int32_t ChildProcess::exitCode() {
+  if (process_ == nullptr || running()) return -1;
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process_, &code) || code == STILL_ACTIVE) return -1;
+  return static_cast<std::int32_t>(code);
+}
+
+void ChildProcess::takeLineBatch(LineBatch& batch) {
+  batch.clear();
+  std::lock_guard<std::mutex> lock(queueLock_);
+  lines_.swap(batch);
+}
+
+LineBatch ChildProcess::takeLineBatch() {
+  LineBatch batch;
+  takeLineBatch(batch);
+  return batch;
+}
+
+std::vector<std::string> ChildProcess::takeLines() {
+  return takeLineBatch().strings();
+}
+
+void ChildProcess::kill() {
+  // The job is ended even when its main process already has: descendants may remain. A
+  // process that had already ended keeps its own exit code.
+  if (job_ != nullptr) {
+    TerminateJobObject(job_, 1);
+  } else if (running()) {
+    TerminateProcess(process_, 1);
+  }
+}
+
+void ChildProcess::waitReader(int milliseconds) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!readerDone_.load() && std::chrono::steady_clock::now() < deadline) {
+    Sleep(10);
+  }
+}
+
+void ChildProcess::askToClose() {
+  // Only while the process runs, so that a reused identifier never gets the request.
+  if (!running()) return;
+  DWORD target = processId_;
+  EnumWindows(
+      [](HWND window, LPARAM wanted) -> BOOL {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == static_cast<DWORD>(wanted) && IsWindowVisible(window)) {
+          PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        return TRUE;
+      },
+      static_cast<LPARAM>(target));
+}
+
+void ChildProcess::tearDown() {
+  // Closing the job ends the whole tree (its only handle is ours).
+  closeIfOpen(job_);
+  if (reader_ != nullptr) {
+    // The lines still to come are dropped below, so the read is ended at once rather than
+    // waited for: a writer outside the tree (a handle someone duplicated) may keep the pipe
+    // open for ever. A cancel that lands between two reads is lost, so it is repeated until
+    // the reader has ended.
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(cancelMilliseconds);
+    while (WaitForSingleObject(reader_, 0) == WAIT_TIMEOUT &&
+           std::chrono::steady_clock::now() < deadline) {
+      CancelSynchronousIo(reader_);
+      WaitForSingleObject(reader_, 10);
+    }
+    WaitForSingleObject(reader_, INFINITE);
+    closeIfOpen(reader_);
+  }
+  closeIfOpen(pipeRead_);
+  closeIfOpen(process_);
+  processId_ = 0;
+  readerDone_ = true;
+  LineBatch dropped;
+  std::lock_guard<std::mutex> lock(queueLock_);
+  if (lines_.roomBytes() > keptQueueBytes) lines_.swap(dropped);
+  lines_.clear();
+}
+
+}  // namespace scf
