@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <limits>
+
 #include "platform/file_list.h"
 #include "platform/utf16_win32.h"
 
@@ -14,7 +16,9 @@ bool endsWith(std::string_view name, std::string_view suffix) {
 std::int64_t ticks(const FILETIME& time) {
   const std::uint64_t value =
       (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-  return static_cast<std::int64_t>(value & 0x7fffffffffffffffULL);
+  // Times past what the system itself accepts count as the last, never as a wrapped-round one.
+  constexpr std::uint64_t last = std::numeric_limits<std::int64_t>::max();
+  return static_cast<std::int64_t>(value > last ? last : value);
 }
 
 // A link names whatever it points to: a link to a report counts as the report, a dangling

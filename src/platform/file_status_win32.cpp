@@ -10,20 +10,24 @@ namespace {
 enum class Kind { missing, folder, file, other };
 
 // What stands at the path once links are followed, like stat on POSIX. The handle is opened
-// without any access right, which neither reads nor waits and conflicts with no sharing mode;
-// it serves only to follow a link and ask what is behind it.
+// without any access right, which reads nothing, waits for nothing and conflicts with no sharing
+// mode; it tells a file on a disk from a device ("NUL", "CON") that only looks like one.
 Kind kindOf(const std::string& path) {
   if (path.empty()) return Kind::missing;
   const std::wstring wide = widen(path);
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  const bool listed = GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) != 0;
-  if (listed && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Kind::folder : Kind::file;
-  }
   const HANDLE handle =
       CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Kind::missing;
+  if (handle == INVALID_HANDLE_VALUE) {
+    // Some system files refuse even that; their attributes still say what they are.
+    const DWORD error = GetLastError();
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+        !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+      return Kind::missing;
+    }
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Kind::folder : Kind::file;
+  }
   Kind kind = Kind::missing;
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileType(handle) != FILE_TYPE_DISK) {

@@ -11,9 +11,9 @@ void LineSplitter::scan(const char* data, std::size_t size) {
   cut_ = 0;
   contentEnds.clear();
   // Only the new bytes are searched, so a long line arriving in small pieces stays linear.
-  const auto* lastFeed = size == 0 ? nullptr : static_cast<const char*>(memrchr(data, '\n', size));
-  if (lastFeed == nullptr) return;
-  cut_ = static_cast<std::size_t>(lastFeed - data) + 1;
+  const std::size_t lastFeed = std::string_view(data, size).rfind('\n');
+  if (lastFeed == std::string_view::npos) return;
+  cut_ = lastFeed + 1;
   const char* at = data;
   const char* stop = data + cut_;
   while (at < stop) {
