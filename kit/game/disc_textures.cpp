@@ -3,6 +3,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/utf8_path.h"
+
 namespace scf_demo {
 
 namespace {
@@ -23,7 +25,7 @@ struct Record {
 
 class Iso {
  public:
-  explicit Iso(const std::string& path) : file_(path, std::ios::binary) {}
+  explicit Iso(const std::string& path) : file_(scf::utf8Path(path), std::ios::binary) {}
   bool ok() const { return bool(file_); }
 
   bool read(uint32_t sector, uint32_t size, std::vector<uint8_t>& out) {

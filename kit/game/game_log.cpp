@@ -1,10 +1,12 @@
 #include "game_log.h"
 
-#include <unistd.h>
-
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+
+#include "game_system.h"
+#include "platform/file_open.h"
+#include "platform/utf8_path.h"
 
 namespace scf_demo {
 
@@ -14,8 +16,7 @@ namespace {
 
 std::string timeText(const char* format) {
   std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = localTime(now);
   char text[64];
   std::strftime(text, sizeof text, format, &local);
   return text;
@@ -29,8 +30,8 @@ GameLog::~GameLog() {
 
 bool GameLog::open(const std::string& path) {
   std::error_code error;
-  fs::create_directories(fs::path(path).parent_path(), error);
-  file_ = std::fopen(path.c_str(), "w");
+  fs::create_directories(scf::utf8Path(path).parent_path(), error);
+  file_ = scf::openFile(path, "w");
   return file_ != nullptr;
 }
 
@@ -50,14 +51,15 @@ std::string fileTimeStamp() {
 std::string writeCrashReport(const std::string& crashesDir, double secondsRunning,
                              const std::string& elf, const std::string& iso) {
   std::error_code error;
-  fs::create_directories(crashesDir, error);
+  const fs::path folder = scf::utf8Path(crashesDir);
+  fs::create_directories(folder, error);
   // A second crash within the same second gets its own file rather than replacing the first.
-  std::string path = (fs::path(crashesDir) / ("crash-" + fileTimeStamp() + ".txt")).string();
-  for (int n = 2; fs::exists(path, error); ++n) {
-    path = (fs::path(crashesDir) / ("crash-" + fileTimeStamp() + "-" + std::to_string(n) + ".txt"))
-               .string();
+  std::string path = scf::utf8String(folder / scf::utf8Path("crash-" + fileTimeStamp() + ".txt"));
+  for (int n = 2; fs::exists(scf::utf8Path(path), error); ++n) {
+    path = scf::utf8String(
+        folder / scf::utf8Path("crash-" + fileTimeStamp() + "-" + std::to_string(n) + ".txt"));
   }
-  std::FILE* file = std::fopen(path.c_str(), "w");
+  std::FILE* file = scf::openFile(path, "w");
   if (!file) return {};
   std::fprintf(file,
                "Scrapfury (demo stand-in game) crash report\n"
@@ -67,7 +69,7 @@ std::string writeCrashReport(const std::string& crashesDir, double secondsRunnin
                "reason: test crash asked for by ZA2D_TEST_CRASH\n"
                "elf: %s\n"
                "iso: %s\n",
-               timeText("%Y-%m-%d %H:%M:%S").c_str(), long(getpid()), secondsRunning, elf.c_str(),
+               timeText("%Y-%m-%d %H:%M:%S").c_str(), processId(), secondsRunning, elf.c_str(),
                iso.c_str());
   const bool written = std::fclose(file) == 0;
   return written ? path : std::string();

@@ -4,8 +4,6 @@
 // and an abnormal end when asked to crash).
 
 #include <SDL3/SDL.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <csignal>
@@ -13,11 +11,15 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "disc_textures.h"
 #include "game_log.h"
+#include "game_system.h"
 #include "harness/png_writer.h"
+#include "platform/command_line.h"
 #include "platform/env.h"
+#include "platform/utf8_path.h"
 #include "release/user_folder.h"
 #include "release/video_settings.h"
 #include "scene.h"
@@ -35,26 +37,17 @@ void onTerminate(int) {
   gTerminate = 1;
 }
 
-// Installed before SDL starts, so SDL keeps it; the frame loop then ends as if the window closed.
-void catchTerminate() {
-  struct sigaction action {};
-  action.sa_handler = onTerminate;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-}
-
 struct Arguments {
   std::string elf;
   std::string iso;
 };
 
 // The reason the arguments cannot be used, or an empty string.
-std::string parseArguments(int argc, char** argv, Arguments& args) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    if ((option == "--elf" || option == "--iso") && i + 1 < argc) {
-      (option == "--elf" ? args.elf : args.iso) = argv[++i];
+std::string parseArguments(const std::vector<std::string>& arguments, Arguments& args) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& option = arguments[i];
+    if ((option == "--elf" || option == "--iso") && i + 1 < arguments.size()) {
+      (option == "--elf" ? args.elf : args.iso) = arguments[++i];
     } else {
       return "unknown argument \"" + option + "\" (usage: scf --elf BOOT_FILE --iso DISC_ISO)";
     }
@@ -62,8 +55,10 @@ std::string parseArguments(int argc, char** argv, Arguments& args) {
   if (args.elf.empty()) return "no boot file given: start the game with --elf BOOT_FILE";
   if (args.iso.empty()) return "no disc given: start the game with --iso DISC_ISO";
   std::error_code error;
-  if (!fs::is_regular_file(args.elf, error)) return "the boot file " + args.elf + " does not exist";
-  if (!fs::is_regular_file(args.iso, error)) return "the disc " + args.iso + " does not exist";
+  if (!fs::is_regular_file(scf::utf8Path(args.elf), error))
+    return "the boot file " + args.elf + " does not exist";
+  if (!fs::is_regular_file(scf::utf8Path(args.iso), error))
+    return "the disc " + args.iso + " does not exist";
   return {};
 }
 
@@ -121,13 +116,6 @@ std::string nextWindowSize(SDL_Window* window, const std::string& videoIni) {
          (saved ? ", saved to " : ", could not save ") + videoIni;
 }
 
-// Dies the way a crashed game does; no core file is left in the game folder.
-[[noreturn]] void crash() {
-  struct rlimit none {};
-  setrlimit(RLIMIT_CORE, &none);
-  std::abort();
-}
-
 void placeWindow(SDL_Window* window, const WindowPlan& plan) {
   if (plan.mode == "fullscreen") {
     SDL_DisplayMode mode{};
@@ -144,18 +132,20 @@ void placeWindow(SDL_Window* window, const WindowPlan& plan) {
   }
 }
 
-int run(int argc, char** argv) {
-  catchTerminate();
+int run(const std::vector<std::string>& arguments) {
+  // Installed before SDL starts, so SDL keeps it; the frame loop then ends as if the window
+  // closed.
+  catchTerminate(onTerminate);
   const Uint64 started = SDL_GetTicksNS();
-  const fs::path user = scf::userFolder();
+  const fs::path user = scf::utf8Path(scf::userFolder());
   GameLog log;
-  log.open((user / "logs" / "scf.log").string());
+  log.open(scf::utf8String(user / "logs" / "scf.log"));
   log.line("Scrapfury (demo stand-in game made by the SCF Launcher's demo build kit)");
-  log.line("user folder: " + user.string());
+  log.line("user folder: " + scf::utf8String(user));
   const bool dialogs = scf::getEnv("ZA2D_NO_DIALOGS") != "1";
 
   Arguments args;
-  if (std::string problem = parseArguments(argc, argv, args); !problem.empty()) {
+  if (std::string problem = parseArguments(arguments, args); !problem.empty()) {
     log.line("cannot start: " + problem);
     showDialog(dialogs, "Scrapfury cannot start: " + problem + ".", nullptr);
     return 2;
@@ -167,7 +157,7 @@ int run(int argc, char** argv) {
   if (crashAfter >= 0) log.line("test crash in " + std::to_string(int(crashAfter)) + " s");
   const std::string captureDir = scf::getEnv("ZA2D_CAPTURE_WINDOW_DIR");
 
-  const WindowPlan plan = planWindow((user / "video.ini").string());
+  const WindowPlan plan = planWindow(scf::utf8String(user / "video.ini"));
   log.line("window: " + std::to_string(plan.width) + "x" + std::to_string(plan.height) + " " +
            plan.mode + ", render scale " + plan.renderScale + ", GS scale " +
            std::to_string(plan.gsScale));
@@ -210,7 +200,7 @@ int run(int argc, char** argv) {
         endReason = "Escape was pressed";
       } else if (event.type == SDL_EVENT_KEY_DOWN && event.key.key == SDLK_F2 &&
                  plan.mode == "windowed") {
-        log.line(nextWindowSize(window, (user / "video.ini").string()));
+        log.line(nextWindowSize(window, scf::utf8String(user / "video.ini")));
       }
     }
     if (gTerminate) endReason = "asked to close (SIGTERM)";
@@ -224,19 +214,19 @@ int run(int argc, char** argv) {
     const bool crashing = crashAfter >= 0 && seconds >= crashAfter;
     if (!captureDir.empty() && (seconds >= nextCapture || crashing) && captures < 50) {
       std::error_code error;
-      fs::create_directories(captureDir, error);
+      fs::create_directories(scf::utf8Path(captureDir), error);
       char name[32];
       std::snprintf(name, sizeof name, "capture-%03d.png", ++captures);
-      const std::string path = (fs::path(captureDir) / name).string();
+      const std::string path = scf::utf8String(scf::utf8Path(captureDir) / name);
       log.line((capture(renderer, path) ? "captured " : "could not capture ") + path);
       nextCapture = seconds + 5.0;
     }
     if (crashing) {
       const std::string report =
-          writeCrashReport((user / "crashes").string(), seconds, args.elf, args.iso);
+          writeCrashReport(scf::utf8String(user / "crashes"), seconds, args.elf, args.iso);
       log.line("test crash: " + (report.empty() ? "the report could not be written" : report));
       showDialog(dialogs, "Scrapfury stopped. A crash report was written to " + report, window);
-      crash();
+      crashNow();
     }
     SDL_RenderPresent(renderer);
     SDL_Delay(16);
@@ -255,5 +245,5 @@ int run(int argc, char** argv) {
 }  // namespace scf_demo
 
 int main(int argc, char** argv) {
-  return scf_demo::run(argc, argv);
+  return scf_demo::run(scf::commandLineArguments(argc, argv));
 }

@@ -1,6 +1,7 @@
 #include "scene.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace scf_demo {
 
@@ -59,11 +60,12 @@ void Scene::draw(SDL_Renderer* renderer, double seconds, int width, int height) 
   const float ry = height * 0.28f;
   const float size = std::max(24.0f, std::min(width, height) * 0.09f);
   for (int i = 0; i < count; ++i) {
-    const double angle = seconds * (0.8 + 0.07 * i) + i * 2.0 * M_PI / count;
+    const double angle = seconds * (0.8 + 0.07 * i) + i * 2.0 * std::numbers::pi / count;
     const float x = cx + rx * float(std::cos(angle));
     const float y = cy + ry * float(std::sin(angle));
     const SDL_FRect body{x - size / 2, y - size / 2, size, size};
-    const double heading = std::atan2(ry * std::cos(angle), -rx * std::sin(angle)) * 180.0 / M_PI;
+    const double heading =
+        std::atan2(ry * std::cos(angle), -rx * std::sin(angle)) * 180.0 / std::numbers::pi;
     if (!cars_.empty()) {
       SDL_RenderTextureRotated(renderer, cars_[i], nullptr, &body, heading + 90.0, nullptr,
                                SDL_FLIP_NONE);

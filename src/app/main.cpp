@@ -5,10 +5,11 @@
 #include "app/gui_mode.h"
 #include "app/launch_options.h"
 #include "app/text_mode.h"
+#include "platform/command_line.h"
 #include "platform/exe_path.h"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> args = scf::commandLineArguments(argc, argv);
   const scf::LaunchOptions options = scf::parseLaunchOptions(args);
   const std::string release =
       options.releaseFolder.empty() ? scf::exeFolder() : options.releaseFolder;

@@ -5,6 +5,7 @@
 #include "app/build_info.h"
 #include "app/launch_options.h"
 #include "harness/self_check.h"
+#include "platform/file_open.h"
 
 namespace scf {
 
@@ -19,7 +20,7 @@ int runTextMode(const LaunchOptions& options, const std::string& releaseFolder) 
     passed = runSelfCheck(releaseFolder, options.selfCheckFile, text);
   if (!options.reportFile.empty()) {
     // A report file that cannot be opened loses the text; the exit code still tells.
-    if (FILE* file = std::fopen(options.reportFile.c_str(), "wb")) {
+    if (FILE* file = openFile(options.reportFile, "wb")) {
       std::fwrite(text.data(), 1, text.size(), file);
       std::fclose(file);
     }

@@ -7,6 +7,7 @@
 #include "enhance/texture_pack.h"
 #include "platform/absolute_path.h"
 #include "platform/file_status.h"
+#include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
 #include "ui/tr.h"
 
@@ -19,10 +20,10 @@ constexpr int kReaderWaitMs = 2000;
 constexpr std::size_t kShortestLine = 5;
 
 std::string join(const std::string& root, std::initializer_list<const char*> parts) {
-  std::filesystem::path path(root);
+  std::filesystem::path path = utf8Path(root);
   for (const char* part : parts)
     path /= part;
-  return path.string();
+  return utf8String(path);
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {

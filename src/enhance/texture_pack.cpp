@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "enhance/enhance_run.h"
+#include "platform/utf8_path.h"
 
 namespace scf {
 namespace {
@@ -16,7 +17,7 @@ constexpr const char* kPackKey = "texture_pack";
 void countEnhancedTextures(App& app) {
   int count = 0;
   std::error_code error;
-  std::filesystem::directory_iterator entry(texturePackFolder(app.layout), error);
+  std::filesystem::directory_iterator entry(utf8Path(texturePackFolder(app.layout)), error);
   const std::filesystem::directory_iterator end;
   while (!error && entry != end) {
     // Only the pack's own textures count, not the script's work files in subfolders.

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/file_open.h"
+
 namespace scf {
 namespace {
 
@@ -120,7 +122,7 @@ bool writePng(const std::string& path, const uint8_t* pixels, uint32_t width, ui
               bool alpha) {
   const std::vector<uint8_t> png = encodePng(pixels, width, height, alpha);
   if (png.empty()) return false;
-  FILE* file = std::fopen(path.c_str(), "wb");
+  FILE* file = openFile(path, "wb");
   if (!file) return false;
   const size_t written = std::fwrite(png.data(), 1, png.size(), file);
   const bool closed = std::fclose(file) == 0;

@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "app/build_info.h"
 #include "app/clock.h"
+#include "platform/utf8_path.h"
 #include "prepare/disc_check.h"
 #include "release/release_layout.h"
 
@@ -67,7 +68,7 @@ bool runSelfCheck(const std::string& releaseFolder, const std::string& checkFile
   if (identity.changelogText.empty())
     fail("CHANGELOG.md has no section for " + identity.displayVersion);
   if (identity.releaseVersion != kLauncherVersion) {
-    const std::string path = (std::filesystem::path("source") / "release.ini").string();
+    const std::string path = utf8String(std::filesystem::path("source") / "release.ini");
     fail(path + " says " + identity.releaseVersion + ", the launcher " + kLauncherVersion);
   }
 

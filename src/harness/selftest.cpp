@@ -10,6 +10,8 @@
 #include "game/game_contract.h"
 #include "harness/log_line.h"
 #include "platform/env.h"
+#include "platform/file_open.h"
+#include "platform/utf8_path.h"
 #include "ui/tr.h"
 
 namespace scf {
@@ -19,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string joinPath(const std::string& folder, const std::string& name) {
-  return (fs::path(folder) / name).string();
+  return utf8String(utf8Path(folder) / utf8Path(name));
 }
 
 // A step that changes App once and completes at once.
@@ -45,8 +47,8 @@ Selftest::Selftest(const LaunchOptions& options, const App& app, Clock clock)
       clock_(std::move(clock)) {
   if (shotsDir.empty()) shotsDir = joinPath(app.layout.releaseDir, "selftest");
   std::error_code error;
-  fs::create_directories(fs::path(shotsDir), error);
-  log = std::fopen(shotPath("selftest.log").c_str(), "w");
+  fs::create_directories(utf8Path(shotsDir), error);
+  log = openFile(shotPath("selftest.log"), "w");
   runStart = now();
   logLine("release %s, user folder %s", app.layout.releaseDir, app.layout.userDir);
   build();
@@ -94,7 +96,7 @@ void Selftest::prepareCaptureDir(const std::string& name) {
   if (captureBase.empty()) return;
   const std::string folder = joinPath(captureBase, name);
   std::error_code error;
-  fs::create_directories(fs::path(folder), error);
+  fs::create_directories(utf8Path(folder), error);
   setEnv(envCaptureWindowDir, folder);
 }
 

@@ -11,6 +11,7 @@
 #include "harness/log_line.h"
 #include "harness/selftest.h"
 #include "platform/env.h"
+#include "platform/utf8_path.h"
 
 namespace scf {
 
@@ -56,13 +57,13 @@ Selftest::Step Selftest::vanishingDiscStep() {
   return {"check a disc that then vanishes", [this, copy](App& app, double t) {
             std::error_code error;
             if (t == 0) {
-              fs::remove(fs::path(copy), error);
-              fs::copy_file(fs::path(disc), fs::path(copy), error);
+              fs::remove(utf8Path(copy), error);
+              fs::copy_file(utf8Path(disc), utf8Path(copy), error);
               DiscCheck::start(app, copy);
               return false;
             }
             if (t < 0.2 || app.discCheck.discChecking) return false;
-            fs::remove(fs::path(copy), error);
+            fs::remove(utf8Path(copy), error);
             logLine("disc check: %s", verdictOrOk(app));
             BuildRun::start(app);
             return true;

@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "app/build_info.h"
 #include "platform/file_status.h"
+#include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
 #include "ui/tr.h"
 
@@ -31,7 +32,7 @@ std::string driveFull() {
 // plain file is read: a pipe standing at the log's place would hold the window.
 bool logTail(const std::string& path, std::deque<std::string>& tail) {
   if (!isRegularFile(path)) return false;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(utf8Path(path), std::ios::binary);
   if (!in) return false;
   for (std::string line; std::getline(in, line);) {
     tail.push_back(std::move(line));
@@ -75,7 +76,7 @@ std::string buildDetails(const App& app) {
   const std::string logPath = stepLogPath(app);
   std::deque<std::string> tail;
   if (logTail(logPath, tail)) {
-    text += "\n--- " + std::filesystem::path(logPath).filename().string() + " (last lines) ---\n";
+    text += "\n--- " + utf8String(utf8Path(logPath).filename()) + " (last lines) ---\n";
     for (const std::string& line : tail)
       text += line + "\n";
   }

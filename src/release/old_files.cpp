@@ -8,6 +8,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
+#include "platform/utf8_path.h"
 #include "release/ini_file.h"
 
 namespace scf {
@@ -20,15 +21,15 @@ constexpr std::string_view kOldMarker = ".scf-old";
 
 fs::path normalisedAbsolute(const std::string& path) {
   std::error_code error;
-  fs::path full = fs::absolute(path.empty() ? std::string(".") : path, error);
-  if (error) full = path;
+  fs::path full = fs::absolute(utf8Path(path.empty() ? std::string(".") : path), error);
+  if (error) full = utf8Path(path);
   return full.lexically_normal();
 }
 
 std::vector<std::string> partsOf(const fs::path& path) {
   std::vector<std::string> parts;
   for (const fs::path& part : path) {
-    if (!part.empty()) parts.push_back(part.string());
+    if (!part.empty()) parts.push_back(utf8String(part));
   }
   return parts;
 }
@@ -45,7 +46,7 @@ bool reachedWithoutLinks(const fs::path& release, const fs::path& target) {
   const std::vector<std::string> inner = partsOf(target);
   fs::path folder = release;
   for (size_t i = outer.size(); i + 1 < inner.size(); ++i) {
-    folder /= inner[i];
+    folder /= utf8Path(inner[i]);
     std::error_code error;
     if (!fs::is_directory(fs::symlink_status(folder, error))) return false;
   }
@@ -62,8 +63,8 @@ bool isInsideFolder(const std::string& path, const std::string& folder) {
 }
 
 void cleanOldFiles(const std::string& releaseDir) {
-  const fs::path updateDir = fs::path(releaseDir) / "update";
-  const std::string listPath = (updateDir / "old_files.txt").string();
+  const fs::path updateDir = utf8Path(releaseDir) / "update";
+  const std::string listPath = utf8String(updateDir / "old_files.txt");
   const std::optional<std::string> list = readSmallFile(listPath, kTextFileLimit);
   if (!list) return;
 
@@ -76,9 +77,9 @@ void cleanOldFiles(const std::string& releaseDir) {
     const std::string entry(line);
     // The list is written by the installer, but it is still a file on disk: only a full path that
     // stays inside this release after normalising, and names a left-behind file, is deleted.
-    if (!fs::path(entry).is_absolute() || !isInsideFolder(entry, releaseDir)) return;
+    if (!utf8Path(entry).is_absolute() || !isInsideFolder(entry, releaseDir)) return;
     const fs::path target = normalisedAbsolute(entry);
-    if (target.filename().string().find(kOldMarker) == std::string::npos) return;
+    if (utf8String(target.filename()).find(kOldMarker) == std::string::npos) return;
     if (!reachedWithoutLinks(release, target)) return;
     std::error_code error;
     fs::remove(target, error);
@@ -89,7 +90,7 @@ void cleanOldFiles(const std::string& releaseDir) {
   if (!kept.empty()) {
     writeFileAtomic(listPath, kept);
   } else {
-    fs::remove(listPath, error);
+    fs::remove(utf8Path(listPath), error);
     fs::remove(updateDir, error);
   }
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/build_info.h"
+#include "platform/utf8_path.h"
 #include "release/changelog.h"
 #include "release/ini_file.h"
 #include "release/release_layout.h"
@@ -16,12 +17,12 @@ void readReleaseIdentity(const ReleaseLayout& layout, ReleaseIdentity& identity)
   identity.builtFromCommit = iniValue(layout.builtFromIni, "commit");
   identity.displayVersion =
       identity.releaseVersion.empty() ? std::string(kLauncherVersion) : identity.releaseVersion;
-  const std::filesystem::path release(layout.releaseDir);
+  const std::filesystem::path release = utf8Path(layout.releaseDir);
   identity.changelogText =
-      changelogSection((release / "CHANGELOG.md").string(), identity.displayVersion);
+      changelogSection(utf8String(release / "CHANGELOG.md"), identity.displayVersion);
   if (identity.changelogText.empty()) {
     identity.changelogText =
-        changelogSection((release / "source" / "CHANGELOG.md").string(), identity.displayVersion);
+        changelogSection(utf8String(release / "source" / "CHANGELOG.md"), identity.displayVersion);
   }
 }
 

@@ -3,9 +3,11 @@
 #include <filesystem>
 
 #include "app/app.h"
+#include "platform/executable_name.h"
 #include "platform/file_status.h"
 #include "platform/language.h"
 #include "platform/python_exe.h"
+#include "platform/utf8_path.h"
 #include "release/old_files.h"
 #include "release/user_folder.h"
 #include "ui/tr.h"
@@ -15,10 +17,10 @@ namespace scf {
 namespace {
 
 std::string join(const std::string& root, std::initializer_list<const char*> parts) {
-  std::filesystem::path path(root);
+  std::filesystem::path path = utf8Path(root);
   for (const char* part : parts)
     path /= part;
-  return path.string();
+  return utf8String(path);
 }
 
 void fillReleasePaths(ReleaseLayout& layout, const std::string& releaseDir) {
@@ -30,7 +32,7 @@ void fillReleasePaths(ReleaseLayout& layout, const std::string& releaseDir) {
   layout.buildDir = join(releaseDir, {"build"});
   layout.buildLogsDir = join(releaseDir, {"build", "logs"});
   layout.gameDir = join(releaseDir, {"game"});
-  layout.gameExe = join(releaseDir, {"game", "scf"});
+  layout.gameExe = join(releaseDir, {"game", executableName("scf").c_str()});
   layout.bootFile = join(releaseDir, {"game", "SXUS_902.10"});
   layout.discIso = join(releaseDir, {"game", "disc.iso"});
   layout.releaseIni = join(releaseDir, {"source", "release.ini"});

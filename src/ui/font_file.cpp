@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/utf8_path.h"
+
 namespace scf {
 namespace {
 
@@ -54,11 +56,12 @@ bool fontDataLooksComplete(const unsigned char* data, std::size_t size) {
 
 std::vector<unsigned char> readFontFile(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return {};
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  const std::filesystem::path file = utf8Path(path);
+  if (!std::filesystem::is_regular_file(file, error)) return {};
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
   if (error || size < kSmallestFont || size > kLargestFont) return {};
   std::vector<unsigned char> data(static_cast<std::size_t>(size));
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file, std::ios::binary);
   // read() turns a failing read into a stream state rather than an exception.
   in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
   if (!in || in.gcount() != static_cast<std::streamsize>(data.size())) return {};

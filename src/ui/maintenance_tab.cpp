@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/window.h"
 #include "platform/shell.h"
+#include "platform/utf8_path.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
 #include "ui/action_row.h"
@@ -22,7 +23,7 @@ namespace {
 
 bool folderExists(const std::string& path) {
   std::error_code error;
-  return !path.empty() && std::filesystem::is_directory(path, error);
+  return !path.empty() && std::filesystem::is_directory(utf8Path(path), error);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/absolute_path.h"
 #include "platform/exe_path.h"
 #include "platform/http_client.h"
+#include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
 #include "ui/tr.h"
 
@@ -21,7 +22,7 @@ constexpr std::uint64_t kArchiveLimit = 2147483648ULL;
 constexpr int kReaderWaitMs = 2000;
 
 std::string updateFolder(const App& app) {
-  return (std::filesystem::path(app.layout.releaseDir) / "update").string();
+  return utf8String(utf8Path(app.layout.releaseDir) / "update");
 }
 
 // The download worker: the checksum first, then the archive; publishes its result and ends.
@@ -48,9 +49,9 @@ void startInstaller(App& app) {
   UpdateInstall& install = app.updateInstall;
   const std::string folder = updateFolder(app);
   const std::string archive =
-      (std::filesystem::path(folder) / releaseAssetName(install.installVersion)).string();
+      utf8String(utf8Path(folder) / utf8Path(releaseAssetName(install.installVersion)));
   const std::string script =
-      (std::filesystem::path(app.layout.sourceDir) / "tools" / "apply_update.py").string();
+      utf8String(utf8Path(app.layout.sourceDir) / "tools" / "apply_update.py");
   // The installer runs in the release folder: every path it gets is absolute.
   std::vector<std::string> arguments = interpreterArguments(absolutePath(script));
   for (const std::string& argument :
@@ -178,7 +179,7 @@ void App::startUpdate(const std::string& tag, const std::string& version) {
   if (tag.empty() || version.empty()) return;
   const std::string folder = updateFolder(*this);
   std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
+  std::filesystem::create_directories(utf8Path(folder), ignored);
 
   install.installVersion = version;
   install.installError.clear();
@@ -189,7 +190,7 @@ void App::startUpdate(const std::string& tag, const std::string& version) {
   install.total.store(0);
   if (install.downloader.joinable()) install.downloader.join();
   const std::string archiveFile =
-      (std::filesystem::path(folder) / releaseAssetName(version)).string();
+      utf8String(utf8Path(folder) / utf8Path(releaseAssetName(version)));
   try {
     install.downloader =
         std::thread(downloadRelease, &install,
