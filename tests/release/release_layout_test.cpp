@@ -1,13 +1,22 @@
 #include "release/release_layout.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
+#include "platform/env.h"
 #include "platform/exe_path.h"
+#include "platform/executable_name.h"
+#include "platform/utf8_path.h"
+#include "release/launcher_settings.h"
 #include "release/user_folder.h"
 #include "support/test_support.h"
 #include "ui/tr.h"
@@ -16,6 +25,21 @@ namespace scf {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Where the interpreter is looked for, by the system's conventions.
+#ifdef _WIN32
+constexpr const char* kShippedPython = "/kit/python/python.exe";
+constexpr const char* kPythonName = "python.exe";
+constexpr const char* kPathListSeparator = ";";
+#else
+constexpr const char* kShippedPython = "/kit/python/bin/python3";
+constexpr const char* kPythonName = "python3";
+constexpr const char* kPathListSeparator = ":";
+#endif
+
+// Paths compared as the system spells them.
+#define EXPECT_SAME_PATH(actual, expected) \
+  EXPECT_EQ(testing::nativePath(actual), testing::nativePath(expected))
 
 // Every variable the layout reads, with a release folder and a user folder in a temporary place,
 // and a PATH on which only the test's own programs are found.
@@ -26,27 +50,29 @@ class ResolveLayoutTest : public ::testing::Test {
     release = folder / "release";
     user = folder / "user";
     bin = folder / "bin";
-    fs::create_directories(release);
-    fs::create_directories(bin);
+    fs::create_directories(utf8Path(release));
+    fs::create_directories(utf8Path(bin));
     for (const char* name : {"APPDATA", "XDG_DATA_HOME", "LC_ALL", "LC_MESSAGES"}) {
-      ::unsetenv(name);
+      setEnv(name, "");
     }
-    ::setenv("ZA2D_USER_DIR", user.c_str(), 1);
-    ::setenv("HOME", (folder / "home").c_str(), 1);
-    ::setenv("LANG", "C.UTF-8", 1);
-    ::setenv("PATH", bin.c_str(), 1);
+    setEnv("ZA2D_USER_DIR", user);
+    setEnv("HOME", folder / "home");
+    setEnv("LANG", "C.UTF-8");
+    setEnv("PATH", bin);
   }
   void TearDown() override { uiFrench = savedFrench; }
 
   void makeCompleteRelease() {
     testing::writeFile(release + "/source/tools/scf_build.py", "");
     testing::writeFile(release + "/kit/kit_manifest.json", "{}");
-    placeProgram(release + "/kit/python/bin/python3");
+    placeProgram(release + kShippedPython);
   }
 
   static void placeProgram(const std::string& path) {
     testing::writeFile(path, "#!/bin/sh\n");
+#ifndef _WIN32
     ::chmod(path.c_str(), 0755);
+#endif
   }
 
   testing::EnvGuard env{{"ZA2D_USER_DIR", "APPDATA", "XDG_DATA_HOME", "HOME", "LC_ALL",
@@ -63,25 +89,25 @@ TEST_F(ResolveLayoutTest, FillsEveryPathFromTheTwoRoots) {
   App app;
   resolveLayout(app, release);
   const ReleaseLayout& l = app.layout;
-  EXPECT_EQ(l.releaseDir, release);
-  EXPECT_EQ(l.sourceDir, release + "/source");
-  EXPECT_EQ(l.kitDir, release + "/kit");
-  EXPECT_EQ(l.pythonExe, release + "/kit/python/bin/python3");
-  EXPECT_EQ(l.buildScript, release + "/source/tools/scf_build.py");
-  EXPECT_EQ(l.buildDir, release + "/build");
-  EXPECT_EQ(l.buildLogsDir, release + "/build/logs");
-  EXPECT_EQ(l.gameDir, release + "/game");
-  EXPECT_EQ(l.gameExe, release + "/game/scf");
-  EXPECT_EQ(l.bootFile, release + "/game/SXUS_902.10");
-  EXPECT_EQ(l.discIso, release + "/game/disc.iso");
-  EXPECT_EQ(l.releaseIni, release + "/source/release.ini");
-  EXPECT_EQ(l.builtFromIni, release + "/game/built_from.ini");
-  EXPECT_EQ(l.userDir, user);
-  EXPECT_EQ(l.launcherIni, user + "/launcher.ini");
-  EXPECT_EQ(l.videoIni, user + "/video.ini");
-  EXPECT_EQ(l.userLogsDir, user + "/logs");
-  EXPECT_EQ(l.crashesDir, user + "/crashes");
-  EXPECT_TRUE(fs::is_directory(user));
+  EXPECT_SAME_PATH(l.releaseDir, release);
+  EXPECT_SAME_PATH(l.sourceDir, release + "/source");
+  EXPECT_SAME_PATH(l.kitDir, release + "/kit");
+  EXPECT_SAME_PATH(l.pythonExe, release + kShippedPython);
+  EXPECT_SAME_PATH(l.buildScript, release + "/source/tools/scf_build.py");
+  EXPECT_SAME_PATH(l.buildDir, release + "/build");
+  EXPECT_SAME_PATH(l.buildLogsDir, release + "/build/logs");
+  EXPECT_SAME_PATH(l.gameDir, release + "/game");
+  EXPECT_SAME_PATH(l.gameExe, release + "/game/" + executableName("scf"));
+  EXPECT_SAME_PATH(l.bootFile, release + "/game/SXUS_902.10");
+  EXPECT_SAME_PATH(l.discIso, release + "/game/disc.iso");
+  EXPECT_SAME_PATH(l.releaseIni, release + "/source/release.ini");
+  EXPECT_SAME_PATH(l.builtFromIni, release + "/game/built_from.ini");
+  EXPECT_SAME_PATH(l.userDir, user);
+  EXPECT_SAME_PATH(l.launcherIni, user + "/launcher.ini");
+  EXPECT_SAME_PATH(l.videoIni, user + "/video.ini");
+  EXPECT_SAME_PATH(l.userLogsDir, user + "/logs");
+  EXPECT_SAME_PATH(l.crashesDir, user + "/crashes");
+  EXPECT_TRUE(fs::is_directory(utf8Path(user)));
   EXPECT_EQ(app.missingItem, "");
   EXPECT_FALSE(app.pythonMissing);
   // No launcher.ini: defaults, welcome screen, and nothing written back.
@@ -99,8 +125,8 @@ TEST_F(ResolveLayoutTest, RelativeReleaseFolderStaysRelative) {
   App app;
   resolveLayout(app, "release");
   EXPECT_EQ(app.layout.releaseDir, "release");
-  EXPECT_EQ(app.layout.sourceDir, "release/source");
-  EXPECT_EQ(app.layout.pythonExe, "release/kit/python/bin/python3");
+  EXPECT_SAME_PATH(app.layout.sourceDir, "release/source");
+  EXPECT_SAME_PATH(app.layout.pythonExe, std::string("release") + kShippedPython);
   EXPECT_EQ(app.missingItem, "");
 }
 
@@ -122,13 +148,13 @@ TEST_P(MissingItemTest, ReportsTheFirstMissingPiece) {
   const MissingCase& c = GetParam();
   if (c.script) testing::writeFile(release + "/source/tools/scf_build.py", "");
   if (c.manifest) testing::writeFile(release + "/kit/kit_manifest.json", "{}");
-  if (c.shippedFolder) fs::create_directories(release + "/kit/python/bin");
-  if (c.shippedInterpreter) placeProgram(release + "/kit/python/bin/python3");
-  if (c.pythonOnPath) placeProgram(bin + "/python3");
+  if (c.shippedFolder) fs::create_directories(utf8Path(release + kShippedPython).parent_path());
+  if (c.shippedInterpreter) placeProgram(release + kShippedPython);
+  if (c.pythonOnPath) placeProgram(bin + "/" + kPythonName);
   testing::writeFile(user + "/launcher.ini", "disc = /games/scrapfury.iso\n");
   App app;
   resolveLayout(app, release);
-  EXPECT_EQ(app.missingItem, c.missingItem);
+  EXPECT_SAME_PATH(app.missingItem, c.missingItem);
   EXPECT_EQ(app.pythonMissing, c.pythonMissing);
   EXPECT_EQ(app.screen, std::string(c.missingItem).empty() ? kScreenMain : kScreenMissingFiles);
 }
@@ -151,35 +177,37 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ResolveLayoutTest, SystemPythonIsNamedByItsFullPath) {
   testing::writeFile(release + "/source/tools/scf_build.py", "");
   testing::writeFile(release + "/kit/kit_manifest.json", "{}");
+#ifndef _WIN32
+  // Windows has no execute permission: there the first PATH folder simply has none.
   testing::writeFile(bin + "/python3", "not executable");
+#endif
   const std::string second = folder / "bin2";
-  placeProgram(second + "/python3");
-  ::setenv("PATH", (bin + ":" + second).c_str(), 1);
+  placeProgram(second + "/" + kPythonName);
+  setEnv("PATH", bin + kPathListSeparator + second);
   App app;
   resolveLayout(app, release);
-  EXPECT_EQ(app.layout.pythonExe, second + "/python3");
+  EXPECT_SAME_PATH(app.layout.pythonExe, second + "/" + kPythonName);
 }
 
 TEST_F(ResolveLayoutTest, WithoutPathTheWorkingFolderIsNotSearched) {
   testing::writeFile(release + "/source/tools/scf_build.py", "");
   testing::writeFile(release + "/kit/kit_manifest.json", "{}");
-  placeProgram(folder / "python3");
+  placeProgram(folder / kPythonName);
   testing::CwdGuard cwd(folder.path());
-  for (const char* path : {static_cast<const char*>(nullptr), ""}) {
-    if (path) {
-      ::setenv("PATH", path, 1);
-    } else {
-      ::unsetenv("PATH");
-    }
-    App app;
-    resolveLayout(app, release);
-    const std::string found = app.layout.pythonExe;
-    EXPECT_NE(found, folder / "python3");
-    EXPECT_TRUE(found.empty() || found.starts_with("/usr/local/bin/") ||
-                found.starts_with("/usr/bin/") || found.starts_with("/bin/"))
-        << found;
-    EXPECT_EQ(app.pythonMissing, found.empty());
-  }
+  // An empty value unsets the variable: both are the same case here.
+  setEnv("PATH", "");
+  App app;
+  resolveLayout(app, release);
+  const std::string found = app.layout.pythonExe;
+  EXPECT_NE(testing::nativePath(found), testing::nativePath(folder / kPythonName));
+#ifdef _WIN32
+  EXPECT_EQ(found, "") << "Windows has no usual folders to fall back on";
+#else
+  EXPECT_TRUE(found.empty() || found.starts_with("/usr/local/bin/") ||
+              found.starts_with("/usr/bin/") || found.starts_with("/bin/"))
+      << found;
+#endif
+  EXPECT_EQ(app.pythonMissing, found.empty());
 }
 
 TEST_F(ResolveLayoutTest, OpeningScreenFollowsTheDiscSetting) {
@@ -245,56 +273,57 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ResolveLayoutTest, RelativeUserFolderIsMadeAbsoluteAndCreated) {
   testing::CwdGuard cwd(folder.path());
-  ::setenv("ZA2D_USER_DIR", "data/./saves/../user dir/", 1);
+  setEnv("ZA2D_USER_DIR", "data/./saves/../user dir/");
   App app;
   resolveLayout(app, release);
-  const std::string expected = fs::current_path().string() + "/data/user dir";
+  const std::string expected =
+      testing::nativePath(utf8String(fs::current_path()) + "/data/user dir");
   EXPECT_EQ(app.layout.userDir, expected);
-  EXPECT_TRUE(fs::is_directory(expected));
-  EXPECT_EQ(app.layout.launcherIni, expected + "/launcher.ini");
+  EXPECT_TRUE(fs::is_directory(utf8Path(expected)));
+  EXPECT_SAME_PATH(app.layout.launcherIni, expected + "/launcher.ini");
 }
 
 TEST_F(ResolveLayoutTest, EmptyUserDirVariableLetsAppDataDecide) {
-  ::setenv("ZA2D_USER_DIR", "", 1);
-  ::setenv("APPDATA", (folder / "appdata").c_str(), 1);
+  setEnv("ZA2D_USER_DIR", "");
+  setEnv("APPDATA", folder / "appdata");
   App app;
   resolveLayout(app, release);
-  EXPECT_EQ(app.layout.userDir, folder / "appdata/ZER_Avudud");
-  EXPECT_TRUE(fs::is_directory(app.layout.userDir));
+  EXPECT_SAME_PATH(app.layout.userDir, folder / "appdata/ZER_Avudud");
+  EXPECT_TRUE(fs::is_directory(utf8Path(app.layout.userDir)));
 }
 
 TEST_F(ResolveLayoutTest, WithoutAppDataTheXdgRuleDecides) {
-  ::unsetenv("ZA2D_USER_DIR");
-  ::setenv("APPDATA", "", 1);
-  ::setenv("XDG_DATA_HOME", (folder / "xdg").c_str(), 1);
+  setEnv("ZA2D_USER_DIR", "");
+  setEnv("APPDATA", "");
+  setEnv("XDG_DATA_HOME", folder / "xdg");
   App app;
   resolveLayout(app, release);
-  EXPECT_EQ(app.layout.userDir, folder / "xdg/ZER_Avudud");
+  EXPECT_SAME_PATH(app.layout.userDir, folder / "xdg/ZER_Avudud");
 
-  ::unsetenv("XDG_DATA_HOME");
+  setEnv("XDG_DATA_HOME", "");
   resolveLayout(app, release);
-  EXPECT_EQ(app.layout.userDir, folder / "home/.local/share/ZER_Avudud");
-  EXPECT_TRUE(fs::is_directory(app.layout.userDir));
+  EXPECT_SAME_PATH(app.layout.userDir, folder / "home/.local/share/ZER_Avudud");
+  EXPECT_TRUE(fs::is_directory(utf8Path(app.layout.userDir)));
 
   // A relative XDG_DATA_HOME is invalid and ignored.
-  ::setenv("XDG_DATA_HOME", "relative/data", 1);
+  setEnv("XDG_DATA_HOME", "relative/data");
   resolveLayout(app, release);
-  EXPECT_EQ(app.layout.userDir, folder / "home/.local/share/ZER_Avudud");
+  EXPECT_SAME_PATH(app.layout.userDir, folder / "home/.local/share/ZER_Avudud");
 }
 
 TEST_F(ResolveLayoutTest, WithoutHomeTheExecutablesFolderDecidesEvenWithReleaseElsewhere) {
-  ::unsetenv("ZA2D_USER_DIR");
-  ::unsetenv("HOME");
-  const std::string expected = (fs::path(exeFolder()) / "user").lexically_normal().string();
-  const bool existed = fs::exists(expected);
+  setEnv("ZA2D_USER_DIR", "");
+  setEnv("HOME", "");
+  const std::string expected = testing::nativePath(exeFolder() + "/user");
+  const bool existed = fs::exists(utf8Path(expected));
   App app;
   resolveLayout(app, release);
   EXPECT_EQ(app.layout.userDir, expected);
   EXPECT_EQ(app.layout.releaseDir, release);
-  EXPECT_EQ(app.layout.sourceDir, release + "/source");
-  EXPECT_TRUE(fs::is_directory(expected));
+  EXPECT_SAME_PATH(app.layout.sourceDir, release + "/source");
+  EXPECT_TRUE(fs::is_directory(utf8Path(expected)));
   std::error_code error;
-  if (!existed) fs::remove_all(expected, error);
+  if (!existed) fs::remove_all(utf8Path(expected), error);
 }
 
 TEST_F(ResolveLayoutTest, ReleaseElsewhereMovesOnlyReleasePaths) {
@@ -302,9 +331,9 @@ TEST_F(ResolveLayoutTest, ReleaseElsewhereMovesOnlyReleasePaths) {
   App app;
   resolveLayout(app, elsewhere);
   EXPECT_EQ(app.layout.releaseDir, elsewhere);
-  EXPECT_EQ(app.layout.gameExe, elsewhere + "/game/scf");
-  EXPECT_EQ(app.layout.userDir, user);
-  EXPECT_EQ(app.missingItem, "source/tools/scf_build.py");
+  EXPECT_SAME_PATH(app.layout.gameExe, elsewhere + "/game/" + executableName("scf"));
+  EXPECT_SAME_PATH(app.layout.userDir, user);
+  EXPECT_SAME_PATH(app.missingItem, "source/tools/scf_build.py");
 }
 
 TEST_F(ResolveLayoutTest, ReadsIdentityThenCleansOldFiles) {
@@ -320,6 +349,49 @@ TEST_F(ResolveLayoutTest, ReadsIdentityThenCleansOldFiles) {
   EXPECT_EQ(app.identity.changelogText, "- New.");
   EXPECT_FALSE(testing::exists(release + "/scf-launcher.scf-old"));
   EXPECT_FALSE(testing::exists(release + "/update"));
+}
+
+// Accents and spaces in the release folder, the user folder and the disc image path: every
+// file is found, read and written under the name the user gave it.
+TEST_F(ResolveLayoutTest, NamesWithAccentsAndSpacesAreKept) {
+  release = folder / "Jeux vidéo/Scrap Fury – édition";
+  user = folder / "Données de l'utilisateur/Zoé";
+  const std::string disc = folder / "Images disque/Scrap Fury (été).iso";
+  setEnv("ZA2D_USER_DIR", user);
+  makeCompleteRelease();
+  testing::writeFile(disc, "disc");
+  testing::writeFile(user + "/launcher.ini", "disc = " + disc + "\nlanguage = fr\n");
+  testing::writeFile(user + "/video.ini", "size = 1600x900\n");
+  testing::writeFile(release + "/source/release.ini", "version = 0.9.1\ncommit = abc\n");
+
+  App app;
+  resolveLayout(app, release);
+  EXPECT_EQ(app.missingItem, "");
+  EXPECT_SAME_PATH(app.layout.userDir, user);
+  EXPECT_SAME_PATH(app.layout.pythonExe, release + kShippedPython);
+  EXPECT_EQ(app.settings.disc, disc);
+  EXPECT_EQ(app.screen, kScreenMain);
+  EXPECT_EQ(app.video.width, 1600);
+  EXPECT_EQ(app.identity.displayVersion, "0.9.1");
+
+  // Saved back in place, atomically, beside the file it replaces.
+  app.settings.motion = false;
+  ASSERT_TRUE(app.settings.save(app.layout.launcherIni));
+  app.video.width = 1920;
+  ASSERT_TRUE(app.video.save(app.layout.videoIni));
+  LauncherSettings again;
+  ASSERT_TRUE(again.load(user + "/launcher.ini"));
+  EXPECT_EQ(again.disc, disc);
+  EXPECT_FALSE(again.motion);
+  VideoSettings video;
+  ASSERT_TRUE(video.load(user + "/video.ini"));
+  EXPECT_EQ(video.width, 1920);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(utf8Path(user)))
+    names.push_back(utf8String(entry.path().filename()));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"launcher.ini", "video.ini"}))
+      << "no temporary file is left behind";
 }
 
 }  // namespace

@@ -137,6 +137,12 @@ inline std::string readFile(const std::string& path) {
   return text.str();
 }
 
+// The path as the system spells it, separators its own and "." parts gone: paths a test writes
+// with "/" compare equal to the ones the launcher joins (with "\\" on Windows).
+inline std::string nativePath(const std::string& path) {
+  return utf8String(utf8Path(path).lexically_normal());
+}
+
 inline bool exists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(std::filesystem::symlink_status(utf8Path(path), error));
