@@ -1,5 +1,7 @@
-#include <shellapi.h>
+// shellapi.h needs the types windows.h declares.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include "platform/command_line.h"
 #include "platform/utf16_win32.h"
