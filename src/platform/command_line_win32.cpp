@@ -1,7 +1,8 @@
-// shellapi.h needs the types windows.h declares.
+// shellapi.h needs the types windows.h declares: kept in this order.
+// clang-format off
 #include <windows.h>
-
 #include <shellapi.h>
+// clang-format on
 
 #include "platform/command_line.h"
 #include "platform/utf16_win32.h"
