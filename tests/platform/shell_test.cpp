@@ -1,9 +1,11 @@
 #include "platform/shell.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -29,6 +31,24 @@ bool eventually(Condition condition) {
   return condition();
 }
 
+#ifdef _WIN32
+// The shell's "open" on a command script runs it: the script marks its own folder, which it can
+// only do when the exact path, spaces, accents and "&" included, reached the shell.
+TEST(OpenInShell, RunsTheExactPathItIsGiven) {
+  testing::TempFolder folder;
+  for (const std::string& name :
+       {std::string("plain.cmd"), std::string("Dossier élève/ça va & co.cmd")}) {
+    const std::string script = folder / name;
+    const std::string mark = script.substr(0, script.find_last_of('/')) + "/ran";
+    testing::writeFile(script, "@echo off\r\necho ran> \"%~dp0ran\"\r\n");
+    openInShell(script);
+    EXPECT_TRUE(eventually([&] { return testing::exists(mark); })) << name;
+    // Let the script's own process end before the folder goes.
+    eventually([&] { return testing::readFile(mark).starts_with("ran"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+}
+#else
 // Fields of /proc/<pid>/stat after the command name: state, parent, group, session.
 struct ProcStat {
   char state = '?';
@@ -136,6 +156,7 @@ TEST_F(OpenInShellTest, HandlerDoesNotHoldTheLaunchersDescriptors) {
   EXPECT_EQ(::read(fds[0], &byte, 1), 0);
   ::close(fds[0]);
 }
+#endif
 
 }  // namespace
 }  // namespace scf
