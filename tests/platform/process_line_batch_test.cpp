@@ -90,7 +90,7 @@ TEST(ChildOutput, TakingIntoOneKeptBatchLosesNoLineAndKeepsTheirOrder) {
   // the reader each time.
   ChildProcess child;
   std::string error;
-  ASSERT_TRUE(child.start("/usr/bin/seq", {"1", "200000"}, "", true, error)) << error;
+  ASSERT_TRUE(child.start(test::processHelper, {"count", "200000"}, "", true, error)) << error;
   LineBatch batch;
   long next = 1;
   bool inOrder = true;

@@ -1,10 +1,15 @@
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#endif
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -14,8 +19,13 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/utf8_path.h"
+#include "support/test_support.h"
 
 namespace scf::test {
+
+// The child program of these tests (helpers/process_helper.cpp), the same on every system.
+inline const std::string processHelper = SCF_PROCESS_HELPER;
 
 // Polls condition every 10 ms for at most milliseconds (a generous bound, not a timing claim).
 inline bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
@@ -27,6 +37,7 @@ inline bool waitUntil(const std::function<bool()>& condition, int milliseconds =
   return true;
 }
 
+#ifndef _WIN32
 // /proc/<pid>/stat, empty when the process is gone (even while it is being read).
 inline std::string procStat(int pid) {
   std::string path = "/proc/" + std::to_string(pid) + "/stat";
@@ -45,35 +56,52 @@ inline std::string procFields(int pid) {
   return nameEnd == std::string::npos ? std::string() : stat.substr(nameEnd + 2);
 }
 
-// True when no process has this pid, or only its zombie is left.
-inline bool processGone(int pid) {
-  if (::kill(pid, 0) != 0) return errno == ESRCH;
-  std::string fields = procFields(pid);
-  return fields.empty() || fields[0] == 'Z';
-}
-
 inline bool groupGone(int pgid) {
   return ::kill(-pgid, 0) != 0 && errno == ESRCH;
 }
+#endif
+
+// True when no process has this pid, or only its zombie (on Windows: its ended object) is
+// left.
+inline bool processGone(int pid) {
+#ifdef _WIN32
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+  bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+#else
+  if (::kill(pid, 0) != 0) return errno == ESRCH;
+  std::string fields = procFields(pid);
+  return fields.empty() || fields[0] == 'Z';
+#endif
+}
+
+// Ends a process a failed check left running, so it holds nothing of the test open.
+inline void endProcess(int pid) {
+#ifdef _WIN32
+  HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return;
+  TerminateProcess(process, 1);
+  CloseHandle(process);
+#else
+  ::kill(pid, SIGKILL);
+#endif
+}
 
 struct TempFolder {
-  std::filesystem::path path;
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "scf-proc-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  std::string file(const std::string& name) const { return (path / name).string(); }
+  testing::TempFolder folder;
+  std::filesystem::path path = utf8Path(folder.path());
+  std::string file(const std::string& name) const { return folder / name; }
 };
 
-// The pids the tree script wrote, once all are there.
-inline std::vector<int> readTreePids(const std::string& file) {
+// The pids a tree wrote, once all are there.
+inline std::vector<int> readTreePids(const std::string& file, int milliseconds = 5000) {
   std::vector<int> pids;
-  if (!waitUntil([&] { return std::filesystem::exists(file); })) return pids;
-  std::ifstream in(file);
+  if (!waitUntil([&] { return std::filesystem::exists(utf8Path(file)); }, milliseconds)) {
+    return pids;
+  }
+  std::ifstream in(utf8Path(file));
   for (int pid = 0; in >> pid;)
     pids.push_back(pid);
   return pids;
@@ -86,21 +114,40 @@ inline bool allGone(const std::vector<int>& pids) {
   return true;
 }
 
-// Runs a /bin/sh script captured to its end and returns every line it printed.
-inline std::vector<std::string> shellLines(const std::string& script) {
+// Runs a program captured to its end and returns every line it printed.
+inline std::vector<std::string> capturedLines(const std::string& program,
+                                              const std::vector<std::string>& arguments,
+                                              const std::string& workingFolder = "") {
   ChildProcess child;
   std::string error;
   std::vector<std::string> lines;
-  if (!child.start("/bin/sh", {"-c", script}, "", true, error)) return {"start failed: " + error};
-  waitUntil([&] {
-    for (std::string& line : child.takeLines())
-      lines.push_back(std::move(line));
-    return !child.running();
-  });
+  if (!child.start(program, arguments, workingFolder, true, error)) {
+    return {"start failed: " + error};
+  }
+  waitUntil(
+      [&] {
+        for (std::string& line : child.takeLines())
+          lines.push_back(std::move(line));
+        return !child.running();
+      },
+      30000);
   child.waitReader(2000);
   for (std::string& line : child.takeLines())
     lines.push_back(std::move(line));
   return lines;
 }
+
+// The helper program run captured in the given mode.
+inline std::vector<std::string> helperLines(const std::vector<std::string>& arguments,
+                                            const std::string& workingFolder = "") {
+  return capturedLines(processHelper, arguments, workingFolder);
+}
+
+#ifndef _WIN32
+// Runs a /bin/sh script captured to its end and returns every line it printed.
+inline std::vector<std::string> shellLines(const std::string& script) {
+  return capturedLines("/bin/sh", {"-c", script});
+}
+#endif
 
 }  // namespace scf::test
