@@ -6,6 +6,7 @@
 #include "app/launch_options.h"
 #include "harness/self_check.h"
 #include "platform/file_open.h"
+#include "platform/standard_output.h"
 
 namespace scf {
 
@@ -25,8 +26,7 @@ int runTextMode(const LaunchOptions& options, const std::string& releaseFolder) 
       std::fclose(file);
     }
   } else {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    writeStandardOutput(text);
   }
   return passed ? 0 : 1;
 }
