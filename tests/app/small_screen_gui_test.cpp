@@ -2,10 +2,13 @@
 // that screen size, runs the launcher on it and reads the window's geometry and size hints back
 // from the X server.
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -23,6 +26,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A child process that is ended (SIGTERM, then SIGKILL) when the guard goes.
+#ifndef _WIN32
 class Child {
  public:
   explicit Child(pid_t pid) : pid_(pid) {}
@@ -128,6 +132,8 @@ std::optional<Geometry> settledGeometry(const std::string& display, std::string&
   return std::nullopt;
 }
 
+#endif
+
 struct ScreenCase {
   const char* name;
   const char* screen;
@@ -150,6 +156,11 @@ class SmallScreen : public ::testing::TestWithParam<ScreenCase> {};
 
 TEST_P(SmallScreen, WindowKeepsItsPlannedSizeCentredOnTheDesktop) {
   const ScreenCase& c = GetParam();
+#ifdef _WIN32
+  static_cast<void>(c);
+  GTEST_SKIP() << "starts an X server of the planned size and reads the window from X; Windows "
+                  "places windows on its own desktop";
+#else
   if (std::system("command -v Xvfb >/dev/null && command -v xwininfo >/dev/null") != 0) {
     GTEST_SKIP() << "Xvfb or xwininfo is not installed";
   }
@@ -193,6 +204,7 @@ TEST_P(SmallScreen, WindowKeepsItsPlannedSizeCentredOnTheDesktop) {
       << hints;
   EXPECT_EQ(std::stoi(m[1]), c.minWidth);
   EXPECT_EQ(std::stoi(m[2]), c.minHeight);
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, SmallScreen, ::testing::ValuesIn(kScreens),

@@ -4,7 +4,10 @@
 // USA disc, a user folder of its own, and the enhanced-textures panel drawn without a window.
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -19,6 +22,7 @@
 #include "enhance/enhance_run.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
+#include "kit/demo_kit_skip.h"
 #include "release/release_layout.h"
 #include "support/test_support.h"
 #include "ui/enhance_panel.h"
@@ -32,6 +36,7 @@ class EnhanceFixture : public ::testing::Test {
   static constexpr float kPanelWidth = 474.0f;
 
   void SetUp() override {
+    SCF_SKIP_WITHOUT_DEMO_KIT();
     uiFrench = false;
     env.set("ZA2D_USER_DIR", dir / "user");
     env.set("ZA2D_DEMO_ENHANCE_SECONDS", "0");
@@ -129,7 +134,11 @@ class EnhanceFixture : public ::testing::Test {
   }
   static int run(const std::string& command) {
     const int status = std::system(command.c_str());
+#ifdef _WIN32
+    return status;
+#else
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
   }
 };
 

@@ -1,7 +1,6 @@
 #include "enhance/texture_pack.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -9,6 +8,7 @@
 #include "app/app.h"
 #include "enhance/enhance_run.h"
 #include "platform/absolute_path.h"
+#include "platform/utf8_path.h"
 #include "release/ini_file.h"
 #include "support/test_support.h"
 
@@ -42,7 +42,7 @@ TEST_F(TexturePack, CountsThePngFilesOfThePackFolderOnly) {
   writeFile(pack(".work/upscaled/A.png"), "png");
   writeFile(pack("upper.PNG"), "png");
   writeFile(pack("half.png.tmp"), "png");
-  ::mkdir(pack("folder.png").c_str(), 0755);
+  std::filesystem::create_directories(utf8Path(pack("folder.png")));
   countEnhancedTextures(app);
   EXPECT_EQ(app.enhance.textureCount, 12);
 }

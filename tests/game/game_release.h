@@ -3,7 +3,9 @@
 // A release folder with a built game for the game-run tests: the boot file and disc beside a
 // game executable that is either a small shell script or a copy of the demo game.
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -12,10 +14,15 @@
 
 #include "app/app.h"
 #include "game/game_run.h"
+#include "platform/utf8_path.h"
 #include "release/release_layout.h"
 #include "support/test_support.h"
 
 namespace scf::testing {
+
+// The stand-in games are shell scripts: tests that start one are skipped on Windows.
+inline const char* const kNoScriptGameHere =
+    "the stand-in games are shell scripts, which a Windows program cannot start";
 
 class GameRelease {
  public:
@@ -26,7 +33,7 @@ class GameRelease {
       : app_(app) {
     env_.set("ZA2D_USER_DIR", root + "/" + userName);
     env_.set("ZA2D_NO_DIALOGS", "1");
-    std::filesystem::create_directories(root + "/" + releaseName + "/game");
+    std::filesystem::create_directories(utf8Path(root + "/" + releaseName + "/game"));
     resolveLayout(app, root + "/" + releaseName);
     writeFile(app.layout.bootFile, "boot");
     writeFile(app.layout.discIso, "disc");
@@ -35,7 +42,9 @@ class GameRelease {
   // The game executable as a shell script with this body.
   void scriptGame(const std::string& body) const {
     writeFile(app_.layout.gameExe, "#!/bin/sh\n" + body + "\n");
+#ifndef _WIN32
     ::chmod(app_.layout.gameExe.c_str(), 0755);
+#endif
   }
 
   // A crash report already in the crash folder.
@@ -43,7 +52,9 @@ class GameRelease {
     writeFile(app_.layout.crashesDir + "/" + name, text);
   }
 
-  EnvGuard& env() { return env_; }
+  EnvGuard& env() {
+    return env_;
+  }
 
  private:
   App& app_;

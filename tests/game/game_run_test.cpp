@@ -3,9 +3,12 @@
 
 #include "game/game_run.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
+#endif
 
 #include <ostream>
 #include <string>
@@ -28,19 +31,31 @@ using testing::TempFolder;
 
 // Sets a file's last-write time.
 bool setWriteTime(const std::string& path, std::int64_t seconds, long nanoseconds = 0) {
+#ifdef _WIN32
+  static_cast<void>(path), static_cast<void>(seconds), static_cast<void>(nanoseconds);
+  return false;
+#else
   const timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
   return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+#endif
 }
 
 class GameRunTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE(temp.path().empty()); }
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << testing::kNoScriptGameHere;
+#endif
+    ASSERT_FALSE(temp.path().empty());
+  }
   void TearDown() override {
     // The game outlives its slot by design; a test never leaves one behind.
     if (app.game.gameRunning) app.game.process.kill();
   }
 
-  std::string crash(const std::string& name) const { return app.layout.crashesDir + "/" + name; }
+  std::string crash(const std::string& name) const {
+    return app.layout.crashesDir + "/" + name;
+  }
 
   TempFolder temp;
   App app;
@@ -205,7 +220,9 @@ class GameStartFailure : public GameRunTest,
 TEST_P(GameStartFailure, MessageShownWindowKept) {
   const StartFailureCase& c = GetParam();
   testing::writeFile(app.layout.gameExe, c.content);
+#ifndef _WIN32
   ::chmod(app.layout.gameExe.c_str(), c.mode);
+#endif
   app.game.gameExitCode = 4;
   GameRun::launch(app);
   EXPECT_EQ(app.game.startError, c.message);
@@ -283,6 +300,9 @@ TEST_F(GameRunTest, MissingCrashFolderGoesByTheExitCode) {
 
 // Folders with spaces and non-ASCII letters reach the game and come back as the report's path.
 TEST(GameRunPaths, SpacesAndAccentsInReleaseAndUserFolders) {
+#ifdef _WIN32
+  GTEST_SKIP() << testing::kNoScriptGameHere;
+#endif
   TempFolder temp;
   App app;
   GameRelease release(app, temp.path(), "réle ase ü", "us er é");

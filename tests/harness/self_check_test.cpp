@@ -1,7 +1,10 @@
 #include "harness/self_check.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <signal.h>
+#endif
 
 #include <chrono>
 #include <ostream>
@@ -39,6 +42,11 @@ const std::string kNeverAnswers = kRan + "print('INFO thinking', flush=True)\nti
 const std::string kRejection =
     "disc check: This file is not a PS2 disc image. / the image is not an ISO9660 disc image: it "
     "is too small to hold one";
+
+// The stand-in kits are Python scripts run by the build machine's Python.
+[[maybe_unused]] const char* const kNoKitHere =
+    "the stand-in kits need Python for Windows; the kit road under wine is covered by the "
+    "self-test with the stand-in interpreter";
 
 struct CheckCase {
   const char* name;
@@ -105,6 +113,9 @@ class SelfCheckCaseTest : public SelfCheckTest, public ::testing::WithParamInter
 
 TEST_P(SelfCheckCaseTest, WritesItsLinesAndDecides) {
   const CheckCase& c = GetParam();
+#ifdef _WIN32
+  if (c.kitRuns) GTEST_SKIP() << kNoKitHere;
+#endif
   makeRelease(c.kit, c.manifest, c.version, c.changelog);
   std::string text = "before\n";
   const bool passed = runSelfCheck(release, checkFile, text);
@@ -216,11 +227,19 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
 
 bool processGone(int pid) {
+#ifdef _WIN32
+  static_cast<void>(pid);
+  return true;
+#else
   return ::kill(pid, 0) != 0;
+#endif
 }
 
 // The product waits 120 s; the bound is a parameter so that this case waits one second.
 TEST_F(SelfCheckTest, AKitThatNeverAnswersIsEndedAtTheBound) {
+#ifdef _WIN32
+  GTEST_SKIP() << kNoKitHere;
+#endif
   makeRelease(kNeverAnswers, true, "0.8.0", true);
   std::string text;
   const double start = nowSeconds();

@@ -3,9 +3,9 @@
 // Helpers of the kit's C++ tests: a temporary folder, environment variables put back after a
 // test, and a demo release assembled by tools/make_release.py.
 
-#include <stdlib.h>
+#ifndef _WIN32
 #include <sys/wait.h>
-#include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "demo_kit_skip.h"
 #include "support/test_support.h"
 
 namespace scf_kit_test {
@@ -29,7 +30,11 @@ inline std::string shellWord(const std::string& text) {
 // Runs a shell command; its exit code, or -1 when it did not exit normally.
 inline int run(const std::string& command) {
   const int status = std::system(command.c_str());
+#ifdef _WIN32
+  return status;
+#else
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 inline std::string tool(const std::string& name) {

@@ -20,6 +20,7 @@ using namespace scf_kit_test;
 class DemoReleaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SCF_SKIP_WITHOUT_DEMO_KIT();
     ASSERT_FALSE(temp.path().empty());
     release = temp.path() + "/release";
     ASSERT_TRUE(makeRelease(release));

@@ -3,7 +3,6 @@
 // its close request.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +14,7 @@
 #include "app/app.h"
 #include "demo_release.h"
 #include "game/game_contract.h"
+#include "platform/env.h"
 #include "platform/process.h"
 #include "prepare/kit_contract.h"
 #include "release/rebuild_check.h"
@@ -47,6 +47,7 @@ std::vector<std::string> finish(scf::ChildProcess& child, double seconds = 120) 
 class KitThroughLauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SCF_SKIP_WITHOUT_DEMO_KIT();
     ASSERT_FALSE(temp.path().empty());
     ASSERT_TRUE(makeRelease(temp.path() + "/release"));
     ASSERT_TRUE(makeDiscs(temp.path() + "/discs"));
@@ -149,7 +150,7 @@ TEST_F(KitThroughLauncherTest, StoppedInCompileThenContinued) {
 }
 
 TEST_F(KitThroughLauncherTest, GameClosesOnRequestAndCrashesOnDemand) {
-  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
+  if (scf::getEnv("DISPLAY").empty()) GTEST_SKIP() << "no display (run under xvfb-run)";
   env.set("ZA2D_DEMO_BUILD_SECONDS", "0.2");
   int exitCode = -1;
   build(disc("scrapfury-usa.cue"), exitCode);

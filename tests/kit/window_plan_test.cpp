@@ -3,14 +3,11 @@
 #include "window_plan.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <string>
+
+#include "support/test_support.h"
 
 namespace {
 
@@ -64,42 +61,17 @@ void PrintTo(const Case& c, std::ostream* os) {
 
 class WindowPlanTest : public ::testing::TestWithParam<Case> {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/scf-window-plan-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir = pattern;
-    for (int i = 0; i < 4; ++i) {
-      if (const char* old = std::getenv(kOverrides[i])) saved[i] = old, had[i] = true;
-    }
-  }
-  void TearDown() override {
-    for (int i = 0; i < 4; ++i) {
-      if (had[i]) {
-        ::setenv(kOverrides[i], saved[i].c_str(), 1);
-      } else {
-        ::unsetenv(kOverrides[i]);
-      }
-    }
-    std::error_code error;
-    std::filesystem::remove_all(dir, error);
-  }
-
-  std::string dir;
-  std::string saved[4];
-  bool had[4] = {};
+  scf::testing::TempFolder dir;
+  scf::testing::EnvGuard env{
+      {"ZA2D_WINDOW_SIZE", "ZA2D_WINDOW_MODE", "ZA2D_RENDER_SCALE", "ZA2D_GS_SCALE"}};
 };
 
 TEST_P(WindowPlanTest, ReadsTheFileThenTheOverrides) {
   const Case& c = GetParam();
-  const std::string ini = dir + "/video.ini";
-  if (c.videoIni) std::ofstream(ini) << "[video]\n" << c.videoIni;
-  for (int i = 0; i < 4; ++i) {
-    if (c.env[i]) {
-      ::setenv(kOverrides[i], c.env[i], 1);
-    } else {
-      ::unsetenv(kOverrides[i]);
-    }
-  }
+  const std::string ini = dir / "video.ini";
+  if (c.videoIni) scf::testing::writeFile(ini, std::string("[video]\n") + c.videoIni);
+  for (int i = 0; i < 4; ++i)
+    env.set(kOverrides[i], c.env[i] ? c.env[i] : "");
   const scf_demo::WindowPlan plan = scf_demo::planWindow(ini);
   EXPECT_EQ(plan.width, c.width);
   EXPECT_EQ(plan.height, c.height);

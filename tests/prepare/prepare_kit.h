@@ -57,6 +57,7 @@ inline bool waitFor(const std::function<bool()>& condition, double seconds) {
 class DemoKitTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SCF_SKIP_WITHOUT_DEMO_KIT();
     ASSERT_TRUE(DemoRelease::get().ready()) << "the demo release could not be made";
     std::error_code ignored;
     std::filesystem::remove_all(release() + "/build", ignored);

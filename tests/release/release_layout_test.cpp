@@ -243,6 +243,11 @@ class LanguageTest : public ResolveLayoutTest,
 
 TEST_P(LanguageTest, PicksTheInterfaceLanguage) {
   const LanguageCase& c = GetParam();
+#ifdef _WIN32
+  if (!c.setting || !*c.setting)
+    GTEST_SKIP() << "the Windows desktop's language is its user interface language, not the "
+                    "locale variables";
+#endif
   makeCompleteRelease();
   if (c.setting) testing::writeFile(user + "/launcher.ini", std::string("language = ") + c.setting);
   const std::string before = c.setting ? testing::readFile(user + "/launcher.ini") : "";
