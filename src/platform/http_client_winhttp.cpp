@@ -253,6 +253,14 @@ HttpResult perform(const std::string& url, const std::string& userAgent,
       result.error = lastNetworkErrorText();
       return result;
     }
+    // The wait for the headers has its own limit (wine never ends it otherwise): the same idle
+    // limit as for the body, since a server that says nothing at all is as stalled.
+    DWORD responseMs = static_cast<DWORD>(receiveMs);
+    if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseMs,
+                          sizeof responseMs)) {
+      result.error = lastNetworkErrorText();
+      return result;
+    }
     if (!WinHttpSendRequest(
             request.get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
             headers.empty() ? 0 : static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
