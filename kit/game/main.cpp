@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -132,7 +134,8 @@ void placeWindow(SDL_Window* window, const WindowPlan& plan) {
   }
 }
 
-int run(const std::vector<std::string>& arguments) {
+int run(int argc, char** argv) {
+  const std::vector<std::string> arguments = scf::commandLineArguments(argc, argv);
   // Installed before SDL starts, so SDL keeps it; the frame loop then ends as if the window
   // closed.
   catchTerminate(onTerminate);
@@ -245,5 +248,14 @@ int run(const std::vector<std::string>& arguments) {
 }  // namespace scf_demo
 
 int main(int argc, char** argv) {
-  return scf_demo::run(scf::commandLineArguments(argc, argv));
+  // A path the system cannot spell throws from std::filesystem; the game then ends with a
+  // sentence and a failing code rather than an abort that would look like a crash.
+  try {
+    return scf_demo::run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "Scrapfury stopped: %s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "Scrapfury stopped on an unknown error\n");
+  }
+  return 1;
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_open.h"
@@ -60,6 +61,52 @@ TEST(Utf8Path, MeansTheTextAsUtf8) {
     SCOPED_TRACE(c.utf8);
     EXPECT_EQ(utf8Path(c.utf8), c.reference);
     EXPECT_EQ(utf8Path(c.utf8).native(), c.reference.native());
+  }
+}
+
+// Text that is not UTF-8 (a damaged settings file, a stray byte in a list) never throws.
+// Linux names are bytes and keep every one; Windows names are UTF-16, where each byte that
+// starts no well-formed sequence becomes U+FFFD.
+TEST(Utf8Path, TakesTextThatIsNotUtf8WithoutThrowing) {
+  constexpr bool kUtf16Names = sizeof(fs::path::value_type) == 2;
+  struct Case {
+    std::string text;
+    std::string onWindows;
+  };
+  const std::vector<Case> cases = {
+      {"bad \xff\xfe name", "bad \uFFFD\uFFFD name"},
+      {"cut \xc3", "cut \uFFFD"},
+      {"overlong \xc0\xaf", "overlong \uFFFD\uFFFD"},
+      // The C++ library takes an encoded surrogate into the name as a lone one: one U+FFFD back.
+      {"surrogate \xed\xa0\x80", "surrogate \uFFFD"},
+      {"beyond \xf4\x90\x80\x80", "beyond \uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"latin-1 caf\xe9.iso", "latin-1 caf\uFFFD.iso"},
+      {"mixed \xe9t\xc3\xa9", "mixed \uFFFDt\xc3\xa9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string back;
+    EXPECT_NO_THROW(back = utf8String(utf8Path(c.text)));
+    EXPECT_EQ(back, kUtf16Names ? c.onWindows : c.text);
+  }
+}
+
+TEST(Utf8Path, SpellsUnpairedSurrogatesAsReplacementCharacters) {
+  if constexpr (sizeof(fs::path::value_type) == 1) {
+    GTEST_SKIP() << "Linux names are bytes: a name cannot hold a lone UTF-16 surrogate";
+  } else {
+    const std::vector<std::pair<std::wstring, std::string>> cases = {
+        {L"lone \xd800 high", "lone \uFFFD high"},
+        {L"lone \xdc00 low", "lone \uFFFD low"},
+        {L"end \xd83c", "end \uFFFD"},
+        {L"pair \xd83c\xdfae ok \xd800", "pair 🎮 ok \uFFFD"},
+    };
+    for (const auto& [name, expected] : cases) {
+      SCOPED_TRACE(expected);
+      std::string text;
+      EXPECT_NO_THROW(text = utf8String(fs::path(name)));
+      EXPECT_EQ(text, expected);
+    }
   }
 }
 
