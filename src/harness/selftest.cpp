@@ -48,7 +48,7 @@ Selftest::Selftest(const LaunchOptions& options, const App& app, Clock clock)
   if (shotsDir.empty()) shotsDir = joinPath(app.layout.releaseDir, "selftest");
   std::error_code error;
   fs::create_directories(utf8Path(shotsDir), error);
-  log = openFile(shotPath("selftest.log"), "w");
+  log = openFile(shotPath("selftest.log"), "wb");  // the same bytes on every system
   runStart = now();
   logLine("release %s, user folder %s", app.layout.releaseDir, app.layout.userDir);
   build();
