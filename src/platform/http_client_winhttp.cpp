@@ -140,7 +140,7 @@ std::wstring resolveLocation(const Target& from, const std::wstring& location) {
   const INTERNET_PORT defaultPort =
       from.secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
   if (from.port != defaultPort) origin += L":" + std::to_wstring(from.port);
-  if (location.rfind(L"/", 0) == 0) return origin + location;
+  if (!location.empty() && location[0] == L'/') return origin + location;
   const std::wstring path = from.path.substr(0, from.path.find_first_of(L"?#"));
   if (location.empty()) return origin + from.path;
   if (location[0] == L'?') return origin + path + location;
