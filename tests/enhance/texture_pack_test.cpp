@@ -15,8 +15,17 @@
 namespace scf {
 namespace {
 
+using testing::nativePath;
 using testing::TempFolder;
 using testing::writeFile;
+
+// Each path of a command line as the system spells it ("-I" and the like stay as they are).
+std::vector<std::string> nativePaths(const std::vector<std::string>& list) {
+  std::vector<std::string> result;
+  for (const std::string& item : list)
+    result.push_back(nativePath(item));
+  return result;
+}
 
 class TexturePack : public ::testing::Test {
  protected:
@@ -27,7 +36,7 @@ class TexturePack : public ::testing::Test {
     app.layout.sourceDir = dir / "release/source";
     app.layout.kitDir = dir / "release/kit";
     app.layout.gameDir = dir / "release/game";
-    app.layout.pythonExe = "/usr/bin/python3";
+    app.layout.pythonExe = dir / "release/kit/python/python3";
   }
   std::string pack(const std::string& name) const { return dir / ("user/texture_pack/" + name); }
 
@@ -107,23 +116,25 @@ TEST_F(TexturePack, TurningOffWithoutAVideoIniWritesOne) {
 
 TEST_F(TexturePack, TheScriptsCommandLines) {
   const ChildCommand make = enhanceCommand(app.layout, false);
-  EXPECT_EQ(make.program, "/usr/bin/python3");
+  EXPECT_EQ(nativePath(make.program), nativePath(dir / "release/kit/python/python3"));
   EXPECT_EQ(make.workingFolder, app.layout.sourceDir);
   const std::string script = dir / "release/source/tools/scf_texture_enhance.py";
-  EXPECT_EQ(make.arguments,
-            (std::vector<std::string>{"-I", "-X", "utf8", script, "--user", dir / "user", "--game",
-                                      dir / "release/game", "--kit", dir / "release/kit"}));
+  EXPECT_EQ(nativePaths(make.arguments),
+            nativePaths(std::vector<std::string>{"-I", "-X", "utf8", script, "--user", dir / "user",
+                                                 "--game", dir / "release/game", "--kit",
+                                                 dir / "release/kit"}));
   const ChildCommand remove = enhanceCommand(app.layout, true);
-  EXPECT_EQ(remove.arguments, (std::vector<std::string>{"-I", "-X", "utf8", script, "--user",
-                                                        dir / "user", "--remove"}));
+  EXPECT_EQ(nativePaths(remove.arguments),
+            nativePaths({"-I", "-X", "utf8", script, "--user", dir / "user", "--remove"}));
 }
 
 TEST_F(TexturePack, RelativeFoldersReachTheScriptAbsolute) {
   app.layout.userDir = "user";
   app.layout.sourceDir = "rel/source";
   const ChildCommand make = enhanceCommand(app.layout, false);
-  EXPECT_EQ(make.arguments[3], absolutePath("rel/source/tools/scf_texture_enhance.py"));
-  EXPECT_EQ(make.arguments[5], absolutePath("user"));
+  EXPECT_EQ(nativePath(make.arguments[3]),
+            nativePath(absolutePath("rel/source/tools/scf_texture_enhance.py")));
+  EXPECT_EQ(nativePath(make.arguments[5]), nativePath(absolutePath("user")));
   EXPECT_EQ(make.workingFolder, "rel/source");
 }
 

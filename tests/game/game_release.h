@@ -1,11 +1,7 @@
 #pragma once
 
 // A release folder with a built game for the game-run tests: the boot file and disc beside a
-// game executable that is either a small shell script or a copy of the demo game.
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
+// game executable that is either the stand-in game (stand_in_game.h) or a copy of the demo game.
 
 #include <chrono>
 #include <filesystem>
@@ -19,10 +15,6 @@
 #include "support/test_support.h"
 
 namespace scf::testing {
-
-// The stand-in games are shell scripts: tests that start one are skipped on Windows.
-inline const char* const kNoScriptGameHere =
-    "the stand-in games are shell scripts, which a Windows program cannot start";
 
 class GameRelease {
  public:
@@ -39,22 +31,12 @@ class GameRelease {
     writeFile(app.layout.discIso, "disc");
   }
 
-  // The game executable as a shell script with this body.
-  void scriptGame(const std::string& body) const {
-    writeFile(app_.layout.gameExe, "#!/bin/sh\n" + body + "\n");
-#ifndef _WIN32
-    ::chmod(app_.layout.gameExe.c_str(), 0755);
-#endif
-  }
-
   // A crash report already in the crash folder.
   void report(const std::string& name, const std::string& text = "report") const {
     writeFile(app_.layout.crashesDir + "/" + name, text);
   }
 
-  EnvGuard& env() {
-    return env_;
-  }
+  EnvGuard& env() { return env_; }
 
  private:
   App& app_;

@@ -1,23 +1,27 @@
-// Starting the built game and reading its end, with small shell scripts standing in for the
-// game: they exit with the code and leave the crash reports each case needs.
+// Starting the built game and reading its end, with the stand-in game (helpers/stand_in_game.cpp)
+// in its place: it exits with the code and leaves the crash reports each case needs.
 
 #include "game/game_run.h"
 
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
+#include <chrono>
+#include <filesystem>
 #include <ostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/app.h"
 #include "game/game_failure.h"
 #include "game_release.h"
 #include "platform/file_list.h"
+#include "platform/utf8_path.h"
+#include "stand_in_game.h"
 #include "support/test_support.h"
 #include "ui/tr.h"
 
@@ -25,48 +29,54 @@ namespace scf {
 namespace {
 
 using testing::GameRelease;
+using testing::nativePath;
 using testing::playToEnd;
 using testing::readFile;
 using testing::TempFolder;
 
-// Sets a file's last-write time.
+// What the stand-in game's "args" command wrote, its working folder as the system spells it.
+std::string seenWithNativeFolder(const std::string& text) {
+  const std::size_t end = text.find('\n');
+  if (end == std::string::npos) return text;
+  return nativePath(text.substr(0, end)) + text.substr(end);
+}
+
+// Sets a file's last-write time: whole seconds since 1970 plus a few nanoseconds (rounded to the
+// system's step, 100 ns on Windows).
 bool setWriteTime(const std::string& path, std::int64_t seconds, long nanoseconds = 0) {
-#ifdef _WIN32
-  static_cast<void>(path), static_cast<void>(seconds), static_cast<void>(nanoseconds);
-  return false;
-#else
-  const timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
-  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
-#endif
+  const auto when = std::chrono::system_clock::time_point(
+      std::chrono::duration_cast<std::chrono::system_clock::duration>(
+          std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds)));
+  std::error_code error;
+  std::filesystem::last_write_time(utf8Path(path), std::chrono::file_clock::from_sys(when), error);
+  return !error;
+}
+
+// The stand-in game in place of the built game, with these commands.
+void standIn(const App& app, const std::vector<std::string>& commands) {
+  ASSERT_TRUE(testing::standInGame(app.layout.gameExe, commands));
 }
 
 class GameRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << testing::kNoScriptGameHere;
-#endif
-    ASSERT_FALSE(temp.path().empty());
-  }
+  void SetUp() override { ASSERT_FALSE(temp.path().empty()); }
   void TearDown() override {
     // The game outlives its slot by design; a test never leaves one behind.
     if (app.game.gameRunning) app.game.process.kill();
   }
 
-  std::string crash(const std::string& name) const {
-    return app.layout.crashesDir + "/" + name;
-  }
+  std::string crash(const std::string& name) const { return app.layout.crashesDir + "/" + name; }
 
   TempFolder temp;
   App app;
   GameRelease release{app, temp.path()};
 };
 
-// Each game's end, and what the launcher makes of it. "$C" is the crash folder inside the
-// scripts; old.txt is there before every launch.
+// Each game's end, and what the launcher makes of it: the stand-in game's commands, where "C"
+// stands for the crash folder; old.txt is there before every launch.
 struct EndCase {
   const char* name;
-  const char* script;
+  std::vector<std::string> commands;
   int exitCode;
   const char* report;  // the report shown, by name; empty for none
   bool closedUnexpectedly;
@@ -76,46 +86,74 @@ void PrintTo(const EndCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-const EndCase kEndCases[] = {
-    {"NormalEnd", "exit 0", 0, "", false},
-    {"NonZeroCodeWithoutReport", "exit 3", 3, "", true},
-    {"CrashWithNewReport", "echo crash > \"$C/new.txt\"; exit 3", 3, "new.txt", false},
-    {"NewReportWinsOverCodeZero", "echo crash > \"$C/new.txt\"; exit 0", 0, "new.txt", false},
+const std::vector<EndCase> kEndCases = {
+    {"NormalEnd", {"exit\t0"}, 0, "", false},
+    {"NonZeroCodeWithoutReport", {"exit\t3"}, 3, "", true},
+    {"CrashWithNewReport", {"write\tC/new.txt\tcrash", "exit\t3"}, 3, "new.txt", false},
+    {"NewReportWinsOverCodeZero", {"write\tC/new.txt\tcrash", "exit\t0"}, 0, "new.txt", false},
     {"RewrittenOldReportIsNotNew",
-     "echo again > \"$C/old.txt\"; touch -d @4000000000 \"$C/old.txt\"; exit 3", 3, "", true},
+     {"write\tC/old.txt\tagain", "time\tC/old.txt\t4000000000", "exit\t3"},
+     3,
+     "",
+     true},
     {"OldReportNeverBeatsANewOne",
-     "touch -d @4000000000 \"$C/old.txt\"; echo crash > \"$C/new.txt\"; exit 3", 3, "new.txt",
+     {"time\tC/old.txt\t4000000000", "write\tC/new.txt\tcrash", "exit\t3"},
+     3,
+     "new.txt",
      false},
     {"NewerOfTwoNewReports",
-     "echo a > \"$C/a.txt\"; echo b > \"$C/b.txt\"; touch -d @2000000000 \"$C/a.txt\"; "
-     "touch -d @1000000000 \"$C/b.txt\"; exit 3",
-     3, "a.txt", false},
+     {"write\tC/a.txt\ta", "write\tC/b.txt\tb", "time\tC/a.txt\t2000000000",
+      "time\tC/b.txt\t1000000000", "exit\t3"},
+     3,
+     "a.txt",
+     false},
     {"NewerOfTwoNewReportsListedLater",
-     "echo a > \"$C/a.txt\"; echo b > \"$C/b.txt\"; touch -d @1000000000 \"$C/a.txt\"; "
-     "touch -d @2000000000 \"$C/b.txt\"; exit 3",
-     3, "b.txt", false},
+     {"write\tC/a.txt\ta", "write\tC/b.txt\tb", "time\tC/a.txt\t1000000000",
+      "time\tC/b.txt\t2000000000", "exit\t3"},
+     3,
+     "b.txt",
+     false},
     {"OtherFilesAndFoldersIgnored",
-     "echo log > \"$C/crash.log\"; mkdir \"$C/dump.txt\"; echo x > \"$C/dump.txt/inner.txt\"; "
-     "exit 0",
-     0, "", false},
-    {"DeathBySignal", "kill -KILL $$", 128 + 9, "", true},
+     {"write\tC/crash.log\tlog", "mkdir\tC/dump.txt", "write\tC/dump.txt/inner.txt\tx", "exit\t0"},
+     0,
+     "",
+     false},
+    {"DeathBySignal", {"kill"}, 128 + 9, "", true},
     {"OnlyNewReportHasTimeZero",
-     "echo crash > \"$C/zero.txt\"; touch -d @0 \"$C/zero.txt\"; exit 0", 0, "zero.txt", false},
+     {"write\tC/zero.txt\tcrash", "time\tC/zero.txt\t0", "exit\t0"},
+     0,
+     "zero.txt",
+     false},
 };
+
+// The case's commands with "C/" the crash folder, through the game's own environment.
+std::vector<std::string> inCrashFolder(const std::vector<std::string>& commands) {
+  std::vector<std::string> result;
+  for (std::string command : commands) {
+    for (std::size_t at = command.find("\tC/"); at != std::string::npos;
+         at = command.find("\tC/", at + 1))
+      command.replace(at + 1, 1, "${ZA2D_USER_DIR}/crashes");
+    result.push_back(command);
+  }
+  return result;
+}
 
 class GameEnd : public GameRunTest, public ::testing::WithParamInterface<EndCase> {};
 
 TEST_P(GameEnd, OutcomeRecorded) {
   const EndCase& c = GetParam();
+#ifdef _WIN32
+  if (std::string(c.name) == "DeathBySignal") GTEST_SKIP() << "Windows programs have no signals";
+#endif
   release.report("old.txt");
-  release.scriptGame("C=\"$ZA2D_USER_DIR/crashes\"\n" + std::string(c.script));
+  standIn(app, inCrashFolder(c.commands));
   GameRun::launch(app);
   ASSERT_EQ(app.game.startError, "");
   ASSERT_TRUE(app.game.gameRunning);
   ASSERT_TRUE(playToEnd(app));
 
   EXPECT_EQ(app.game.gameExitCode, c.exitCode);
-  EXPECT_EQ(app.game.crashReport, *c.report ? crash(c.report) : "");
+  EXPECT_EQ(nativePath(app.game.crashReport), *c.report ? nativePath(crash(c.report)) : "");
   EXPECT_EQ(app.game.closedUnexpectedly, c.closedUnexpectedly);
   EXPECT_EQ(app.game.startError, "");
   EXPECT_FALSE(app.game.windowHiddenForGame);
@@ -130,20 +168,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, GameEnd, ::testing::ValuesIn(kEndCases),
 
 TEST_F(GameRunTest, StartsTheGameInItsFolderWithItsArgumentsAndHidesTheWindow) {
   const std::string seen = temp.path() + "/seen";
-  release.scriptGame("printf '%s\\n' \"$PWD\" \"$@\" > '" + seen + "'\nexit 0");
+  standIn(app, {"args\t" + seen, "exit\t0"});
   GameRun::launch(app);
   ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
   EXPECT_TRUE(app.game.windowHiddenForGame);
   EXPECT_NE(app.game.process.processId(), 0u);
   ASSERT_TRUE(playToEnd(app));
   EXPECT_FALSE(app.game.windowHiddenForGame);
-  EXPECT_EQ(readFile(seen), app.layout.gameDir + "\n--elf\n" + app.layout.bootFile + "\n--iso\n" +
-                                app.layout.discIso + "\n");
+  EXPECT_EQ(seenWithNativeFolder(readFile(seen)), nativePath(app.layout.gameDir) + "\n--elf\n" +
+                                                      app.layout.bootFile + "\n--iso\n" +
+                                                      app.layout.discIso + "\n");
 }
 
 TEST_F(GameRunTest, FinishWaitsForTheGameToEnd) {
   const std::string go = temp.path() + "/go";
-  release.scriptGame("while [ ! -e '" + go + "' ]; do sleep 0.02; done\nexit 5");
+  standIn(app, {"wait\t" + go, "exit\t5"});
   GameRun::launch(app);
   ASSERT_TRUE(app.game.gameRunning);
   for (int i = 0; i < 5; ++i)
@@ -161,7 +200,7 @@ TEST_F(GameRunTest, FinishWaitsForTheGameToEnd) {
 // A report written while the game runs with the same time as another: the later listed wins.
 TEST_F(GameRunTest, EqualTimesPickTheLaterListed) {
   const std::string go = temp.path() + "/go";
-  release.scriptGame("while [ ! -e '" + go + "' ]; do sleep 0.02; done\nexit 3");
+  standIn(app, {"wait\t" + go, "exit\t3"});
   GameRun::launch(app);
   ASSERT_TRUE(app.game.gameRunning);
   for (const char* name : {"first.txt", "second.txt", "third.txt"}) {
@@ -177,7 +216,7 @@ TEST_F(GameRunTest, EqualTimesPickTheLaterListed) {
 }
 
 TEST_F(GameRunTest, LaunchClearsTheLastOutcome) {
-  release.scriptGame("exit 0");
+  standIn(app, {"exit\t0"});
   app.game.crashReport = "/old/report.txt";
   app.game.startError = "old error";
   app.game.closedUnexpectedly = true;
@@ -218,6 +257,10 @@ class GameStartFailure : public GameRunTest,
                          public ::testing::WithParamInterface<StartFailureCase> {};
 
 TEST_P(GameStartFailure, MessageShownWindowKept) {
+#ifdef _WIN32
+  GTEST_SKIP() << "these are POSIX start failures (file modes, \"#!\" interpreters, ELF "
+                  "headers) and their system texts";
+#endif
   const StartFailureCase& c = GetParam();
   testing::writeFile(app.layout.gameExe, c.content);
 #ifndef _WIN32
@@ -240,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, GameStartFailure, ::testing::ValuesIn(kStartFail
 // Play does nothing while a build runs, while the game runs, or when the game is not built.
 TEST_F(GameRunTest, LaunchRefusedWhileBuildingOrNotBuilt) {
   const std::string ran = temp.path() + "/ran";
-  release.scriptGame("touch '" + ran + "'");
+  standIn(app, {"write\t" + ran + "\tran"});
   struct Case {
     const char* name;
     bool building;
@@ -277,7 +320,7 @@ TEST_F(GameRunTest, LaunchRefusedWhileBuildingOrNotBuilt) {
 
 TEST_F(GameRunTest, SecondLaunchWhileRunningIsIgnored) {
   const std::string go = temp.path() + "/go";
-  release.scriptGame("while [ ! -e '" + go + "' ]; do sleep 0.02; done\nexit 0");
+  standIn(app, {"wait\t" + go, "exit\t0"});
   GameRun::launch(app);
   ASSERT_TRUE(app.game.gameRunning);
   const std::uint32_t first = app.game.process.processId();
@@ -290,7 +333,7 @@ TEST_F(GameRunTest, SecondLaunchWhileRunningIsIgnored) {
 }
 
 TEST_F(GameRunTest, MissingCrashFolderGoesByTheExitCode) {
-  release.scriptGame("exit 3");
+  standIn(app, {"exit\t3"});
   std::filesystem::remove_all(app.layout.crashesDir);
   GameRun::launch(app);
   ASSERT_TRUE(playToEnd(app));
@@ -300,23 +343,22 @@ TEST_F(GameRunTest, MissingCrashFolderGoesByTheExitCode) {
 
 // Folders with spaces and non-ASCII letters reach the game and come back as the report's path.
 TEST(GameRunPaths, SpacesAndAccentsInReleaseAndUserFolders) {
-#ifdef _WIN32
-  GTEST_SKIP() << testing::kNoScriptGameHere;
-#endif
   TempFolder temp;
   App app;
   GameRelease release(app, temp.path(), "réle ase ü", "us er é");
   const std::string seen = temp.path() + "/seen";
-  release.scriptGame("printf '%s\\n' \"$PWD\" \"$@\" > '" + seen +
-                     "'\necho crash > \"$ZA2D_USER_DIR/crashes/rapport é.txt\"\nexit 3");
+  standIn(app,
+          {"args\t" + seen, "write\t${ZA2D_USER_DIR}/crashes/rapport é.txt\tcrash", "exit\t3"});
   testing::writeFile(app.layout.crashesDir + "/vieux ü.txt", "old");
   GameRun::launch(app);
   ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
   ASSERT_TRUE(playToEnd(app));
-  EXPECT_EQ(readFile(seen), app.layout.gameDir + "\n--elf\n" + app.layout.bootFile + "\n--iso\n" +
-                                app.layout.discIso + "\n");
+  EXPECT_EQ(seenWithNativeFolder(readFile(seen)), nativePath(app.layout.gameDir) + "\n--elf\n" +
+                                                      app.layout.bootFile + "\n--iso\n" +
+                                                      app.layout.discIso + "\n");
   EXPECT_NE(app.layout.gameDir.find("réle ase ü"), std::string::npos);
-  EXPECT_EQ(app.game.crashReport, temp.path() + "/us er é/crashes/rapport é.txt");
+  EXPECT_EQ(nativePath(app.game.crashReport),
+            nativePath(temp.path() + "/us er é/crashes/rapport é.txt"));
   EXPECT_EQ(gameFailureDetail(app), app.game.crashReport);
 }
 

@@ -16,3 +16,6 @@ scf_harness_run(harness_selftest_full_py selftest_run_test FullScenarioTest "har
 scf_harness_run(harness_selftest_error_demo_py selftest_run_test ErrorDemoTest "harness;python;gui")
 scf_harness_run(harness_selftest_screens_py selftest_run_test ScreensAndTextureTest
   "harness;python;gui")
+# The play and crash steps start the stand-in game of the game-run tests.
+add_dependencies(test_harness stand_in_game)
+target_compile_definitions(test_harness PRIVATE SCF_STAND_IN_GAME="$<TARGET_FILE:stand_in_game>")

@@ -125,6 +125,10 @@ std::string readerOutput(const fs::path& png, const fs::path& raw) {
 }
 
 TEST(PngWriter, RealReaderSeesTheSamePixels) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the reader is the build machine's Python (zlib), which a Windows program "
+                  "cannot run; the blocks and checksums are checked above on every system";
+#endif
   const fs::path dir = fs::temp_directory_path() / "scf_png_test";
   fs::create_directories(dir);
   for (bool alpha : {false, true}) {

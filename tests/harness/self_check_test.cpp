@@ -7,6 +7,7 @@
 #endif
 
 #include <chrono>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -109,6 +110,16 @@ class SelfCheckTest : public ::testing::Test {
   std::string checkFile;
 };
 
+// The launcher names the release's files with the system's separator ("source\\release.ini" on
+// Windows); the table spells them with "/".
+std::string withNativeSeparators(std::string line) {
+  if (line.rfind("FAIL missing ", 0) == 0 || line.rfind("FAIL source/", 0) == 0) {
+    for (char& ch : line)
+      if (ch == '/') ch = static_cast<char>(std::filesystem::path::preferred_separator);
+  }
+  return line;
+}
+
 class SelfCheckCaseTest : public SelfCheckTest, public ::testing::WithParamInterface<CheckCase> {};
 
 TEST_P(SelfCheckCaseTest, WritesItsLinesAndDecides) {
@@ -126,7 +137,7 @@ TEST_P(SelfCheckCaseTest, WritesItsLinesAndDecides) {
     } else if (line == "{whats_new 0.7.9}") {
       expected.push_back(whatsNew("0.7.9"));
     } else {
-      expected.push_back(line);
+      expected.push_back(withNativeSeparators(line));
     }
   }
   EXPECT_EQ(lines(text), expected);

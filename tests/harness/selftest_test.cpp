@@ -1,7 +1,6 @@
 #include "harness/selftest.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -14,7 +13,9 @@
 
 #include "app/app.h"
 #include "app/launch_options.h"
+#include "game/stand_in_game.h"
 #include "platform/env.h"
+#include "platform/executable_name.h"
 #include "support/test_support.h"
 #include "ui/tr.h"
 
@@ -23,6 +24,7 @@ namespace {
 
 using testing::EnvGuard;
 using testing::exists;
+using testing::nativePath;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -69,7 +71,7 @@ class SelftestTest : public ::testing::Test {
     app.layout.crashesDir = temp / "user/crashes";
     app.layout.pythonExe = temp / "no-python/python3";
     app.layout.gameDir = temp / "release/game";
-    app.layout.gameExe = temp / "release/game/scf";
+    app.layout.gameExe = temp / ("release/game/" + executableName("scf"));
     app.layout.bootFile = temp / "release/game/SXUS_902.10";
     app.layout.discIso = temp / "release/game/disc.iso";
     options.selftestDisc = temp / "disc.iso";
@@ -113,13 +115,14 @@ class SelftestTest : public ::testing::Test {
     return false;
   }
 
-  // A game that records its crash variables and capture folder, then behaves as told.
-  void writeGame(const std::string& behaviour) {
-    writeFile(app.layout.gameExe,
-              "#!/bin/sh\nprintf '%s|%s|%s\\n' \"$ZA2D_TEST_CRASH\" \"$ZA2D_NO_DIALOGS\" "
-              "\"$ZA2D_CAPTURE_WINDOW_DIR\" >> '" +
-                  gameEnvFile() + "'\n" + behaviour + "\n");
-    ::chmod(app.layout.gameExe.c_str(), 0755);
+  // A game that records its crash variables and capture folder, then behaves as told (the
+  // stand-in game's commands).
+  void writeGame(const std::vector<std::string>& behaviour) {
+    std::vector<std::string> commands = {
+        "append\t" + gameEnvFile() +
+        "\t${ZA2D_TEST_CRASH}|${ZA2D_NO_DIALOGS}|${ZA2D_CAPTURE_WINDOW_DIR}"};
+    commands.insert(commands.end(), behaviour.begin(), behaviour.end());
+    ASSERT_TRUE(testing::standInGame(app.layout.gameExe, commands));
     writeFile(app.layout.bootFile, "boot");
     writeFile(app.layout.discIso, "iso");
   }
@@ -135,7 +138,7 @@ class SelftestTest : public ::testing::Test {
 
 TEST_F(SelftestTest, SetUpMakesTheDefaultFolderAndWritesTheFirstLine) {
   auto selftest = make();
-  EXPECT_EQ(selftest->shotsDir, temp / "release/selftest");
+  EXPECT_EQ(nativePath(selftest->shotsDir), nativePath(temp / "release/selftest"));
   EXPECT_EQ(readFile(temp / "release/selftest/selftest.log"),
             "[     0.0] release " + (temp / "release") + ", user folder " + (temp / "user") + "\n");
 }
@@ -158,7 +161,8 @@ TEST_F(SelftestTest, ALogThatCannotBeOpenedSilencesLinesAndTheRunGoesOn) {
   selftest->logLine("nothing %s", "here");
   turn(*selftest, 0);
   turn(*selftest, 2.0);
-  EXPECT_EQ(requests, std::vector<std::string>{temp / "a-file/shots/01-welcome.png"});
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(nativePath(requests[0]), nativePath(temp / "a-file/shots/01-welcome.png"));
 }
 
 struct ScenarioCase {
@@ -321,7 +325,7 @@ TEST_F(SelftestTest, ShotWaitsForItsDelayAndTheDrawnFrame) {
   EXPECT_TRUE(app.screenshotRequest.empty());
   clock += 0.2;
   selftest->tick(app);
-  EXPECT_EQ(app.screenshotRequest, selftest->shotsDir + "/x-name.png");
+  EXPECT_EQ(nativePath(app.screenshotRequest), nativePath(selftest->shotsDir + "/x-name.png"));
   selftest->tick(app);  // the frame has not been drawn yet
   selftest->tick(app);
   EXPECT_EQ(selftest->index, 0u);
@@ -503,7 +507,13 @@ class BuildStepTest : public SelftestTest {
     writeFile(app.layout.gameExe, "#!/bin/sh\n");
     writeFile(app.layout.bootFile, "boot");
   }
-  std::string shot(const std::string& name) { return selftest->shotsDir + "/" + name; }
+  std::string shot(const std::string& name) { return nativePath(selftest->shotsDir + "/" + name); }
+  std::vector<std::string> nativeRequests() const {
+    std::vector<std::string> list;
+    for (const std::string& request : requests)
+      list.push_back(nativePath(request));
+    return list;
+  }
 
   std::unique_ptr<Selftest> selftest;
 };
@@ -545,9 +555,9 @@ TEST_F(BuildStepTest, CancelStopsAtCompilePhotographsAndResumes) {
   turn(*selftest);
   EXPECT_EQ(selftest->index, 1u);
   EXPECT_FALSE(selftest->failed);
-  EXPECT_EQ(requests, (std::vector<std::string>{
-                          shot("06-build-3-configure.png"), shot("06-build-7-compile.png"),
-                          shot("08-stopped.png"), shot("07-build-compile-half.png")}));
+  EXPECT_EQ(nativeRequests(), (std::vector<std::string>{
+                                  shot("06-build-3-configure.png"), shot("06-build-7-compile.png"),
+                                  shot("08-stopped.png"), shot("07-build-compile-half.png")}));
   const auto lines = log(*selftest);
   const std::string notice =
       "notice: The game is ready. Prepared in 0:42. (launcher.ini last_build_seconds 42.500000)";
@@ -570,8 +580,8 @@ TEST_F(BuildStepTest, HalfWayPictureDoesNotReplaceAStagePicture) {
   stages(6, 60, clock - 5);
   turn(*selftest);
   turn(*selftest);
-  EXPECT_EQ(requests, (std::vector<std::string>{shot("06-build-7-compile.png"),
-                                                shot("07-build-compile-half.png")}));
+  EXPECT_EQ(nativeRequests(), (std::vector<std::string>{shot("06-build-7-compile.png"),
+                                                        shot("07-build-compile-half.png")}));
   EXPECT_FALSE(app.build.stopRequested);  // no --cancel
 }
 
@@ -620,14 +630,16 @@ INSTANTIATE_TEST_SUITE_P(
                               "failed: the disc vanished"}),
     [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
 
-// The play and crash steps with a small shell game, on the real clock.
+// The play and crash steps with the stand-in game, on the real clock.
+constexpr int kClosesWhenAsked = -1;
+
 struct GameCase {
   const char* name;
   bool crash;
   bool errorDemo;
-  const char* behaviour;  // the game's shell commands after it recorded its environment
+  int code;  // the game's exit code, or kClosesWhenAsked: it runs until asked to close
   bool failed;
-  bool report;  // the exit line names the report it wrote
+  bool report;  // the game writes a crash report, and the exit line names it
 };
 
 void PrintTo(const GameCase& c, std::ostream* os) {
@@ -644,7 +656,11 @@ TEST_P(GameStepTest, RunsTheGameAndJudgesItsEnd) {
   env_.set("ZA2D_CAPTURE_WINDOW_DIR", temp / "captures");
   const std::string report = app.layout.crashesDir + "/crash-new.txt";
   writeFile(app.layout.crashesDir + "/crash-old.txt", "old");
-  writeGame(std::string("REPORT='") + report + "'\n" + c.behaviour);
+  std::vector<std::string> behaviour;
+  if (c.report) behaviour.push_back("write\t" + report + "\tcrash");
+  behaviour.push_back(c.code == kClosesWhenAsked ? std::string("close\t0")
+                                                 : "exit\t" + std::to_string(c.code));
+  writeGame(behaviour);
   auto selftest = make(true);
   selftest->steps = {c.crash ? selftest->crashStep() : selftest->playStep()};
   for (int i = 0; i < 500 && selftest->index == 0; ++i) {
@@ -652,41 +668,44 @@ TEST_P(GameStepTest, RunsTheGameAndJudgesItsEnd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ASSERT_EQ(selftest->index, 1u) << "the step did not end within 10 s";
+  if (c.code == kClosesWhenAsked && app.game.gameExitCode == testing::kStandInNoWindow)
+    GTEST_SKIP() << testing::kNoWindowHere;
   EXPECT_EQ(selftest->failed, c.failed);
   EXPECT_FALSE(app.quitConfirmed);
   // The crash variables reach only the crash launch, and are gone from the launcher after it.
   const std::string capture = temp / (c.crash ? "captures/crash" : "captures/play");
-  EXPECT_EQ(readFile(gameEnvFile()), (c.crash ? "2|1|" : "||") + capture + "\n");
+  EXPECT_EQ(readFile(gameEnvFile()),
+            (c.crash ? "2|1|" : "||") + getEnv("ZA2D_CAPTURE_WINDOW_DIR") + "\n");
   EXPECT_TRUE(exists(capture));
   EXPECT_EQ(getEnv("ZA2D_TEST_CRASH"), "");
   EXPECT_EQ(getEnv("ZA2D_NO_DIALOGS"), "");
-  EXPECT_EQ(getEnv("ZA2D_CAPTURE_WINDOW_DIR"), capture);
+  EXPECT_EQ(nativePath(getEnv("ZA2D_CAPTURE_WINDOW_DIR")), nativePath(capture));
   const auto lines = log(*selftest);
   const std::string started = c.crash ? "game started to crash (pid " : "game started (pid ";
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines[1], started + std::to_string(app.game.process.processId()) + ")");
   EXPECT_NE(app.game.process.processId(), 0u);
-  EXPECT_EQ(lines.back(), "game exited, code " + std::to_string(app.game.gameExitCode) +
-                              ", crash report: " + (c.report ? report : std::string("none")));
+  const std::string exited =
+      "game exited, code " + std::to_string(app.game.gameExitCode) + ", crash report: ";
+  ASSERT_EQ(lines.back().substr(0, exited.size()), exited);
+  const std::string named = lines.back().substr(exited.size());
+  EXPECT_EQ(c.report ? nativePath(named) : named, c.report ? nativePath(report) : "none");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Games, GameStepTest,
-    ::testing::Values(
-        GameCase{"PlayClosesWhenAsked", false, false,
-                 "trap 'exit 0' TERM\nwhile :; do sleep 0.05; done", false, false},
-        GameCase{"PlayEndsWithAnError", false, false, "exit 5", true, false},
-        GameCase{"PlayErrorToleratedInErrorDemo", false, true, "exit 5", false, false},
-        GameCase{"CrashWithReport", true, false, "echo crash > \"$REPORT\"\nexit 3", false, true},
-        GameCase{"CrashWithoutReport", true, false, "exit 3", true, false},
-        GameCase{"CrashCodeZeroWithReport", true, false, "echo crash > \"$REPORT\"\nexit 0", true,
-                 true},
-        GameCase{"CrashToleratedInErrorDemo", true, true, "exit 0", false, false}),
+    ::testing::Values(GameCase{"PlayClosesWhenAsked", false, false, kClosesWhenAsked, false, false},
+                      GameCase{"PlayEndsWithAnError", false, false, 5, true, false},
+                      GameCase{"PlayErrorToleratedInErrorDemo", false, true, 5, false, false},
+                      GameCase{"CrashWithReport", true, false, 3, false, true},
+                      GameCase{"CrashWithoutReport", true, false, 3, true, false},
+                      GameCase{"CrashCodeZeroWithReport", true, false, 0, true, true},
+                      GameCase{"CrashToleratedInErrorDemo", true, true, 0, false, false}),
     [](const ::testing::TestParamInfo<GameCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SelftestTest, AskingTheGameToCloseIsLoggedOnce) {
   options.playSeconds = 0.2;
-  writeGame("trap 'exit 0' TERM\nwhile :; do sleep 0.05; done");
+  writeGame({"close\t0"});
   auto selftest = make(true);
   selftest->steps = {selftest->playStep()};
   for (int i = 0; i < 500 && selftest->index == 0; ++i) {
@@ -694,6 +713,7 @@ TEST_F(SelftestTest, AskingTheGameToCloseIsLoggedOnce) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   ASSERT_EQ(selftest->index, 1u);
+  if (app.game.gameExitCode == testing::kStandInNoWindow) GTEST_SKIP() << testing::kNoWindowHere;
   int asked = 0;
   for (const std::string& line : log(*selftest))
     asked += line == "asking the game to close";
