@@ -23,8 +23,9 @@ trap finish EXIT
 
 # A persistent server: without it every program waits for wine's service processes, which hold
 # the output pipe ctest reads. The first start creates the prefix (10-15 s).
+mkdir -p "$WINEPREFIX"
 wineserver -p
-timeout 120 wine cmd /c exit
+timeout 120 wine cmd /c exit >/dev/null 2>&1
 
 # One release host for the HTTP tests: a Windows program under wine cannot start Linux Python
 # with its output, so the host runs here and its address is passed down.
