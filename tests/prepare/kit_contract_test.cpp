@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
+#include "platform/utf8_path.h"
 #include "release/release_layout.h"
 
 namespace scf {
@@ -12,32 +14,48 @@ namespace {
 
 using ::testing::ElementsAre;
 
+// A root that makes the sample paths absolute on this system ("/rel" alone is relative to the
+// working folder's drive on Windows), so they reach the kit exactly as given.
+#ifdef _WIN32
+const std::string kRoot = "C:";
+#else
+const std::string kRoot;
+#endif
+
+// The working folder put in front of a relative path, joined as the system joins it.
+std::string underWorkingFolder(const std::string& relative) {
+  const std::string separator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+  return utf8String(std::filesystem::current_path()) + separator + relative;
+}
+
 ReleaseLayout sampleLayout() {
   ReleaseLayout layout;
-  layout.pythonExe = "/rel/kit/python/bin/python3";
-  layout.sourceDir = "/rel/source";
-  layout.buildScript = "/rel/source/tools/scf_build.py";
-  layout.buildDir = "/rel/build";
-  layout.buildLogsDir = "/rel/build/logs";
-  layout.gameDir = "/rel/game";
+  layout.pythonExe = kRoot + "/rel/kit/python/bin/python3";
+  layout.sourceDir = kRoot + "/rel/source";
+  layout.buildScript = kRoot + "/rel/source/tools/scf_build.py";
+  layout.buildDir = kRoot + "/rel/build";
+  layout.buildLogsDir = kRoot + "/rel/build/logs";
+  layout.gameDir = kRoot + "/rel/game";
   return layout;
 }
 
 TEST(KitContract, DiscCheckRunsTheKitWithCheckAndTheImage) {
-  ChildCommand command = discCheckCommand(sampleLayout(), "/discs/my disc.iso");
-  EXPECT_EQ(command.program, "/rel/kit/python/bin/python3");
-  EXPECT_EQ(command.workingFolder, "/rel/source");
-  EXPECT_THAT(command.arguments, ElementsAre("-I", "-X", "utf8", "/rel/source/tools/scf_build.py",
-                                             "--check", "--disc", "/discs/my disc.iso"));
+  ChildCommand command = discCheckCommand(sampleLayout(), kRoot + "/discs/my disc.iso");
+  EXPECT_EQ(command.program, kRoot + "/rel/kit/python/bin/python3");
+  EXPECT_EQ(command.workingFolder, kRoot + "/rel/source");
+  EXPECT_THAT(command.arguments,
+              ElementsAre("-I", "-X", "utf8", kRoot + "/rel/source/tools/scf_build.py", "--check",
+                          "--disc", kRoot + "/discs/my disc.iso"));
 }
 
 TEST(KitContract, BuildRunsTheKitWithDiscOutputAndGameFolders) {
-  ChildCommand command = buildCommand(sampleLayout(), "/discs/scrapfury.cue");
-  EXPECT_EQ(command.program, "/rel/kit/python/bin/python3");
-  EXPECT_EQ(command.workingFolder, "/rel/source");
+  ChildCommand command = buildCommand(sampleLayout(), kRoot + "/discs/scrapfury.cue");
+  EXPECT_EQ(command.program, kRoot + "/rel/kit/python/bin/python3");
+  EXPECT_EQ(command.workingFolder, kRoot + "/rel/source");
   EXPECT_THAT(command.arguments,
-              ElementsAre("-I", "-X", "utf8", "/rel/source/tools/scf_build.py", "--disc",
-                          "/discs/scrapfury.cue", "--out", "/rel/build", "--game", "/rel/game"));
+              ElementsAre("-I", "-X", "utf8", kRoot + "/rel/source/tools/scf_build.py", "--disc",
+                          kRoot + "/discs/scrapfury.cue", "--out", kRoot + "/rel/build", "--game",
+                          kRoot + "/rel/game"));
 }
 
 TEST(KitContract, RelativeReleasePathsReachTheKitAbsolute) {
@@ -48,18 +66,18 @@ TEST(KitContract, RelativeReleasePathsReachTheKitAbsolute) {
   layout.buildScript = "rel/source/tools/scf_build.py";
   layout.buildDir = "rel/build";
   layout.gameDir = "./rel/game";
-  const std::string cwd = std::filesystem::current_path().string();
   ChildCommand build = buildCommand(layout, "discs/../discs/usa.iso");
-  EXPECT_EQ(build.program, cwd + "/rel/kit/python/bin/python3");
+  EXPECT_EQ(build.program, underWorkingFolder("rel/kit/python/bin/python3"));
   EXPECT_EQ(build.workingFolder, "rel/source") << "the child starts from our working folder";
   // Only the working folder is put in front: through a symbolic link ".." would name another
   // file if it were folded away.
-  EXPECT_THAT(build.arguments,
-              ElementsAre("-I", "-X", "utf8", cwd + "/rel/source/tools/scf_build.py", "--disc",
-                          cwd + "/discs/../discs/usa.iso", "--out", cwd + "/rel/build", "--game",
-                          cwd + "/./rel/game"));
+  EXPECT_THAT(
+      build.arguments,
+      ElementsAre("-I", "-X", "utf8", underWorkingFolder("rel/source/tools/scf_build.py"), "--disc",
+                  underWorkingFolder("discs/../discs/usa.iso"), "--out",
+                  underWorkingFolder("rel/build"), "--game", underWorkingFolder("./rel/game")));
   ChildCommand check = discCheckCommand(layout, "my disc.iso");
-  EXPECT_EQ(check.arguments.back(), cwd + "/my disc.iso");
+  EXPECT_EQ(check.arguments.back(), underWorkingFolder("my disc.iso"));
 }
 
 TEST(KitContract, OtherScriptsGetTheSameInterpreterOptions) {
@@ -78,9 +96,9 @@ TEST(KitContract, StagesComeInTheKitsOrder) {
 
 TEST(KitContract, EachStageLogsToItsOwnFile) {
   ReleaseLayout layout = sampleLayout();
-  EXPECT_EQ(kitStageLogPath(layout, "packs"), "/rel/build/logs/packs.log");
-  layout.buildLogsDir = "/rel/build/logs/";
-  EXPECT_EQ(kitStageLogPath(layout, "packs"), "/rel/build/logs/packs.log");
+  EXPECT_EQ(kitStageLogPath(layout, "packs"), kRoot + "/rel/build/logs/packs.log");
+  layout.buildLogsDir = kRoot + "/rel/build/logs/";
+  EXPECT_EQ(kitStageLogPath(layout, "packs"), kRoot + "/rel/build/logs/packs.log");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "headless_gui.h"
 #include "imgui_internal.h"
 #include "platform/fonts.h"
+#include "support/test_support.h"
 #include "ui/fonts.h"
 #include "ui/palette.h"
 #include "ui/text.h"
@@ -47,7 +48,7 @@ TEST(WithAlpha, KeepsTheChannelsInTheGuiOrder) {
   EXPECT_FLOAT_EQ(colour.z, 0x56 / 255.0f);
 }
 
-class LookAndFeel : public testing::TestWithParam<float> {};
+class LookAndFeel : public ::testing::TestWithParam<float> {};
 
 TEST_P(LookAndFeel, MeasureSpacedAddsSpacingBetweenCharactersOnly) {
   HeadlessGui gui(GetParam());
@@ -124,7 +125,7 @@ TEST_P(LookAndFeel, StyleIsScaledAndNoFileIsEverWritten) {
   EXPECT_EQ(ImGui::ColorConvertFloat4ToU32(style.Colors[ImGuiCol_WindowBg]), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, LookAndFeel, testing::Values(1.0f, 2.0f));
+INSTANTIATE_TEST_SUITE_P(Scales, LookAndFeel, ::testing::Values(1.0f, 2.0f));
 
 TEST(Fonts, WithoutAFixedWidthFaceNoticeDetailsUseExo2) {
   HeadlessGui gui;
@@ -137,7 +138,7 @@ TEST(Fonts, WithoutAFixedWidthFaceNoticeDetailsUseExo2) {
 
 TEST(Fonts, AnUnusableFixedWidthFileFallsBackToExo2) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::path(testing::TempDir()) / "scf_ui_bad_fonts";
+  const fs::path dir = fs::path(::testing::TempDir()) / "scf_ui_bad_fonts";
   fs::remove_all(dir);
   fs::create_directories(dir);
   struct Case {
@@ -168,7 +169,7 @@ TEST(Fonts, AnUnusableFixedWidthFileFallsBackToExo2) {
 
 TEST(Fonts, FixedWidthPathIsTheFirstThatExists) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::path(testing::TempDir()) / "scf_ui_fonts";
+  const fs::path dir = fs::path(::testing::TempDir()) / "scf_ui_fonts";
   fs::remove_all(dir);
   fs::create_directories(dir / "folder.ttf");
   std::ofstream(dir / "b.ttf") << "x";
@@ -180,9 +181,30 @@ TEST(Fonts, FixedWidthPathIsTheFirstThatExists) {
   EXPECT_EQ(firstExistingFile({a, folder, b, c}), b);
   EXPECT_EQ(firstExistingFile({a, folder}), "");
   EXPECT_EQ(firstExistingFile({}), "");
+  fs::remove_all(dir);
+}
+
+// The preferred face is the one the system's own terminal uses: DejaVu Sans Mono on Linux,
+// Cascadia Mono in the Windows font folder (found through WINDIR, C:\Windows without it).
+TEST(Fonts, FixedWidthCandidatesStartWithTheSystemsTerminalFace) {
+#ifdef _WIN32
+  struct Case {
+    const char* windir;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"D:\\Système", "D:\\Système\\Fonts\\CascadiaMono.ttf"},
+      {"", "C:\\Windows\\Fonts\\CascadiaMono.ttf"},
+  };
+  for (const Case& c : cases) {
+    testing::EnvGuard env;
+    env.set("WINDIR", c.windir);
+    EXPECT_EQ(fixedWidthFontCandidates().front(), c.expected) << c.windir;
+  }
+#else
   EXPECT_EQ(fixedWidthFontCandidates().front(),
             "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf");
-  fs::remove_all(dir);
+#endif
 }
 
 }  // namespace
