@@ -8,11 +8,13 @@
 #include <csignal>
 #endif
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "platform/last_error.h"
 #include "process_test_support.h"
@@ -321,7 +323,16 @@ TEST(UncapturedChild, InheritsNoDescriptorAndHasItsStandardStreamsOnTheNullDevic
   close(open[1]);
   const std::map<int, std::string> expected = {
       {0, "/dev/null"}, {1, "/dev/null"}, {2, "/dev/null"}};
-  EXPECT_EQ(descriptorsOf(static_cast<int>(child.processId())), expected);
+  // Right after exec the dynamic loader briefly holds the libraries it maps open; an inherited
+  // descriptor stays for good, so the listing is read until it settles, within a bound.
+  std::map<int, std::string> descriptors;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  do {
+    descriptors = descriptorsOf(static_cast<int>(child.processId()));
+    if (descriptors == expected) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  } while (std::chrono::steady_clock::now() < deadline);
+  EXPECT_EQ(descriptors, expected);
   child.kill();
   EXPECT_TRUE(ended(child));
 #endif
