@@ -20,7 +20,6 @@ namespace {
 
 constexpr long kConnectTimeoutMs = 5000;
 constexpr long kMaxRedirects = 20;
-constexpr long kJsonReceiveTimeoutMs = 8000;
 constexpr long kDownloadReceiveTimeoutMs = 30000;
 
 void initCurlOnce() {
@@ -224,27 +223,6 @@ HttpResult HttpClient::get(const std::string& url, const std::string& userAgent,
                            const std::string& extraHeaders, long receiveTimeoutMs,
                            const HttpSink& sink) {
   return perform(url, userAgent, extraHeaders, receiveTimeoutMs, sink, {}, nullptr);
-}
-
-HttpJsonResult HttpClient::getJson(const std::string& url, const std::string& userAgent,
-                                   std::size_t limit) {
-  HttpJsonResult result;
-  const HttpSink sink = [&result, limit](const char* data, std::size_t size, std::string& error) {
-    result.body.append(data, size);
-    if (result.body.size() > limit) {
-      error = "response too large";
-      return false;
-    }
-    return true;
-  };
-  const HttpResult got = HttpClient::get(url, userAgent,
-                                         "Accept: application/vnd.github+json\r\n"
-                                         "X-GitHub-Api-Version: 2022-11-28\r\n",
-                                         kJsonReceiveTimeoutMs, sink);
-  result.ok = got.ok;
-  result.status = got.status;
-  result.error = got.error;
-  return result;
 }
 
 HttpDownloadResult HttpClient::download(const std::string& url, const std::string& userAgent,

@@ -217,22 +217,6 @@ std::int32_t ChildProcess::exitCode() {
   return -1;
 }
 
-void ChildProcess::takeLineBatch(LineBatch& batch) {
-  batch.clear();
-  std::lock_guard<std::mutex> lock(queueLock_);
-  lines_.swap(batch);
-}
-
-LineBatch ChildProcess::takeLineBatch() {
-  LineBatch batch;
-  takeLineBatch(batch);
-  return batch;
-}
-
-std::vector<std::string> ChildProcess::takeLines() {
-  return takeLineBatch().strings();
-}
-
 void ChildProcess::kill() {
   if (jobControl_ >= 0) {
     // The job is ended even when its main process already has: descendants may remain.

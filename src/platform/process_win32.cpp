@@ -231,22 +231,6 @@ std::int32_t ChildProcess::exitCode() {
   return static_cast<std::int32_t>(code);
 }
 
-void ChildProcess::takeLineBatch(LineBatch& batch) {
-  batch.clear();
-  std::lock_guard<std::mutex> lock(queueLock_);
-  lines_.swap(batch);
-}
-
-LineBatch ChildProcess::takeLineBatch() {
-  LineBatch batch;
-  takeLineBatch(batch);
-  return batch;
-}
-
-std::vector<std::string> ChildProcess::takeLines() {
-  return takeLineBatch().strings();
-}
-
 void ChildProcess::kill() {
   // The job is ended even when its main process already has: descendants may remain. A
   // process that had already ended keeps its own exit code.
