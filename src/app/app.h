@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/task_table.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
 #include "prepare/build_progress.h"
@@ -57,6 +58,9 @@ struct App {
   EnhanceRun enhance;
 
   ReleaseIdentity identity;
+
+  // The last start the task table refused, shown where the user is.
+  TaskRefusal refusal;
 
   // Frame-loop fields.
   bool timeBanked = false;

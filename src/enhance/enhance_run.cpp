@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/app.h"
+#include "app/task_table.h"
 #include "enhance/texture_pack.h"
 #include "platform/absolute_path.h"
 #include "platform/file_status.h"
@@ -87,7 +88,7 @@ bool enhanceAvailable(const App& app) {
 
 void startEnhance(App& app, bool remove) {
   EnhanceRun& run = app.enhance;
-  if (run.running || app.build.building) return;
+  if (!mayStart(app, Task::enhance)) return;
   run.stage.clear();
   run.runError.clear();
   run.runResult.clear();

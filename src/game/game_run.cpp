@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/task_table.h"
 #include "app/window.h"
 #include "game/game_contract.h"
 #include "platform/file_list.h"
@@ -27,7 +28,7 @@ std::string newestNewReport(const std::vector<FileEntry>& listing,
 
 void GameRun::launch(App& app) {
   GameRun& game = app.game;
-  if (game.gameRunning || app.build.building || !gameIsBuilt(app)) return;
+  if (!gameIsBuilt(app) || !mayStart(app, Task::game)) return;
 
   game.knownReports.clear();
   for (const FileEntry& entry : listFiles(app.layout.crashesDir, crashReportSuffix)) {

@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/clock.h"
+#include "app/task_table.h"
 #include "platform/file_status.h"
 #include "platform/free_space.h"
 #include "prepare/kit_contract.h"
@@ -72,7 +73,7 @@ void BuildRun::start(App& app) {
 
 void BuildRun::start(App& app, double now) {
   BuildRun& run = app.build;
-  if (run.building || app.settings.disc.empty()) return;
+  if (app.settings.disc.empty() || !mayStart(app, Task::build)) return;
   app.progress.reset(now);
   run.stopRequested = false;
   app.timeBanked = false;

@@ -3,6 +3,8 @@
 #include <string_view>
 
 #include "app/app.h"
+#include "app/clock.h"
+#include "app/task_table.h"
 #include "prepare/disc_choose.h"
 #include "prepare/kit_contract.h"
 #include "ui/tr.h"
@@ -67,9 +69,11 @@ std::string discRefusalVerdict(const std::string& reason) {
   return tr("This file is no longer there.", "Ce fichier n'existe plus.");
 }
 
+double DiscCheck::timeLimitSeconds = 120.0;
+
 void DiscCheck::start(App& app, const std::string& imagePath) {
   DiscCheck& check = app.discCheck;
-  if (check.discChecking) return;
+  if (!mayStart(app, Task::discCheck)) return;
   check.discVerdict.clear();
   check.discDetail.clear();
   check.chooseError.clear();
@@ -81,17 +85,44 @@ void DiscCheck::start(App& app, const std::string& imagePath) {
   }
   check.discChecking = true;
   check.checkedImage = imagePath;
+  check.startedAt = nowSeconds();
+  check.startedOnTab = app.screen == kScreenMain ? app.currentTab : kTabPlay;
+}
+
+void DiscCheck::cancel(App& app) {
+  DiscCheck& check = app.discCheck;
+  if (!check.discChecking) return;
+  check.process.kill();
+  check.process.takeLines();
+  check.discChecking = false;
 }
 
 void DiscCheck::takeChosen(App& app, const std::string& imagePath) {
-  if (imagePath.empty() || app.build.building) return;
+  if (imagePath.empty()) return;
+  // The missing-files screen has no disc to change: the release must be whole first.
+  if (app.screen == kScreenMissingFiles) {
+    app.refusal.active = true;
+    app.refusal.wanted = Task::discCheck;
+    app.refusal.releaseIncomplete = true;
+    return;
+  }
   start(app, imagePath);
 }
 
 void DiscCheck::poll(App& app) {
   takeChosenFiles(app);
   DiscCheck& check = app.discCheck;
-  if (!check.discChecking || check.process.running()) return;
+  if (!check.discChecking) return;
+  if (check.process.running()) {
+    if (nowSeconds() - check.startedAt < timeLimitSeconds) return;
+    cancel(app);
+    check.discVerdict = tr("The disc check took too long and was stopped. Try again, or make a "
+                           "fresh copy of your disc.",
+                           "La vérification du disque a pris trop de temps et a été arrêtée. "
+                           "Réessayez, ou refaites une copie de votre disque.");
+    check.discDetail = check.checkedImage;
+    return;
+  }
   check.process.waitReader(kReaderWaitMs);
   const DiscCheckAnswer answer =
       readDiscCheckOutput(check.process.takeLines(), check.process.exitCode());

@@ -19,15 +19,24 @@ struct DiscCheck {
   std::string discDetail;    // the kit's own reason, or the start error
   // Set when no open-file dialog can be shown on this desktop: one sentence for the screens.
   std::string chooseError;
+  double startedAt = 0;  // monotonic time the running check began
+  int startedOnTab = 0;  // the tab (or screen) the user was on, where the verdict belongs
+
+  // A check still running after this long is ended as too slow. Tests may shorten it.
+  static double timeLimitSeconds;
 
   // Shows the open-file dialog; a chosen path reaches start() through the frame loop's poll.
   static void choose(App& app);
+  // Starts the kit's check of the image unless the task table refuses it (then App keeps the
+  // refusal so the screen says why).
   static void start(App& app, const std::string& imagePath);
+  // Ends a running check and its whole process tree; no verdict is given.
+  static void cancel(App& app);
   // Once per turn: starts a check for a path the dialog (or a drop) handed over, and finishes a
   // check whose process has ended.
   static void poll(App& app);
-  // A file the user picked, in the dialog or by dropping it onto the window: checked unless a
-  // build runs (the disc of a running build cannot change under it).
+  // A file the user picked, in the dialog or by dropping it onto the window: checked when the
+  // screen takes a disc and the task table lets the check start; otherwise the user is told why.
   static void takeChosen(App& app, const std::string& imagePath);
 };
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/app.h"
+#include "app/task_table.h"
 #include "platform/absolute_path.h"
 #include "platform/exe_path.h"
 #include "platform/http_client.h"
@@ -171,12 +172,7 @@ void UpdateInstall::installerLine(const std::string& line) {
 
 void App::startUpdate(const std::string& tag, const std::string& version) {
   UpdateInstall& install = updateInstall;
-  if (install.installState == kInstallDownloading || install.installState == kInstallInstalling ||
-      install.installState == kInstallRestarting) {
-    return;
-  }
-  if (build.building || game.gameRunning || discCheck.discChecking) return;
-  if (tag.empty() || version.empty()) return;
+  if (tag.empty() || version.empty() || !mayStart(*this, Task::update)) return;
   const std::string folder = updateFolder(*this);
   std::error_code ignored;
   std::filesystem::create_directories(utf8Path(folder), ignored);
