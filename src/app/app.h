@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_facts.h"
 #include "app/task_table.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
@@ -12,6 +13,7 @@
 #include "release/launcher_settings.h"
 #include "release/release_identity.h"
 #include "release/release_layout.h"
+#include "release/settings_writer.h"
 #include "release/video_settings.h"
 #include "update/update_check.h"
 #include "update/update_install.h"
@@ -40,6 +42,12 @@ struct App {
   ReleaseLayout layout;
   LauncherSettings settings;
   VideoSettings video;
+  // Writes both settings files off the frame once the frame loop runs; torn down after every
+  // task, so a save made while one ends still reaches the disk.
+  SettingsWriter settingsWriter;
+  // The file facts the screens show, as the watcher last found them.
+  FileFacts files;
+  FileFactsWatcher filesWatcher;
 
   int screen = kScreenWelcome;
   int currentTab = kTabPlay;
@@ -69,6 +77,8 @@ struct App {
   bool quitConfirmed = false;
   double animTime = 0;
   std::string screenshotRequest;
+  // Every turn presents a frame, changed or not (the self-test's pacing counts on it).
+  bool everyTurnDraws = false;
   std::vector<std::string> launchArgs;
   // --update-now: install a newer release as soon as the check reports one.
   bool updateNow = false;

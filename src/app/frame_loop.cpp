@@ -2,6 +2,8 @@
 
 #include "app/app.h"
 #include "app/clock.h"
+#include "app/file_facts.h"
+#include "app/task_table.h"
 #include "app/window.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
@@ -15,6 +17,14 @@
 namespace scf {
 namespace {
 
+// How long a turn that changed nothing on screen waits for an event before it looks again (at
+// timers such as "Copied" going back, and at workers that did not wake it).
+constexpr double kIdleWaitSeconds = 0.25;
+// The background's frame rate while the window does not have the focus.
+constexpr int kUnfocusedFrameRate = 15;
+// How long the launcher lets its last settings reach the disk when the session ends.
+constexpr double kExitFlushSeconds = 1.0;
+
 // A quit request from the window: during a build the user decides in the quit dialog.
 // Returns true when the loop should end.
 bool handleQuitRequest(App& app) {
@@ -26,13 +36,33 @@ bool handleQuitRequest(App& app) {
   return app.updateInstall.installState != kInstallInstalling;
 }
 
-// --update-now: starts the install once the check has found a newer release.
+// --update-now: starts the install once the check has found a newer release and the task table
+// lets it start; until then the request waits.
 void updateNowIfAvailable(App& app) {
-  if (!app.updateNow || app.updateInstall.installState != kInstallIdle) return;
+  if (!app.updateNow || blockingTask(app, Task::update)) return;
   const UpdateCheckView check = app.updateCheck.view();
   if (check.state != kUpdateAvailable) return;
   app.startUpdate(check.releaseTag, check.latestVersion);
-  app.updateNow = false;
+  if (taskRunning(app, Task::update) || app.updateInstall.installState == kInstallFailed) {
+    app.updateNow = false;
+  }
+}
+
+bool anyTaskRunning(const App& app) {
+  for (int task = 0; task < kTaskCount; ++task) {
+    if (taskRunning(app, static_cast<Task>(task))) return true;
+  }
+  return false;
+}
+
+// The file facts follow the disc setting, and are looked at again as soon as a task ends.
+void followFileFacts(App& app, bool& wasRunning) {
+  app.filesWatcher.watch(fileFactsQuery(app));
+  const bool running = anyTaskRunning(app);
+  if (wasRunning && !running) app.filesWatcher.refresh();
+  wasRunning = running;
+  FileFacts facts;
+  if (app.filesWatcher.takeNew(facts)) takeFileFacts(app, facts);
 }
 
 // The tasks' steps of one turn, in their fixed order.
@@ -43,21 +73,41 @@ void advanceTasks(App& app) {
   EnhanceRun::poll(app);
   updateNowIfAvailable(app);
   if (app.game.gameRunning) GameRun::finish(app);
+  expireRefusal(app);
+}
+
+// The system ends the session: a running build is stopped (its time banked) without asking
+// anyone, and what is to be saved is saved.
+void endSession(App& app) {
+  if (app.build.building) BuildRun::stop(app);
+  if (app.discCheck.discChecking) DiscCheck::cancel(app);
+  app.settingsWriter.flush(kExitFlushSeconds);
 }
 
 }  // namespace
 
 void runFrameLoop(App& app, const TickFn& tick) {
   const double t0 = nowSeconds();
+  // The first facts are looked at here, before the first frame; later ones on the worker.
+  if (!app.files.known) lookAtFilesNow(app);
+  app.settingsWriter.start();
+  bool wasRunning = anyTaskRunning(app);
+  bool lastPresented = true;
   for (;;) {
     if (app.quitConfirmed) {
       if (app.build.building) BuildRun::stop(app);
       // Ending the installer midway would leave a half-installed release: it finishes first.
       if (app.updateInstall.installState != kInstallInstalling) break;
     }
-    if (pollEvents() && handleQuitRequest(app)) break;
+    const WindowEvents events = pollEvents();
+    if (events.sessionEnd) {
+      endSession(app);
+      break;
+    }
+    if (events.closeRequested && handleQuitRequest(app)) break;
     app.animTime = nowSeconds() - t0;
     advanceTasks(app);
+    followFileFacts(app, wasRunning);
     if (tick) tick(app);
 
     // Nothing is drawn while the game has the screen, or while the window cannot be seen
@@ -66,12 +116,23 @@ void runFrameLoop(App& app, const TickFn& tick) {
       waitForEvents(0.1);
       continue;
     }
+    // A frame that would look like the one on screen is not presented, and the loop then sleeps
+    // until an event or a short timer; the moving background keeps its rate only while the
+    // window has the focus.
+    setFrameRateLimit(windowFocused() ? 60 : kUnfocusedFrameRate);
     beginFrame();
     drawBackground(app.animTime, app.settings.motion);
     drawMainWindow(app);
-    endFrame(app.screenshotRequest);
+    const bool presented = endFrame(app.screenshotRequest, !events.any && !app.everyTurnDraws);
     app.screenshotRequest.clear();
+    // After a presented frame the next turn comes at once: the GUI may need one more frame to
+    // settle (a hover, a popup opening). Only a frame that changed nothing lets the loop sleep.
+    if (!presented && !lastPresented) {
+      waitForEvents(anyTaskRunning(app) ? 1.0 / 60.0 : kIdleWaitSeconds);
+    }
+    lastPresented = presented;
   }
+  app.settingsWriter.flush(kExitFlushSeconds);
 }
 
 }  // namespace scf

@@ -38,6 +38,7 @@ int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder, c
   // The self-test starts after the update check would have started, and before the first turn.
   std::unique_ptr<Selftest> selftest;
   if (!options.selftestDisc.empty()) selftest = std::make_unique<Selftest>(options, *app);
+  app->everyTurnDraws = selftest != nullptr;
   const TickFn turn = [&selftest, &tick](App& current) {
     if (selftest) selftest->tick(current);
     if (tick) tick(current);

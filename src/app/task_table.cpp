@@ -1,6 +1,7 @@
 #include "app/task_table.h"
 
 #include "app/app.h"
+#include "app/clock.h"
 #include "ui/tr.h"
 
 namespace scf {
@@ -112,6 +113,7 @@ bool mayStart(App& app, Task task) {
   app.refusal.wanted = task;
   app.refusal.blocker = *blocker;
   app.refusal.releaseIncomplete = false;
+  app.refusal.at = nowSeconds();
   return false;
 }
 
@@ -130,7 +132,7 @@ void expireRefusal(App& app) {
   if (!refusal.active) return;
   const bool over = refusal.releaseIncomplete ? app.screen != kScreenMissingFiles
                                               : !taskRunning(app, refusal.blocker);
-  if (over) app.refusal.active = false;
+  if (over || nowSeconds() - refusal.at > kRefusalSeconds) app.refusal.active = false;
 }
 
 }  // namespace scf

@@ -36,12 +36,17 @@ struct TaskRefusal {
   Task blocker = Task::discCheck;
   // Refused by the screen rather than a task: the release's files are missing.
   bool releaseIncomplete = false;
+  double at = 0;  // monotonic time of the refusal
 };
+
+// How long a kept refusal stays on screen at most.
+inline constexpr double kRefusalSeconds = 8.0;
 
 // The sentence of a kept refusal in the current language (so it follows a language switch).
 std::string refusalText(const TaskRefusal& refusal);
 
-// Drops a kept refusal whose blocking task has ended; called once per turn.
+// Drops a kept refusal whose blocking task has ended, or that has been shown long enough; called
+// once per turn.
 void expireRefusal(App& app);
 
 }  // namespace scf

@@ -8,12 +8,14 @@
 #include <utility>
 #include <vector>
 
+#include "app/frame_record.h"
 #include "app/window_size.h"
 #include "harness/png_writer.h"
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl3.h"
 #include "platform/icon.h"
+#include "platform/ui_wake.h"
 
 namespace scf {
 
@@ -21,7 +23,7 @@ float uiScale = 1.0f;
 
 namespace {
 
-constexpr Uint64 kFrameNs = 16'666'666;
+constexpr Uint64 kSecondNs = 1'000'000'000;
 
 using ClearColorFn = void(APIENTRY*)(GLfloat, GLfloat, GLfloat, GLfloat);
 using ClearFn = void(APIENTRY*)(GLbitfield);
@@ -36,6 +38,8 @@ struct Host {
   WindowPlan plan;
   Uint64 lastPresent = 0;
   Uint64 framesPresented = 0;
+  Uint64 frameNs = kSecondNs / 60;
+  bool focused = true;
   // What the window events said about the window being out of sight.
   bool minimised = false;
   bool hidden = false;
@@ -49,6 +53,8 @@ struct Host {
 };
 
 Host host;
+// What the last presented frame drew.
+FrameRecord lastFrame;
 
 template <typename Fn>
 Fn glEntry(const char* name) {
@@ -113,11 +119,21 @@ bool startVideo() {
   return false;
 }
 
+// A worker published something: the frame loop wakes and looks, without this counting as input.
+void pushWakeEvent() {
+  SDL_Event event{};
+  event.type = SDL_EVENT_USER;
+  SDL_PushEvent(&event);
+}
+
 }  // namespace
 
 bool openWindow(const char* title, int baseWidth, int baseHeight, float requestedScale,
                 std::string& error) {
   SDL_SetHint("SDL_VIDEO_ALLOW_SCREENSAVER", "1");
+  // Closing the window is the user's request, seen as the window's own close event; a quit event
+  // then only ever means the system (a signal, a logout), which must not wait for an answer.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (!startVideo()) {
     error = std::string("SDL could not start: ") + SDL_GetError();
     return false;
@@ -182,6 +198,7 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
     return false;
   }
   host.lastPresent = SDL_GetTicksNS();
+  setUiWaker(pushWakeEvent);
   return true;
 }
 
@@ -225,15 +242,27 @@ void trackVisibility(Uint32 type) {
 }
 }  // namespace
 
-bool pollEvents() {
-  bool quit = false;
+WindowEvents pollEvents() {
+  WindowEvents events;
   const SDL_WindowID own = host.window ? SDL_GetWindowID(host.window) : 0;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
+    if (event.type == SDL_EVENT_USER) continue;
+    events.any = true;
     ImGui_ImplSDL3_ProcessEvent(&event);
-    if (event.type == SDL_EVENT_QUIT) quit = true;
+    // With the last window's close request kept apart (see openWindow), a quit event comes from
+    // the system only: SIGTERM or SIGINT, or the session ending.
+    if (event.type == SDL_EVENT_QUIT || event.type == SDL_EVENT_TERMINATING) {
+      events.sessionEnd = true;
+    }
     if (event.type == SDL_EVENT_WINDOW_CLOSE_REQUESTED && event.window.windowID == own) {
-      quit = true;
+      events.closeRequested = true;
+    }
+    if (event.type == SDL_EVENT_WINDOW_FOCUS_GAINED && event.window.windowID == own) {
+      host.focused = true;
+    }
+    if (event.type == SDL_EVENT_WINDOW_FOCUS_LOST && event.window.windowID == own) {
+      host.focused = false;
     }
     if (event.type == SDL_EVENT_DROP_FILE && event.drop.data) droppedFile = event.drop.data;
     if (event.type >= SDL_EVENT_WINDOW_FIRST && event.type <= SDL_EVENT_WINDOW_LAST &&
@@ -241,7 +270,11 @@ bool pollEvents() {
       trackVisibility(event.type);
     }
   }
-  return quit;
+  return events;
+}
+
+bool windowFocused() {
+  return host.focused;
 }
 
 bool windowIdle() {
@@ -262,8 +295,14 @@ void beginFrame() {
   ImGui::NewFrame();
 }
 
-void endFrame(const std::string& screenshotPath) {
+void setFrameRateLimit(int framesPerSecond) {
+  host.frameNs = kSecondNs / static_cast<Uint64>(std::clamp(framesPerSecond, 1, 1000));
+}
+
+bool endFrame(const std::string& screenshotPath, bool onlyIfChanged) {
   ImGui::Render();
+  const bool changed = lastFrame.differs(ImGui::GetDrawData());
+  if (onlyIfChanged && !changed && screenshotPath.empty()) return false;
   const int width = windowPixelWidth();
   const int height = windowPixelHeight();
   if (host.viewport) host.viewport(0, 0, width, height);
@@ -276,13 +315,17 @@ void endFrame(const std::string& screenshotPath) {
   SDL_GL_SwapWindow(host.window);
   ++host.framesPresented;
 
-  // Vertical sync may be off or ignored; this keeps the loop at 60 frames per second at most.
+  // Vertical sync may be off or ignored; this keeps the loop at the frame rate limit.
   const Uint64 now = SDL_GetTicksNS();
-  if (now - host.lastPresent < kFrameNs) SDL_DelayPrecise(host.lastPresent + kFrameNs - now);
+  if (now - host.lastPresent < host.frameNs) {
+    SDL_DelayPrecise(host.lastPresent + host.frameNs - now);
+  }
   host.lastPresent = SDL_GetTicksNS();
+  return true;
 }
 
 void closeWindow() {
+  setUiWaker(nullptr);
   if (ImGui::GetCurrentContext()) {
     ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplSDL3_Shutdown();
@@ -293,6 +336,8 @@ void closeWindow() {
   host.context = nullptr;
   host.window = nullptr;
   host.minimised = host.hidden = host.occluded = false;
+  host.focused = true;
+  lastFrame.clear();
   SDL_Quit();
 }
 
@@ -336,6 +381,8 @@ void showWindow() {
   if (!host.window) return;
   SDL_ShowWindow(host.window);
   SDL_RaiseWindow(host.window);
+  // Whatever the window showed before it was hidden is gone: the next frame is presented.
+  lastFrame.clear();
   // The frame loop draws on this very turn, before the window's own events arrive.
   host.hidden = host.minimised = false;
   host.lastPresent = SDL_GetTicksNS();

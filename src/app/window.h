@@ -17,8 +17,18 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
 // Sets the minimum size, never above the size the window opened with, and centres the window
 // again on the desktop.
 void setMinimumWindowSize(int width, int height);
-// Drains the event queue; true when the user asked to quit or to close this window.
-bool pollEvents();
+// What one drain of the event queue brought.
+struct WindowEvents {
+  bool any = false;             // at least one event arrived (the next frame must be presented)
+  bool closeRequested = false;  // the user closed this window
+  bool sessionEnd = false;      // the system asked the program to end (SIGTERM, a logout)
+  explicit operator bool() const { return closeRequested || sessionEnd; }
+};
+
+// Drains the event queue; true when the user or the system asked to quit.
+WindowEvents pollEvents();
+// True while the window has the keyboard focus.
+bool windowFocused();
 // The path of a file dropped onto the window since the last call, or empty.
 std::string takeDroppedFile();
 // True while the window events say the window cannot be seen: minimised, hidden or occluded
@@ -27,8 +37,12 @@ bool windowIdle();
 // Waits up to the given time for an event (used while the window is hidden or idle).
 void waitForEvents(double seconds);
 void beginFrame();
-// Renders, saves the frame as PNG when the path is not empty, presents, and paces to 60 per second.
-void endFrame(const std::string& screenshotPath);
+// Renders, saves the frame as PNG when the path is not empty, presents, and paces to the frame
+// rate limit. With onlyIfChanged, a frame that would draw exactly what the last presented one
+// drew is neither rendered nor presented (a screenshot always is). True when it was presented.
+bool endFrame(const std::string& screenshotPath, bool onlyIfChanged = false);
+// The most frames per second endFrame presents (60 unless changed).
+void setFrameRateLimit(int framesPerSecond);
 void closeWindow();
 
 int windowPixelWidth();

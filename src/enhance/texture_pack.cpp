@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "app/settings_store.h"
 #include "enhance/enhance_run.h"
 #include "platform/utf8_path.h"
 
@@ -15,16 +16,20 @@ constexpr const char* kPackKey = "texture_pack";
 }  // namespace
 
 void countEnhancedTextures(App& app) {
+  app.enhance.textureCount = countPackTextures(texturePackFolder(app.layout));
+}
+
+int countPackTextures(const std::string& folder) {
   int count = 0;
   std::error_code error;
-  std::filesystem::directory_iterator entry(utf8Path(texturePackFolder(app.layout)), error);
+  std::filesystem::directory_iterator entry(utf8Path(folder), error);
   const std::filesystem::directory_iterator end;
   while (!error && entry != end) {
     // Only the pack's own textures count, not the script's work files in subfolders.
     if (entry->path().extension() == ".png" && !entry->is_directory(error)) ++count;
     entry.increment(error);
   }
-  app.enhance.textureCount = count;
+  return count;
 }
 
 bool texturePackOn(const App& app) {
@@ -38,7 +43,7 @@ void setTexturePackOn(App& app, bool on) {
   } else {
     app.video.extras[kPackKey] = "off";
   }
-  app.video.save(app.layout.videoIni);
+  storeVideoSettings(app, app.video);
   app.video.loaded = true;
 }
 

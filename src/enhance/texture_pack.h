@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace scf {
 
 struct App;
@@ -7,6 +9,8 @@ struct App;
 // Counts the ".png" files directly in the pack folder into textureCount; a missing folder or a
 // listing error ends the count with what was counted so far.
 void countEnhancedTextures(App& app);
+// The same count for a pack folder; safe on any thread.
+int countPackTextures(const std::string& folder);
 
 // The game's use of the pack: off only while video.ini's "texture_pack" entry is "off".
 bool texturePackOn(const App& app);

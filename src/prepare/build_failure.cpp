@@ -28,13 +28,26 @@ std::string driveFull() {
             "Le disque est plein. Libérez de la place et réessayez.");
 }
 
-// The last lines of a log, read whole line by line; nothing when it cannot be opened. Only a
-// plain file is read: a pipe standing at the log's place would hold the window.
+// At most this much of a stage log is read, from its end: a kit that wrote gigabytes of log must
+// not hold the window while the details are copied.
+constexpr std::uintmax_t kLogTailBytes = 64 * 1024;
+
+// The last lines of a log, from its last 64 KiB; nothing when it cannot be opened. Only a plain
+// file is read: a pipe standing at the log's place would hold the window.
 bool logTail(const std::string& path, std::deque<std::string>& tail) {
   if (!isRegularFile(path)) return false;
-  std::ifstream in(utf8Path(path), std::ios::binary);
+  std::ifstream in(utf8Path(path), std::ios::binary | std::ios::ate);
   if (!in) return false;
-  for (std::string line; std::getline(in, line);) {
+  const std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  const std::streamoff start =
+      size > static_cast<std::streamoff>(kLogTailBytes) ? size - kLogTailBytes : 0;
+  in.seekg(start);
+  std::string line;
+  // A read that starts inside a line keeps only the whole lines after it.
+  if (start > 0) std::getline(in, line);
+  for (std::streamoff left = size - start; left > 0 && std::getline(in, line);) {
+    left -= static_cast<std::streamoff>(line.size()) + 1;
     tail.push_back(std::move(line));
     if (tail.size() > kTailLines) tail.pop_front();
   }
@@ -69,7 +82,7 @@ std::string buildDetails(const App& app) {
   text += "Step: " + progress.failedStage + "\nMessage: " + progress.failureText + "\n";
   text += "Disc: " + app.settings.disc + "\nRelease folder: " + app.layout.releaseDir +
           "\n\n--- scf_build output ---\n";
-  const std::vector<std::string>& lines = progress.outputLines;
+  const auto& lines = progress.outputLines;
   const std::size_t first = lines.size() > kTailLines ? lines.size() - kTailLines : 0;
   for (std::size_t i = first; i < lines.size(); ++i)
     text += lines[i] + "\n";

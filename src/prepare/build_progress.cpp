@@ -92,12 +92,15 @@ void BuildProgress::reset(double now) {
   failedStage.clear();
   failureText.clear();
   outputLines.clear();
+  outputLineCount = 0;
   finished = false;
   runStart = now;
 }
 
 void BuildProgress::feed(std::string_view line, double now) {
+  if (outputLines.size() == kKeptOutputLines) outputLines.pop_front();
   outputLines.emplace_back(line);
+  ++outputLineCount;
   std::string_view rest = line;
   const std::string_view verb = nextWord(rest);
   const std::string_view key = nextWord(rest);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +30,11 @@ struct BuildProgress {
   std::vector<Stage> stages;
   std::string failedStage;
   std::string failureText;
-  std::vector<std::string> outputLines;
+  // The kit's last output lines (at most kKeptOutputLines, whatever it prints) and how many it
+  // printed in this run.
+  static constexpr std::size_t kKeptOutputLines = 60;
+  std::deque<std::string> outputLines;
+  std::uint64_t outputLineCount = 0;
   bool finished = false;
   double runStart = 0;
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/settings_store.h"
 #include "app/clock.h"
 #include "app/task_table.h"
 #include "platform/file_status.h"
@@ -33,7 +34,7 @@ void bankRunTime(App& app, double now) {
   if (app.timeBanked) return;
   app.timeBanked = true;
   app.settings.pendingBuildSeconds += std::max(0.0, now - app.progress.runStart);
-  app.settings.save(app.layout.launcherIni);
+  storeLauncherSettings(app);
 }
 
 void succeed(App& app) {
@@ -42,7 +43,7 @@ void succeed(App& app) {
   settings.built = true;
   settings.lastBuildSeconds = settings.pendingBuildSeconds;
   settings.pendingBuildSeconds = 0;
-  settings.save(app.layout.launcherIni);
+  storeLauncherSettings(app);
   // The game folder now says which source it was built from.
   readReleaseIdentity(app.layout, app.identity);
   app.screen = kScreenMain;
@@ -93,7 +94,7 @@ void BuildRun::start(App& app, double now) {
   }
   run.building = true;
   app.settings.buildPending = true;
-  app.settings.save(app.layout.launcherIni);
+  storeLauncherSettings(app);
   app.screen = kScreenPreparing;
   app.currentTab = kTabPlay;
 }

@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/clock.h"
+#include "app/settings_store.h"
 #include "app/task_table.h"
 #include "prepare/disc_choose.h"
 #include "prepare/kit_contract.h"
@@ -104,6 +105,7 @@ void DiscCheck::takeChosen(App& app, const std::string& imagePath) {
     app.refusal.active = true;
     app.refusal.wanted = Task::discCheck;
     app.refusal.releaseIncomplete = true;
+    app.refusal.at = nowSeconds();
     return;
   }
   start(app, imagePath);
@@ -116,10 +118,11 @@ void DiscCheck::poll(App& app) {
   if (check.process.running()) {
     if (nowSeconds() - check.startedAt < timeLimitSeconds) return;
     cancel(app);
-    check.discVerdict = tr("The disc check took too long and was stopped. Try again, or make a "
-                           "fresh copy of your disc.",
-                           "La vérification du disque a pris trop de temps et a été arrêtée. "
-                           "Réessayez, ou refaites une copie de votre disque.");
+    check.discVerdict =
+        tr("The disc check took too long and was stopped. Try again, or make a "
+           "fresh copy of your disc.",
+           "La vérification du disque a pris trop de temps et a été arrêtée. "
+           "Réessayez, ou refaites une copie de votre disque.");
     check.discDetail = check.checkedImage;
     return;
   }
@@ -129,7 +132,7 @@ void DiscCheck::poll(App& app) {
   check.discChecking = false;
   if (answer.accepted) {
     app.settings.disc = check.checkedImage;
-    app.settings.save(app.layout.launcherIni);
+    storeLauncherSettings(app);
     app.screen = kScreenMain;
     app.build.statusText.clear();
     return;

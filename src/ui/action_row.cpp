@@ -5,17 +5,19 @@
 #include "app/window.h"
 #include "imgui.h"
 #include "ui/button.h"
+#include "ui/hint.h"
 #include "ui/palette.h"
 #include "ui/text.h"
 
 namespace scf {
 
 bool actionRow(const char* title, const char* description, bool enabled, float buttonWidth,
-               float contentWidth) {
+               float contentWidth, const char* disabledReason) {
   const float s = uiScale;
   const float rowTop = ImGui::GetCursorPosY();
   const bool clicked =
       button(title, ImVec2(buttonWidth, 42.0f * s), ButtonStyle::secondary, enabled, 18.0f);
+  if (!enabled && disabledReason != nullptr && *disabledReason != '\0') hoverHint(disabledReason);
   ImGui::SameLine(0.0f, 18.0f * s);
   ImGui::SetCursorPosY(rowTop + 9.0f * s);
   ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + contentWidth - buttonWidth - 20.0f * s);

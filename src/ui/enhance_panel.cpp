@@ -8,12 +8,12 @@
 #include "enhance/enhance_stage.h"
 #include "enhance/texture_pack.h"
 #include "imgui.h"
-#include "platform/file_status.h"
 #include "ui/button.h"
 #include "ui/gap.h"
 #include "ui/palette.h"
 #include "ui/pill.h"
 #include "ui/progress_bar.h"
+#include "ui/task_control.h"
 #include "ui/text.h"
 #include "ui/tr.h"
 
@@ -21,10 +21,6 @@ namespace scf {
 namespace {
 
 constexpr float kButtonFont = 17.0f;
-
-bool gameBuilt(const App& app) {
-  return pathExists(app.layout.gameExe) && pathExists(app.layout.bootFile);
-}
 
 // A paragraph wrapped at width pixels to the right of the cursor.
 void wrappedParagraph(const char* text, std::uint32_t rgb, float width) {
@@ -54,19 +50,20 @@ bool drawRunning(App& app, float width) {
 void drawActions(App& app) {
   EnhanceRun& run = app.enhance;
   const float s = uiScale;
-  const bool gameFree = !app.game.gameRunning;
-  const bool canMake = gameBuilt(app) && !app.build.building && gameFree && enhanceAvailable(app);
+  const bool canMake = app.files.gameBuilt && app.files.enhanceAvailable;
   const bool made = run.textureCount >= 1;
   const bool make =
-      made ? button(tr("Make again##enhance", "Refaire##enhance"), ImVec2(130.0f * s, 36.0f * s),
-                    ButtonStyle::secondary, canMake, kButtonFont)
-           : button(tr("Make enhanced textures##enhance", "Créer les textures améliorées##enhance"),
-                    ImVec2(290.0f * s, 36.0f * s), ButtonStyle::primary, canMake, kButtonFont);
+      made ? taskButton(app, Task::enhance, tr("Make again##enhance", "Refaire##enhance"),
+                        ImVec2(130.0f * s, 36.0f * s), ButtonStyle::secondary, canMake, kButtonFont)
+           : taskButton(
+                 app, Task::enhance,
+                 tr("Make enhanced textures##enhance", "Créer les textures améliorées##enhance"),
+                 ImVec2(290.0f * s, 36.0f * s), ButtonStyle::primary, canMake, kButtonFont);
   if (make) startEnhance(app, false);
   if (!made) return;
   ImGui::SameLine(0.0f, 10.0f * s);
-  if (button(tr("Remove##enhance", "Supprimer##enhance"), ImVec2(130.0f * s, 36.0f * s),
-             ButtonStyle::secondary, gameFree, kButtonFont)) {
+  if (taskButton(app, Task::enhance, tr("Remove##enhance", "Supprimer##enhance"),
+                 ImVec2(130.0f * s, 36.0f * s), ButtonStyle::secondary, true, kButtonFont)) {
     startEnhance(app, true);
   }
   ImGui::SameLine(0.0f, 12.0f * s);
@@ -79,11 +76,11 @@ void drawActions(App& app) {
 
 void drawStatus(const App& app) {
   const EnhanceRun& run = app.enhance;
-  if (!enhanceAvailable(app)) {
+  if (!app.files.enhanceAvailable) {
     label(tr("This release's build kit has no Real-ESRGAN.",
              "Le kit de cette version n'a pas Real-ESRGAN."),
           15.0f, colLabel);
-  } else if (!gameBuilt(app)) {
+  } else if (!app.files.gameBuilt) {
     label(tr("Prepare the game first.", "Préparez d'abord le jeu."), 15.0f, colLabel);
   } else if (run.textureCount > 0 && run.runError.empty() && run.runResult.empty()) {
     const std::string text = std::to_string(run.textureCount) +
@@ -97,7 +94,6 @@ void drawStatus(const App& app) {
 
 void drawEnhancePanel(App& app, float width) {
   EnhanceRun& run = app.enhance;
-  if (run.textureCount < 0) countEnhancedTextures(app);
   label(tr("Enhanced textures (AI)", "Textures améliorées (IA)"), 17.0f, colLabel);
   wrappedParagraph(
       tr("Every arena and car upscaled with Real-ESRGAN, on this PC, from your own disc: about 15 "

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/settings_store.h"
 #include "app/window.h"
 #include "imgui.h"
 #include "ui/palette.h"
@@ -30,7 +31,7 @@ void drawLanguagePill(App& app, float windowWidth) {
   if (pill(uiFrench ? "English##lang" : "Français##lang", false, 16.0f)) {
     uiFrench = !uiFrench;
     app.settings.language = uiFrench ? "fr" : "en";
-    app.settings.save(app.layout.launcherIni);
+    storeLauncherSettings(app);
   }
 }
 

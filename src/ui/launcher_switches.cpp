@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/settings_store.h"
 #include "app/window.h"
 #include "imgui.h"
 #include "ui/gap.h"
@@ -17,7 +18,7 @@ namespace {
 void setLanguage(App& app, bool french) {
   uiFrench = french;
   app.settings.language = french ? "fr" : "en";
-  app.settings.save(app.layout.launcherIni);
+  storeLauncherSettings(app);
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ void drawLauncherSwitches(App& app) {
                                 : tr("Background motion: off", "Animation du fond : non"));
   if (pill(id, settings.motion, 18.0f)) {
     settings.motion = !settings.motion;
-    settings.save(app.layout.launcherIni);
+    storeLauncherSettings(app);
   }
 
   // Read only at start: the new value counts from the next start.
@@ -51,7 +52,7 @@ void drawLauncherSwitches(App& app) {
           : tr("Check for updates at start: off", "Vérifier les mises à jour au démarrage : non"));
   if (pill(id, settings.updateCheck, 18.0f)) {
     settings.updateCheck = !settings.updateCheck;
-    settings.save(app.layout.launcherIni);
+    storeLauncherSettings(app);
   }
   label(tr("It only asks GitHub for the latest version number; nothing is downloaded or sent.",
            "Il demande seulement à GitHub le numéro de la dernière version ; rien n'est "

@@ -15,6 +15,7 @@
 #include "ui/quit_dialog.h"
 #include "ui/settings_tab.h"
 #include "ui/stopped_screen.h"
+#include "ui/task_notices.h"
 #include "ui/welcome.h"
 #include "ui/whats_new.h"
 
@@ -73,6 +74,8 @@ void drawMainWindow(App& app) {
 
   drawFooter(app, size.y);
   drawProgressSummary(app, size.x, size.y);
+  drawDiscCheckStatus(app, size.x, size.y);
+  drawRefusalNotice(app, size.x, size.y);
   handleEscape(app);
 
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(28.0f * s, 24.0f * s));

@@ -5,12 +5,14 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "app/task_table.h"
 #include "app/window.h"
 #include "platform/shell.h"
 #include "platform/utf8_path.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
 #include "ui/action_row.h"
+#include "ui/disc_verdict.h"
 #include "ui/gap.h"
 #include "ui/installed_version_line.h"
 #include "ui/palette.h"
@@ -35,24 +37,26 @@ void drawMaintenanceTab(App& app, float contentWidth) {
 void drawMaintenanceTab(App& app, const UpdateCheckView& check, float contentWidth) {
   const float buttonWidth = 270.0f * uiScale;
   const ReleaseLayout& layout = app.layout;
-  const bool building = buildInProgress(app);
 
   heading("Maintenance", colText);
   gap(6.0f);
 
+  const std::string buildWhy = taskRefusal(app, Task::build);
   if (actionRow(tr("Rebuild", "Reconstruire"),
                 tr("After an update: builds the game again (only what changed).",
                    "Après une mise à jour : reconstruit le jeu (seulement ce qui a changé)."),
-                !building && !app.game.gameRunning && !app.settings.disc.empty(), buttonWidth,
-                contentWidth)) {
+                buildWhy.empty() && !app.settings.disc.empty(), buttonWidth, contentWidth,
+                buildWhy.c_str())) {
     BuildRun::start(app);
   }
 
+  const std::string checkWhy = taskRefusal(app, Task::discCheck);
   if (actionRow(tr("Change disc image", "Changer d'image disque"),
                 tr("Use another copy of your disc.", "Utiliser une autre copie de votre disque."),
-                !building, buttonWidth, contentWidth)) {
+                checkWhy.empty(), buttonWidth, contentWidth, checkWhy.c_str())) {
     DiscCheck::choose(app);
   }
+  drawDiscVerdict(app, contentWidth);
 
   const std::string savesText =
       tr("Memory cards and settings: ", "Cartes mémoire et réglages : ") + layout.userDir;
@@ -72,7 +76,7 @@ void drawMaintenanceTab(App& app, const UpdateCheckView& check, float contentWid
   if (actionRow(
           tr("Open build logs", "Journaux de préparation"),
           tr("One file per step of preparing the game.", "Un fichier par étape de la préparation."),
-          folderExists(layout.buildLogsDir), buttonWidth, contentWidth)) {
+          app.files.buildLogsExist, buttonWidth, contentWidth)) {
     openInShell(layout.buildLogsDir);
   }
 

@@ -5,15 +5,16 @@
 #include "app/app.h"
 #include "app/window.h"
 #include "imgui.h"
-#include "platform/file_status.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
 #include "ui/button.h"
 #include "ui/choose_error.h"
+#include "ui/disc_verdict.h"
 #include "ui/file_name.h"
 #include "ui/gap.h"
 #include "ui/notice_box.h"
 #include "ui/palette.h"
+#include "ui/task_control.h"
 #include "ui/text.h"
 #include "ui/tr.h"
 
@@ -53,33 +54,28 @@ void drawDiscSection(App& app, float contentWidth, std::uint64_t freeBytes) {
   if (!warning.empty()) label(warning.c_str(), 17.0f, colWarn);
   gap(10.0f);
 
-  if (!pathExists(disc)) {
+  if (!app.files.discExists) {
     noticeBox(tr("The disc image is no longer where it was. Select it again.",
                  "L'image disque n'est plus à son emplacement. Choisissez-la à nouveau."),
               disc.c_str(), colWarn, contentWidth);
     gap(8.0f);
-    if (button(tr("Select your disc image…", "Choisir votre image disque…"),
-               ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 20.0f)) {
+    if (taskButton(app, Task::discCheck,
+                   tr("Select your disc image…", "Choisir votre image disque…"),
+                   ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 20.0f)) {
       DiscCheck::choose(app);
     }
     drawChooseError(app);
   } else {
-    if (button(pending ? tr("Continue preparing", "Reprendre la préparation")
-                       : tr("Prepare the game", "Préparer le jeu"),
-               ImVec2(300.0f * s, 64.0f * s), ButtonStyle::primary, true, 24.0f)) {
+    if (taskButton(app, Task::build,
+                   pending ? tr("Continue preparing", "Reprendre la préparation")
+                           : tr("Prepare the game", "Préparer le jeu"),
+                   ImVec2(300.0f * s, 64.0f * s), ButtonStyle::primary, true, 24.0f)) {
       BuildRun::start(app);
     }
     ImGui::SetItemDefaultFocus();
   }
 
-  if (app.discCheck.discChecking) {
-    label(tr("Checking the disc…", "Vérification du disque…"), 17.0f, colMuted);
-  }
-  if (!app.discCheck.discVerdict.empty()) {
-    gap(6.0f);
-    noticeBox(app.discCheck.discVerdict.c_str(), app.discCheck.discDetail.c_str(), colBad,
-              contentWidth);
-  }
+  drawDiscVerdict(app, contentWidth);
 }
 
 }  // namespace scf

@@ -9,6 +9,7 @@
 #include "ui/fonts.h"
 #include "ui/gap.h"
 #include "ui/palette.h"
+#include "ui/task_control.h"
 #include "ui/text.h"
 #include "ui/tr.h"
 
@@ -33,8 +34,8 @@ void keyCap(const char* name) {
 void drawReadySection(App& app) {
   const float s = uiScale;
   const ImVec2 top = ImGui::GetCursorScreenPos();
-  if (button(tr("Play##play", "Jouer##play"), ImVec2(300.0f * s, 84.0f * s), ButtonStyle::primary,
-             !app.game.gameRunning, 34.0f)) {
+  if (taskButton(app, Task::game, tr("Play##play", "Jouer##play"), ImVec2(300.0f * s, 84.0f * s),
+                 ButtonStyle::primary, true, 34.0f)) {
     GameRun::launch(app);
   }
   ImGui::SetItemDefaultFocus();

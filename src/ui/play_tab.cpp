@@ -14,11 +14,11 @@
 namespace scf {
 
 void drawPlayTab(App& app, float contentWidth) {
-  const bool ready = gameIsBuilt(app) && !app.settings.buildPending;
+  const bool ready = app.files.gameBuilt && !app.settings.buildPending;
   if (ready) {
     drawReadySection(app);
   } else {
-    drawDiscSection(app, contentWidth, freeSpaceBytes(app.layout));
+    drawDiscSection(app, contentWidth, app.files.freeBytes);
   }
 
   if (!app.build.statusText.empty()) {

@@ -11,14 +11,15 @@
 #include "ui/gap.h"
 #include "ui/notice_box.h"
 #include "ui/palette.h"
+#include "ui/task_control.h"
 #include "ui/tr.h"
 
 namespace scf {
 
 bool rebuildCardDue(const App& app) {
   const ReleaseIdentity& id = app.identity;
-  return gameIsBuilt(app) && !id.releaseCommit.empty() && id.releaseCommit != id.builtFromCommit &&
-         !app.build.building;
+  return app.files.gameBuilt && !id.releaseCommit.empty() &&
+         id.releaseCommit != id.builtFromCommit && !app.build.building;
 }
 
 void drawRebuildCard(App& app, float contentWidth) {
@@ -38,8 +39,8 @@ void drawRebuildCard(App& app, float contentWidth) {
                "sauvegardes et réglages sont conservés."),
             colWarn, contentWidth);
   gap(6.0f);
-  if (button(tr("Rebuild now", "Reconstruire maintenant"), ImVec2(0.0f, 48.0f * s),
-             ButtonStyle::primary, !app.game.gameRunning, 20.0f)) {
+  if (taskButton(app, Task::build, tr("Rebuild now", "Reconstruire maintenant"),
+                 ImVec2(0.0f, 48.0f * s), ButtonStyle::primary, true, 20.0f)) {
     BuildRun::start(app);
   }
   if (!app.identity.changelogText.empty()) {

@@ -10,9 +10,11 @@
 #include "prepare/disc_check.h"
 #include "ui/button.h"
 #include "ui/choose_error.h"
+#include "ui/disc_verdict.h"
 #include "ui/gap.h"
 #include "ui/notice_box.h"
 #include "ui/palette.h"
+#include "ui/task_control.h"
 #include "ui/text.h"
 #include "ui/tr.h"
 
@@ -41,7 +43,8 @@ void drawStoppedScreen(App& app, float contentWidth) {
   gap(10.0f);
 
   const ImVec2 size(0.0f, 52.0f * s);
-  if (button(tr("Try again", "Réessayer"), size, ButtonStyle::primary, true, 20.0f)) {
+  if (taskButton(app, Task::build, tr("Try again", "Réessayer"), size, ButtonStyle::primary, true,
+                 20.0f)) {
     BuildRun::start(app);
   }
   ImGui::SetItemDefaultFocus();
@@ -60,11 +63,12 @@ void drawStoppedScreen(App& app, float contentWidth) {
     copiedAt = app.animTime;
   }
   ImGui::SameLine(0.0f, 12.0f * s);
-  if (button(tr("Change disc image", "Changer d'image disque"), size, ButtonStyle::secondary, true,
-             20.0f)) {
+  if (taskButton(app, Task::discCheck, tr("Change disc image", "Changer d'image disque"), size,
+                 ButtonStyle::secondary, true, 20.0f)) {
     DiscCheck::choose(app);
   }
   drawChooseError(app);
+  drawDiscVerdict(app, contentWidth);
 }
 
 }  // namespace scf

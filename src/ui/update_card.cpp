@@ -12,6 +12,7 @@
 #include "ui/notice_box.h"
 #include "ui/palette.h"
 #include "ui/progress_bar.h"
+#include "ui/task_control.h"
 #include "ui/tr.h"
 #include "update/update_check.h"
 #include "update/update_install.h"
@@ -73,10 +74,10 @@ void drawOfferCard(App& app, float contentWidth, const UpdateCheckView& check) {
                   "sauvegardes et réglages restent.");
   noticeBox(title.c_str(), detail.c_str(), failed ? colBad : colAccent, contentWidth);
   gap(6.0f);
-  const bool enabled = !app.build.building && !app.game.gameRunning;
   const char* label = failed ? tr("Try again##update", "Réessayer##update")
                              : tr("Update##update", "Mettre à jour##update");
-  if (button(label, ImVec2(0.0f, 48.0f * s), ButtonStyle::primary, enabled, 20.0f)) {
+  if (taskButton(app, Task::update, label, ImVec2(0.0f, 48.0f * s), ButtonStyle::primary, true,
+                 20.0f)) {
     app.startUpdate(check.releaseTag, check.latestVersion);
   }
   ImGui::SameLine(0.0f, 12.0f * s);

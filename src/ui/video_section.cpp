@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/settings_store.h"
 #include "app/window.h"
 #include "imgui.h"
 #include "ui/fonts.h"
@@ -91,7 +92,7 @@ void saveVideoSettings(App& app) {
     copy.width = kDefaultWidth;
     copy.height = kDefaultHeight;
   }
-  copy.save(app.layout.videoIni);
+  storeVideoSettings(app, copy);
   app.video.loaded = true;
 }
 

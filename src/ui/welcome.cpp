@@ -8,11 +8,13 @@
 #include "prepare/disc_check.h"
 #include "ui/button.h"
 #include "ui/choose_error.h"
+#include "ui/disc_verdict.h"
 #include "ui/file_name.h"
 #include "ui/gap.h"
 #include "ui/notice_box.h"
 #include "ui/palette.h"
 #include "ui/spinner.h"
+#include "ui/task_control.h"
 #include "ui/text.h"
 #include "ui/tr.h"
 
@@ -43,19 +45,23 @@ void drawWelcome(App& app, float contentWidth) {
     ImGui::SetCursorScreenPos(ImVec2(at.x + 40.0f * s, at.y + 2.0f * s));
     label(tr("Checking the disc…", "Vérification du disque…"), 20.0f, colText);
     label(fileNameOf(check.checkedImage).c_str(), 16.0f, colLabel);
+    gap(4.0f);
+    if (button(tr("Cancel##cancel-check", "Annuler##cancel-check"), ImVec2(0.0f, 44.0f * s),
+               ButtonStyle::secondary, true, 18.0f)) {
+      DiscCheck::cancel(app);
+    }
+    ImGui::SetItemDefaultFocus();
   } else {
-    if (button(tr("Select your disc image…", "Choisir votre image disque…"),
-               ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 21.0f)) {
+    if (taskButton(app, Task::discCheck,
+                   tr("Select your disc image…", "Choisir votre image disque…"),
+                   ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 21.0f)) {
       DiscCheck::choose(app);
     }
     ImGui::SetItemDefaultFocus();
     drawChooseError(app);
   }
 
-  if (!check.discVerdict.empty()) {
-    gap(6.0f);
-    noticeBox(check.discVerdict.c_str(), check.discDetail.c_str(), colBad, contentWidth);
-  }
+  drawDiscVerdict(app, contentWidth);
 }
 
 }  // namespace scf

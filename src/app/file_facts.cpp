@@ -1,0 +1,126 @@
+#include "app/file_facts.h"
+
+#include <chrono>
+
+#include "app/app.h"
+#include "enhance/enhance_run.h"
+#include "enhance/texture_pack.h"
+#include "platform/file_status.h"
+#include "platform/free_space.h"
+#include "platform/ui_wake.h"
+
+namespace scf {
+
+double FileFactsWatcher::intervalSeconds = 5.0;
+
+bool FileFactsQuery::operator==(const FileFactsQuery& other) const {
+  return disc == other.disc && gameExe == other.gameExe && bootFile == other.bootFile &&
+         buildDir == other.buildDir && releaseDir == other.releaseDir &&
+         buildLogsDir == other.buildLogsDir && texturePack == other.texturePack &&
+         enhanceScript == other.enhanceScript && upscaler == other.upscaler;
+}
+
+FileFactsQuery fileFactsQuery(const App& app) {
+  const ReleaseLayout& layout = app.layout;
+  FileFactsQuery query;
+  query.disc = app.settings.disc;
+  query.gameExe = layout.gameExe;
+  query.bootFile = layout.bootFile;
+  query.buildDir = layout.buildDir;
+  query.releaseDir = layout.releaseDir;
+  query.buildLogsDir = layout.buildLogsDir;
+  query.texturePack = texturePackFolder(layout);
+  query.enhanceScript = enhanceScriptPath(layout);
+  query.upscaler = upscalerPath(layout);
+  return query;
+}
+
+FileFacts lookAtFiles(const FileFactsQuery& query) {
+  FileFacts facts;
+  facts.known = true;
+  facts.discExists = !query.disc.empty() && pathExists(query.disc);
+  facts.gameBuilt = pathExists(query.gameExe) && pathExists(query.bootFile);
+  // The build writes into buildDir, which may be a link to another drive; before the first
+  // build it does not exist yet and the release folder's drive is the one it will use.
+  facts.freeBytes =
+      volumeFreeBytes(isDirectory(query.buildDir) ? query.buildDir : query.releaseDir);
+  facts.buildLogsExist = isDirectory(query.buildLogsDir);
+  facts.textureCount = countPackTextures(query.texturePack);
+  facts.enhanceAvailable = pathExists(query.upscaler) && pathExists(query.enhanceScript);
+  return facts;
+}
+
+void takeFileFacts(App& app, const FileFacts& facts) {
+  app.files = facts;
+  // A running texture run keeps its own count until it ends and counts again.
+  if (!app.enhance.running) app.enhance.textureCount = facts.textureCount;
+}
+
+void lookAtFilesNow(App& app) {
+  takeFileFacts(app, lookAtFiles(fileFactsQuery(app)));
+}
+
+FileFactsWatcher::FileFactsWatcher() : shared_(std::make_shared<Shared>()) {}
+
+FileFactsWatcher::~FileFactsWatcher() {
+  if (!worker_.joinable()) return;
+  std::unique_lock<std::mutex> lock(shared_->mutex);
+  shared_->stop = true;
+  shared_->wake.notify_all();
+  const bool ended =
+      shared_->endedSignal.wait_for(lock, std::chrono::seconds(1), [&] { return shared_->ended; });
+  lock.unlock();
+  if (ended) {
+    worker_.join();
+  } else {
+    worker_.detach();
+  }
+}
+
+void FileFactsWatcher::watch(const FileFactsQuery& query) {
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    if (!(shared_->query == query)) {
+      shared_->query = query;
+      shared_->lookAgain = true;
+      shared_->wake.notify_all();
+    }
+  }
+  if (!worker_.joinable()) worker_ = std::thread(work, shared_);
+}
+
+void FileFactsWatcher::refresh() {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->lookAgain = true;
+  shared_->wake.notify_all();
+}
+
+bool FileFactsWatcher::takeNew(FileFacts& facts) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  if (!shared_->fresh) return false;
+  shared_->fresh = false;
+  facts = shared_->facts;
+  return true;
+}
+
+void FileFactsWatcher::work(std::shared_ptr<Shared> shared) {
+  std::unique_lock<std::mutex> lock(shared->mutex);
+  for (;;) {
+    shared->wake.wait_for(lock, std::chrono::duration<double>(intervalSeconds),
+                          [&] { return shared->stop || shared->lookAgain; });
+    if (shared->stop) break;
+    shared->lookAgain = false;
+    const FileFactsQuery query = shared->query;
+    lock.unlock();
+    const FileFacts facts = lookAtFiles(query);
+    lock.lock();
+    if (shared->stop) break;
+    shared->facts = facts;
+    shared->fresh = true;
+    wakeUi();
+  }
+  shared->ended = true;
+  shared->endedSignal.notify_all();
+}
+
+}  // namespace scf
