@@ -26,6 +26,12 @@ struct HttpJsonResult {
   std::string error;
 };
 
+// Asked before each chunk of a download is written, with the bytes received once it is and the
+// total the server announced (0 when it announced none); returns false to stop the download,
+// first setting the error text.
+using HttpDownloadCheck =
+    std::function<bool(std::uint64_t received, std::uint64_t total, std::string& error)>;
+
 struct HttpDownloadResult {
   bool ok = false;
   std::string error;
@@ -35,8 +41,9 @@ struct HttpDownloadResult {
 // has its own session, so calls on different threads share nothing.
 struct HttpClient {
   // Resolve and connect time-outs are 5 s; receiveTimeoutMs is an idle limit: no byte for that
-  // long ends the call. Redirects are followed (http and https only); the status and body are
-  // those of the final response. extraHeaders holds header lines, each ended by CR LF.
+  // long ends the call. Redirects are followed (http and https only, and never from a request
+  // that began on https to plain http); the status and body are those of the final response.
+  // extraHeaders holds header lines, each ended by CR LF.
   static HttpResult get(const std::string& url, const std::string& userAgent,
                         const std::string& extraHeaders, long receiveTimeoutMs,
                         const HttpSink& sink);
@@ -45,12 +52,14 @@ struct HttpClient {
   static HttpJsonResult getJson(const std::string& url, const std::string& userAgent,
                                 std::size_t limit);
   // A file to disk. Succeeds when the whole body of a 200 answer was written; otherwise the
-  // file is removed. stop may be set by another thread; received and total are progress.
+  // file is removed. stop may be set by another thread; received and total are progress; check,
+  // when given, may end the download before any chunk is written.
   static HttpDownloadResult download(const std::string& url, const std::string& userAgent,
                                      const std::string& path, std::uint64_t limit,
                                      const std::atomic<bool>& stop,
                                      std::atomic<std::uint64_t>& received,
-                                     std::atomic<std::uint64_t>& total);
+                                     std::atomic<std::uint64_t>& total,
+                                     const HttpDownloadCheck& check = {});
 };
 
 // "SCF-Launcher/" and the launcher's version.

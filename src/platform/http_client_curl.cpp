@@ -13,6 +13,8 @@
 
 #include "app/build_info.h"
 #include "platform/http_client.h"
+#include "platform/http_redirect.h"
+#include "platform/http_test_authority.h"
 #include "platform/last_error.h"
 
 namespace scf {
@@ -84,6 +86,7 @@ struct Transfer {
   std::uint64_t length = 0;
   std::string sinkError;
   bool sinkStopped = false;
+  std::string location;  // the last response's Location, as the server wrote it
 };
 
 std::uint32_t responseStatus(CURL* curl) {
@@ -103,13 +106,26 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
   const std::size_t bytes = size * count;
   const std::string_view line(data, bytes);
   constexpr std::string_view key = "content-length:";
+  constexpr std::string_view locationKey = "location:";
+  const auto startsWith = [&line](std::string_view name) {
+    return line.size() > name.size() &&
+           std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
+             return a == std::tolower(static_cast<unsigned char>(b));
+           });
+  };
   if (line.rfind("HTTP/", 0) == 0) {
     transfer->lengthSeen = false;  // a new response: a redirect's length does not count
     transfer->length = 0;
-  } else if (line.size() > key.size() &&
-             std::equal(key.begin(), key.end(), line.begin(), [](char a, char b) {
-               return a == std::tolower(static_cast<unsigned char>(b));
-             })) {
+    transfer->location.clear();
+  } else if (startsWith(locationKey)) {
+    std::string_view value = line.substr(locationKey.size());
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+      value.remove_prefix(1);
+    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' ' ||
+                              value.back() == '\t'))
+      value.remove_suffix(1);
+    transfer->location.assign(value.data(), value.size());
+  } else if (startsWith(key)) {
     std::uint64_t value = 0;
     bool digits = false;
     for (char c : line.substr(key.size())) {
@@ -171,7 +187,11 @@ HttpResult perform(const std::string& url, const std::string& userAgent,
   }
   std::unique_ptr<curl_slist, HeaderListDeleter> headers(headerList(extraHeaders));
   char errorBuffer[CURL_ERROR_SIZE] = {};
-  Transfer transfer{curl.get(), &sink, &onResponse, stop};
+  Transfer transfer;
+  transfer.curl = curl.get();
+  transfer.sink = &sink;
+  transfer.onResponse = &onResponse;
+  transfer.stop = stop;
   // The receive time-out is an idle limit: less than one byte per second for that long.
   const long idleSeconds = receiveTimeoutMs <= 0 ? 1 : (receiveTimeoutMs + 999) / 1000;
 
@@ -181,7 +201,9 @@ HttpResult perform(const std::string& url, const std::string& userAgent,
   curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // A request that began on https is never redirected to plain http.
+  const std::string redirectTo = redirectSchemes(url);
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, redirectTo.c_str());
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(c, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
@@ -193,6 +215,8 @@ HttpResult perform(const std::string& url, const std::string& userAgent,
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
   curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
+  const std::string authority = httpTestAuthority();
+  if (!authority.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, authority.c_str());
   if (stop) {
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
@@ -205,6 +229,9 @@ HttpResult perform(const std::string& url, const std::string& userAgent,
 
   if (transfer.sinkStopped) {
     result.error = transfer.sinkError;
+  } else if (code == CURLE_UNSUPPORTED_PROTOCOL && !transfer.location.empty() &&
+             !redirectAllowed(url, transfer.location)) {
+    result.error = refusedRedirectText(transfer.location);
   } else if (code != CURLE_OK) {
     result.error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
     while (!result.error.empty() && (result.error.back() == '\n' || result.error.back() == '\r' ||
@@ -229,7 +256,8 @@ HttpDownloadResult HttpClient::download(const std::string& url, const std::strin
                                         const std::string& path, std::uint64_t limit,
                                         const std::atomic<bool>& stop,
                                         std::atomic<std::uint64_t>& received,
-                                        std::atomic<std::uint64_t>& total) {
+                                        std::atomic<std::uint64_t>& total,
+                                        const HttpDownloadCheck& check) {
   HttpDownloadResult result;
   received.store(0);
   total.store(0);
@@ -256,6 +284,7 @@ HttpDownloadResult HttpClient::download(const std::string& url, const std::strin
       error = "stopped";
       return false;
     }
+    if (check && !check(received.load() + size, total.load(), error)) return false;
     for (std::size_t written = 0; written < size;) {
       const ssize_t n = ::write(fd, data + written, size - written);
       if (n < 0 && errno == EINTR) continue;

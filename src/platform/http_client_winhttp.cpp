@@ -9,6 +9,7 @@
 
 #include "app/build_info.h"
 #include "platform/http_client.h"
+#include "platform/http_redirect.h"
 #include "platform/last_error.h"
 #include "platform/utf16_win32.h"
 
@@ -20,8 +21,7 @@ constexpr int kConnectTimeoutMs = 5000;
 constexpr int kSendTimeoutMs = 5000;
 constexpr int kMaxRedirects = 20;
 constexpr long kDownloadReceiveTimeoutMs = 30000;
-constexpr DWORD kHostBufferUnits = 256;
-constexpr DWORD kPathBufferUnits = 2048;
+constexpr DWORD kHostBufferUnits = 256;  // the longest host name taken
 constexpr DWORD kLengthBufferUnits = 32;
 
 // WinHTTP and socket codes in words: the system often has no text for them (wine has none).
@@ -97,26 +97,27 @@ struct Target {
 
 bool crack(const std::wstring& url, Target& target) {
   if (url.empty()) return false;
-  std::vector<wchar_t> host(kHostBufferUnits);
-  std::vector<wchar_t> path(kPathBufferUnits);
-  std::vector<wchar_t> extra(kPathBufferUnits);
+  // No buffers: each part comes back as a pointer into url and a length, so that an address of
+  // any length (a redirect's may well be longer than 2048 units) is split whole.
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
-  parts.lpszHostName = host.data();
-  parts.dwHostNameLength = kHostBufferUnits;
-  parts.lpszUrlPath = path.data();
-  parts.dwUrlPathLength = kPathBufferUnits;
-  parts.lpszExtraInfo = extra.data();
-  parts.dwExtraInfoLength = kPathBufferUnits;
+  parts.dwHostNameLength = static_cast<DWORD>(-1);
+  parts.dwUrlPathLength = static_cast<DWORD>(-1);
+  parts.dwExtraInfoLength = static_cast<DWORD>(-1);
   if (!WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
-  if (parts.dwHostNameLength == 0) return false;
+  if (!parts.lpszHostName || parts.dwHostNameLength == 0 ||
+      parts.dwHostNameLength > kHostBufferUnits) {
+    return false;
+  }
   target.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
   target.scheme = target.secure ? L"https" : L"http";
-  target.host.assign(host.data(), parts.dwHostNameLength);
+  target.host.assign(parts.lpszHostName, parts.dwHostNameLength);
   target.port = parts.nPort;
-  target.path.assign(path.data(), parts.dwUrlPathLength);
-  std::wstring query(extra.data(), parts.dwExtraInfoLength);
+  target.path.clear();
+  if (parts.lpszUrlPath) target.path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+  std::wstring query;
+  if (parts.lpszExtraInfo) query.assign(parts.lpszExtraInfo, parts.dwExtraInfoLength);
   query = query.substr(0, query.find(L'#'));
   if (target.path.empty()) target.path = L"/";
   target.path += query;
@@ -288,9 +289,12 @@ HttpResult perform(const std::string& url, const std::string& userAgent,
       }
       const std::wstring resolved = resolveLocation(target, next);
       Target following;
-      if (resolved.empty() || !crack(resolved, following)) {
-        result.error =
-            "the server redirected to an address that is neither http nor https: " + narrow(next);
+      if (resolved.empty() || !redirectAllowed(url, narrow(resolved))) {
+        result.error = refusedRedirectText(narrow(resolved.empty() ? next : resolved));
+        return result;
+      }
+      if (!crack(resolved, following)) {
+        result.error = "the server redirected to an address that is not valid: " + narrow(next);
         return result;
       }
       target = following;
@@ -345,7 +349,8 @@ HttpDownloadResult HttpClient::download(const std::string& url, const std::strin
                                         const std::string& path, std::uint64_t limit,
                                         const std::atomic<bool>& stop,
                                         std::atomic<std::uint64_t>& received,
-                                        std::atomic<std::uint64_t>& total) {
+                                        std::atomic<std::uint64_t>& total,
+                                        const HttpDownloadCheck& check) {
   HttpDownloadResult result;
   received.store(0);
   total.store(0);
@@ -375,6 +380,7 @@ HttpDownloadResult HttpClient::download(const std::string& url, const std::strin
       error = "stopped";
       return false;
     }
+    if (check && !check(received.load() + size, total.load(), error)) return false;
     for (std::size_t written = 0; written < size;) {
       const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size - written, 1u << 30));
       DWORD wrote = 0;

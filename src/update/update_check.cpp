@@ -5,6 +5,8 @@
 
 #include "app/build_info.h"
 #include "platform/http_client.h"
+#include "update/release_assets.h"
+#include "update/update_install.h"
 #include "update/version_compare.h"
 
 namespace scf {
@@ -70,6 +72,8 @@ void UpdateCheck::start(const std::string& url, bool manual) {
       shared->view.latestVersion = versionOfTag(answer.tag);
       shared->view.releaseTag = answer.tag;
       shared->view.releasePageUrl = pagePrefix + answer.tag;
+      shared->view.assetSize =
+          releaseAssetSize(got.body, releaseAssetName(shared->view.latestVersion));
       shared->view.state =
           tagIsNewer(answer.tag, kLauncherVersion) ? kUpdateAvailable : kUpdateUpToDate;
     } else {

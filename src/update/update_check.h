@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,6 +24,7 @@ struct UpdateCheckView {
   std::string releasePageUrl;
   std::string errorText;
   std::string releaseTag;
+  std::uint64_t assetSize = 0;  // the release archive's size as the answer gives it; 0: none
 };
 
 // The answer of one latest-release query: a valid tag, or why there is none.

@@ -155,6 +155,16 @@ TEST_F(HttpClientTest, RedirectIsFollowedToTheFinalAnswer) {
   EXPECT_EQ(got.contentLength, 10u);
 }
 
+TEST_F(HttpClientTest, RedirectToAnAddressLongerThanAPathBufferIsFollowed) {
+  const std::string padding = "?pad=" + std::string(3000, 'p');
+  for (const std::string& to : {host().url("/test/bytes/77" + padding), "bytes/77" + padding}) {
+    const std::string target = folder / "long.bin";
+    const HttpDownloadResult result = download("/test/redirect?to=" + to, target);
+    ASSERT_TRUE(result.ok) << to.substr(0, 40) << ": " << result.error;
+    EXPECT_EQ(scf::testing::readFile(target), std::string(77, 'x'));
+  }
+}
+
 TEST_F(HttpClientTest, RedirectToAnotherSchemeIsRefusedWithoutItsBody) {
   for (const char* to : {"ftp://127.0.0.1/x", "file:///etc/passwd", "FILE:///C:/windows/win.ini"}) {
     std::string body;
