@@ -89,7 +89,7 @@ void endSession(App& app) {
 void runFrameLoop(App& app, const TickFn& tick) {
   const double t0 = nowSeconds();
   // The first facts are looked at here, before the first frame; later ones on the worker.
-  if (!app.files.known) lookAtFilesNow(app);
+  lookAtFilesNow(app);
   app.settingsWriter.start();
   bool wasRunning = anyTaskRunning(app);
   bool lastPresented = true;

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "prepare/disc_choose.h"
 #include "prepare_kit.h"
@@ -167,6 +171,70 @@ TEST_F(DiscCheckTest, AKitThatCannotStart) {
   DiscCheck::poll(*app);
   EXPECT_EQ(app->discCheck.discVerdict, "Le disque n'a pas pu être vérifié.");
 }
+
+#ifndef _WIN32
+// Processes whose command line names this text (a kit's script and the child it started).
+int processesNaming(const std::string& text) {
+  int found = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+    std::stringstream line;
+    line << in.rdbuf();
+    if (line.str().find(text) != std::string::npos) ++found;
+  }
+  return found;
+}
+
+// A kit whose check never answers: it starts a child of its own and both sleep.
+class SilentKitCheck : public DiscCheckTest {
+ protected:
+  void SetUp() override {
+    DiscCheckTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    script = user.path() + "/silent kit/scf_build.py";
+    testing::writeFile(script,
+                       "import subprocess, sys, time\n"
+                       "subprocess.Popen([sys.executable, '-c', 'import time; time.sleep(600)', "
+                       "'silent-kit-child'])\n"
+                       "time.sleep(600)\n");
+    app->layout.buildScript = script;
+    app->screen = kScreenMain;
+    app->currentTab = kTabMaintenance;
+  }
+  void TearDown() override {
+    DiscCheck::timeLimitSeconds = 120.0;
+    DiscCheckTest::TearDown();
+  }
+  std::string script;
+};
+
+TEST_F(SilentKitCheck, CancelEndsTheWholeTreeWithoutAVerdict) {
+  DiscCheck::start(*app, disc("scrapfury-usa.iso"));
+  ASSERT_TRUE(app->discCheck.discChecking);
+  ASSERT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 1; }, 10));
+  DiscCheck::cancel(*app);
+  EXPECT_FALSE(app->discCheck.discChecking);
+  EXPECT_EQ(app->discCheck.discVerdict, "");
+  EXPECT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 0; }, 5));
+  EXPECT_TRUE(waitFor([&] { return processesNaming(script) == 0; }, 5));
+  EXPECT_EQ(app->settings.disc, "");
+}
+
+TEST_F(SilentKitCheck, ACheckThatNeverAnswersIsEndedAtTheTimeLimitWithItsSentence) {
+  DiscCheck::timeLimitSeconds = 1.0;
+  DiscCheck::start(*app, disc("scrapfury-usa.iso"));
+  ASSERT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 1; }, 10));
+  pollToEnd();
+  EXPECT_EQ(app->discCheck.discVerdict,
+            "The disc check took too long and was stopped. Try again, or make a fresh copy of "
+            "your disc.");
+  EXPECT_EQ(app->discCheck.discDetail, disc("scrapfury-usa.iso"));
+  EXPECT_EQ(app->settings.disc, "");
+  EXPECT_EQ(app->currentTab, kTabMaintenance) << "the verdict stays where the user is";
+  EXPECT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 0; }, 5));
+}
+#endif
 
 }  // namespace
 }  // namespace scf::prepare_test

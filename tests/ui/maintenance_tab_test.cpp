@@ -185,7 +185,7 @@ TEST_F(MaintenanceTab, ButtonsEnabledByTheTasksAndFolders) {
       {"idle", true, false, false, true, true, true, true},
       {"no disc ever chosen", false, false, false, false, false, true, false},
       {"building", true, true, false, true, false, false, true},
-      {"game running", true, false, true, true, false, true, true},
+      {"game running", true, false, true, true, false, false, true},
       {"no build logs yet", true, false, false, false, true, true, false},
   };
   const std::string disc = app.settings.disc;
