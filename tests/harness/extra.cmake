@@ -24,3 +24,4 @@ scf_harness_run(harness_selftest_full_py selftest_run_test FullScenarioTest "har
 scf_harness_run(harness_selftest_error_demo_py selftest_run_test ErrorDemoTest "harness;python;gui")
 scf_harness_run(harness_selftest_screens_py selftest_run_test ScreensAndTextureTest
   "harness;python;gui")
+scf_harness_run(harness_session_end_py session_end_run_test SessionEndTest "harness;python;gui")
