@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/app.h"
@@ -110,7 +111,25 @@ TEST_F(BuildDetailsTest, LastSixtyOutputLinesAndTheLogsLastSixty) {
   for (int i = 41; i <= 100; ++i)
     expected += "log " + std::to_string(i) + "\n";
   EXPECT_EQ(buildDetails(app), expected);
-  EXPECT_EQ(stepLogPath(app), temp / "release/build/logs/compile.log");
+  EXPECT_EQ(stepLogPath(app), testing::nativePath(temp / "release/build/logs/compile.log"));
+}
+
+TEST_F(BuildDetailsTest, OnlyTheLogsLastSixtyFourKibibytesAreRead) {
+  app.progress.failedStage = "compile";
+  // 100 lines of 2 KiB each: the last 64 KiB hold 31 whole lines and the end of another.
+  const std::string filler(2047, 'x');
+  std::string log;
+  for (int i = 1; i <= 100; ++i)
+    log += std::to_string(1000 + i) + filler.substr(4) + "\n";
+  writeFile(temp / "release/build/logs/compile.log", log);
+  const std::string details = buildDetails(app);
+  const std::string marker = "--- compile.log (last lines) ---\n";
+  const std::size_t start = details.find(marker);
+  ASSERT_NE(start, std::string::npos);
+  const std::string tail = details.substr(start + marker.size());
+  EXPECT_EQ(std::count(tail.begin(), tail.end(), '\n'), 32 - 1);
+  EXPECT_EQ(tail.substr(0, 4), "1070") << "the first whole line of the window";
+  EXPECT_EQ(tail.substr(tail.size() - 2048, 4), "1100");
 }
 
 TEST_F(BuildDetailsTest, FewLinesAndNoLogFile) {
@@ -123,7 +142,7 @@ TEST_F(BuildDetailsTest, FewLinesAndNoLogFile) {
 TEST_F(BuildDetailsTest, NoStageLooksForTheVerifyLog) {
   app.progress.failureText = "The build stopped unexpectedly (exit code 1).";
   writeFile(temp / "release/build/logs/verify.log", "a\nb");
-  EXPECT_EQ(stepLogPath(app), temp / "release/build/logs/verify.log");
+  EXPECT_EQ(stepLogPath(app), testing::nativePath(temp / "release/build/logs/verify.log"));
   EXPECT_EQ(buildDetails(app), header("", "The build stopped unexpectedly (exit code 1).") +
                                    "\n--- verify.log (last lines) ---\na\nb\n");
 }

@@ -49,6 +49,20 @@ TEST(BuildProgress, ResetLaysOutTheEightStagesWithTheirWeights) {
   EXPECT_FALSE(progress.finished);
 }
 
+TEST(BuildProgress, KeepsOnlyTheLastSixtyLinesWhateverTheKitPrints) {
+  BuildProgress progress;
+  progress.reset(0);
+  for (int i = 0; i < 1000000; ++i)
+    progress.feed("INFO line " + std::to_string(i), 1.0);
+  EXPECT_EQ(progress.outputLines.size(), 60u);
+  EXPECT_EQ(progress.outputLineCount, 1000000u);
+  EXPECT_EQ(progress.outputLines.front(), "INFO line 999940");
+  EXPECT_EQ(progress.outputLines.back(), "INFO line 999999");
+  progress.reset(2);
+  EXPECT_TRUE(progress.outputLines.empty());
+  EXPECT_EQ(progress.outputLineCount, 0u);
+}
+
 TEST(BuildProgress, DoneSkipAndPercentMoveTheTable) {
   const BuildProgress progress = fed({"PROGRESS verify", "DONE verify in 0.6", "SKIP extract",
                                       "PROGRESS configure", "PERCENT configure 50"});
