@@ -18,7 +18,12 @@ endif()
 if(NOT SCF_SOURCE_COMMIT MATCHES "^[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]$")
   set(SCF_SOURCE_COMMIT "0000000000000000000000000000000000000000")
 endif()
-set(SCF_VERSION "${PROJECT_VERSION}")
+# The launcher's own version: the project's, unless a build of another release sets it.
+set(SCF_LAUNCHER_VERSION "${PROJECT_VERSION}" CACHE STRING "The version the launcher reports")
+if(NOT SCF_LAUNCHER_VERSION MATCHES "^[0-9A-Za-z][0-9A-Za-z.+_-]*$")
+  message(FATAL_ERROR "SCF_LAUNCHER_VERSION: \"${SCF_LAUNCHER_VERSION}\" is not a version.")
+endif()
+set(SCF_VERSION "${SCF_LAUNCHER_VERSION}")
 set(SCF_BUILD_INFO_SOURCE ${SCF_GENERATED_DIR}/build_info.cpp)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/build_info.cpp.in ${SCF_BUILD_INFO_SOURCE} @ONLY)
 

@@ -4,8 +4,8 @@
 #  - SDL 3.2, static, from Debian trixie's source package, into .deps/sdl3
 #  - Dear ImGui 1.92.x sources from Debian sid's source package, into .deps/imgui
 #  - the Exo 2 typeface and its licence from npm, into .deps/fonts
-#  - with --windows: mingw-w64 and wine, and SDL 3.2 and GoogleTest cross-built for Windows x64
-#    into .deps/win64
+#  - with --windows: mingw-w64 and wine, and SDL 3.2, libsodium and GoogleTest cross-built for
+#    Windows x64 into .deps/win64
 set -euo pipefail
 windows=0
 for arg in "$@"; do
@@ -30,7 +30,7 @@ packages=(build-essential cmake ninja-build pkg-config dpkg-dev
   libxss-dev libxtst-dev libxkbcommon-dev libgl-dev libegl-dev libdbus-1-dev
   libcurl4-openssl-dev python3 xvfb xauth x11-utils libgl1-mesa-dri libegl-mesa0
   fonts-dejavu-core libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xorriso procps clang-format clang-tidy)
+  xorriso procps clang-format clang-tidy libsodium-dev minisign)
 # npm usually comes with the machine's Node.js; Debian's own npm only when none is there.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
 missing=()
@@ -151,7 +151,7 @@ fi
 # --- Windows x64 (cross-built, tested under wine) ------------------------------
 if [ "$windows" = 1 ]; then
   missing=()
-  for p in g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64; do
+  for p in g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 autoconf automake libtool; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -171,6 +171,31 @@ if [ "$windows" = 1 ]; then
       build_sdl "$ver" "$prefix" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DSDL_RENDER_D3D=OFF -DSDL_RENDER_D3D11=OFF -DSDL_RENDER_D3D12=OFF -DSDL_RENDER_GPU=OFF
     link_cached "$prefix" "$win/sdl3"
+  fi
+  # libsodium: the same upstream version as the system's libsodium-dev, from Debian's source
+  # package (its patches applied), static, for the release signatures' hash and Ed25519 check.
+  if [ ! -f "$win/libsodium/lib/libsodium.a" ]; then
+    upstream=$(dpkg-query -W -f='${Version}' libsodium-dev | sed 's/-[^-]*$//')
+    apt_private update
+    ver=$(apt_private showsrc libsodium 2>/dev/null | awk '/^Version:/{print $2}' |
+      grep -E "^${upstream//./\\.}-" | sort -V | tail -n1 || true)
+    [ -n "$ver" ] || { echo "setup-deps: no libsodium $upstream source package is offered by Debian" >&2; exit 1; }
+    prefix="$cache_root/libsodium-$ver-win64"
+    if [ ! -f "$prefix/lib/libsodium.a" ]; then
+      src="$deps/src/libsodium-$$"
+      rm -rf "$src" "$prefix.part"; mkdir -p "$src"
+      (cd "$src" && apt_private source -qq --download-only "libsodium=$ver" >/dev/null)
+      (cd "$src" && dpkg-source -x --no-check ./*.dsc sodium >/dev/null)
+      say "building libsodium $ver for win64"
+      # No stack protector: mingw-w64 would need its libssp DLL beside the programs.
+      (cd "$src/sodium" && ./autogen.sh -s && ./configure --host=x86_64-w64-mingw32 \
+        CC=x86_64-w64-mingw32-gcc-posix --prefix="$prefix.part" --disable-shared --enable-static \
+        --disable-ssp --disable-dependency-tracking && make -j2 && make install) \
+        >"$src/build.log" 2>&1 || { tail -n 40 "$src/build.log" >&2; exit 1; }
+      mv "$prefix.part" "$prefix"
+      rm -rf "$src"
+    fi
+    link_cached "$prefix" "$win/libsodium"
   fi
   if [ ! -f "$win/googletest/lib/cmake/GTest/GTestConfig.cmake" ]; then
     ver=$(dpkg-query -W -f='${Version}' googletest)

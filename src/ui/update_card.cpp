@@ -62,9 +62,12 @@ void drawOfferCard(App& app, float contentWidth, const UpdateCheckView& check) {
   UpdateInstall& install = app.updateInstall;
   const float s = uiScale;
   const bool failed = install.installState == kInstallFailed;
+  // A failed install names what it tried to install, whatever the check says now.
+  const std::string& version = failed ? install.installVersion : check.latestVersion;
+  const std::string& tag = failed ? install.installTag : check.releaseTag;
   gap(12.0f);
-  const std::string title = tr("Version ", "La version ") + check.latestVersion +
-                            tr(" is available.", " est disponible.");
+  const std::string title =
+      tr("Version ", "La version ") + version + tr(" is available.", " est disponible.");
   const std::string detail =
       failed ? install.installError
              : tr("Update downloads and installs it here, then the launcher restarts and Rebuild "
@@ -78,7 +81,7 @@ void drawOfferCard(App& app, float contentWidth, const UpdateCheckView& check) {
                              : tr("Update##update", "Mettre à jour##update");
   if (taskButton(app, Task::update, label, ImVec2(0.0f, 48.0f * s), ButtonStyle::primary, true,
                  20.0f)) {
-    app.startUpdate(check.releaseTag, check.latestVersion);
+    app.startUpdate(tag, version);
   }
   ImGui::SameLine(0.0f, 12.0f * s);
   if (button(tr("Open the release page", "Ouvrir la page de la version"), ImVec2(0.0f, 48.0f * s),
@@ -94,8 +97,10 @@ void drawUpdateCard(App& app, float contentWidth, bool rebuildCardShown) {
   const int state = app.updateInstall.installState;
   if (state == kInstallDownloading || state == kInstallInstalling || state == kInstallRestarting) {
     drawUpdatingCard(app, contentWidth);
-  } else if (!rebuildCardShown && check.state == kUpdateAvailable &&
-             check.latestVersion != app.identity.releaseVersion) {
+  } else if (state == kInstallFailed ||
+             (!rebuildCardShown && check.state == kUpdateAvailable &&
+              check.latestVersion != app.identity.releaseVersion)) {
+    // An install's error is shown whatever the versions say.
     drawOfferCard(app, contentWidth, check);
   }
 }

@@ -14,64 +14,128 @@
 #include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
 #include "ui/tr.h"
+#include "update/download_limits.h"
+#include "update/update_chain.h"
 
 namespace scf {
 namespace {
 
 constexpr std::uint64_t kChecksumLimit = 4096;
+constexpr std::uint64_t kSignatureLimit = 4096;
 constexpr std::uint64_t kArchiveLimit = 2147483648ULL;
-constexpr int kReaderWaitMs = 2000;
 
 std::string updateFolder(const App& app) {
   return utf8String(utf8Path(app.layout.releaseDir) / "update");
 }
 
-// The download worker: the checksum first, then the archive; publishes its result and ends.
-void downloadRelease(UpdateInstall* install, std::string archiveUrl, std::string archiveFile) {
+// The files of one release download, beside the archive.
+std::string checksumFile(const std::string& archive) {
+  return archive + ".sha256";
+}
+std::string signatureFile(const std::string& archive) {
+  return archive + ".minisig";
+}
+
+// The download worker: the checksum, the signature, then the archive, whose signature it then
+// checks; publishes its result and ends.
+void downloadRelease(UpdateInstall* install, std::string archiveUrl, std::string archiveFile,
+                     std::uint64_t archiveSize, std::string version) {
   std::atomic<std::uint64_t> checksumReceived{0};
   std::atomic<std::uint64_t> checksumTotal{0};
   const std::string agent = httpUserAgent();
+  SignatureVerdict verdict = SignatureVerdict::missing;
   HttpDownloadResult result =
-      HttpClient::download(archiveUrl + ".sha256", agent, archiveFile + ".sha256", kChecksumLimit,
+      HttpClient::download(archiveUrl + ".sha256", agent, checksumFile(archiveFile), kChecksumLimit,
                            install->stopDownload, checksumReceived, checksumTotal);
+  bool signaturePublished = false;
   if (result.ok) {
-    result = HttpClient::download(archiveUrl, agent, archiveFile, kArchiveLimit,
+    result = HttpClient::download(archiveUrl + ".minisig", agent, signatureFile(archiveFile),
+                                  kSignatureLimit, install->stopDownload, checksumReceived,
+                                  checksumTotal);
+    signaturePublished = result.ok;
+    // A release without a signature is refused as such; its archive is not even fetched.
+    if (!result.ok && result.error == "HTTP 404") result = HttpDownloadResult{true, {}};
+  }
+  if (result.ok && signaturePublished) {
+    DownloadLimits limits;
+    limits.announcedSize = archiveSize;
+    result = downloadWithinLimits(archiveUrl, archiveFile, kArchiveLimit, limits,
                                   install->stopDownload, install->received, install->total);
+    if (result.ok) {
+      verdict = verifyReleaseSignature(archiveFile, signatureFile(archiveFile),
+                                       releaseAssetName(version), version, install->trustedKeys);
+    }
   }
   {
     std::lock_guard<std::mutex> lock(install->downloadLock);
     install->downloadOk = result.ok;
     install->downloadError = result.error;
+    install->downloadVerdict = verdict;
   }
   install->downloadFinished.store(true);
+}
+
+std::string archiveFileOf(const App& app) {
+  return utf8String(utf8Path(updateFolder(app)) /
+                    utf8Path(releaseAssetName(app.updateInstall.installVersion)));
+}
+
+// The attempt is over: its lock goes, and so does the installer's output file.
+void endAttempt(App& app) {
+  UpdateInstall& install = app.updateInstall;
+  install.lock.release();
+  if (!install.installerOutput.path().empty()) {
+    std::error_code ignored;
+    std::filesystem::remove(utf8Path(install.installerOutput.path()), ignored);
+    install.installerOutput.follow({});
+    // The installer leaves the update folder when it is empty; its output file was the last.
+    std::filesystem::remove(utf8Path(updateFolder(app)), ignored);
+  }
+}
+
+// A refused download leaves nothing behind: its files go, and the update folder if this
+// attempt made it.
+void discardDownload(App& app) {
+  UpdateInstall& install = app.updateInstall;
+  const std::string archive = archiveFileOf(app);
+  std::error_code ignored;
+  for (const std::string& file : {archive, checksumFile(archive), signatureFile(archive)})
+    std::filesystem::remove(utf8Path(file), ignored);
+  endAttempt(app);
+  if (install.madeUpdateFolder) std::filesystem::remove(utf8Path(updateFolder(app)), ignored);
+  install.madeUpdateFolder = false;
 }
 
 void startInstaller(App& app) {
   UpdateInstall& install = app.updateInstall;
   const std::string folder = updateFolder(app);
-  const std::string archive =
-      utf8String(utf8Path(folder) / utf8Path(releaseAssetName(install.installVersion)));
+  const std::string archive = archiveFileOf(app);
   const std::string script =
       utf8String(utf8Path(app.layout.sourceDir) / "tools" / "apply_update.py");
+  const std::string output = utf8String(utf8Path(folder) / "installer-output.txt");
   // The installer runs in the release folder: every path it gets is absolute.
-  std::vector<std::string> arguments = interpreterArguments(absolutePath(script));
-  for (const std::string& argument :
-       {std::string("--zip"), absolutePath(archive), std::string("--sha256"),
-        absolutePath(archive + ".sha256"), std::string("--version"), install.installVersion,
-        std::string("--install"), absolutePath(app.layout.releaseDir)}) {
-    arguments.push_back(argument);
-  }
+  const std::vector<std::string> arguments = outputToFileArguments(
+      absolutePath(output), absolutePath(script),
+      {"--zip", absolutePath(archive), "--sha256", absolutePath(checksumFile(archive)), "--version",
+       install.installVersion, "--install", absolutePath(app.layout.releaseDir)});
   install.received.store(0);
   install.total.store(0);
+  install.installerDone = false;
+  std::error_code ignored;
+  std::filesystem::remove(utf8Path(output), ignored);
+  install.installerOutput.follow(output);
+  // Free-standing: not in the launcher's job, so it finishes even if the launcher ends.
   std::string error;
-  if (install.installer.start(app.layout.pythonExe, arguments, app.layout.releaseDir, true,
+  if (install.installer.start(app.layout.pythonExe, arguments, app.layout.releaseDir, false,
                               error)) {
     install.installState = kInstallInstalling;
+    install.lock.handTo(install.installer.processId());
   } else {
     install.installState = kInstallFailed;
     install.installError =
         std::string(tr("The update could not start: ", "La mise à jour n'a pas pu démarrer : ")) +
         error;
+    endAttempt(app);
   }
 }
 
@@ -80,19 +144,29 @@ void finishDownload(App& app) {
   if (install.downloader.joinable()) install.downloader.join();
   bool ok = false;
   std::string error;
+  SignatureVerdict verdict = SignatureVerdict::missing;
   {
     std::lock_guard<std::mutex> lock(install.downloadLock);
     ok = install.downloadOk;
     error = install.downloadError;
+    verdict = install.downloadVerdict;
+  }
+  if (ok && verdict == SignatureVerdict::valid) {
+    startInstaller(app);
+    return;
   }
   if (ok) {
-    startInstaller(app);
+    // Not signed by the makers: nothing of it is kept, and the installer never sees it.
+    install.installError = unsignedUpdateSentence(verdict);
+    install.installState = kInstallFailed;
+    discardDownload(app);
     return;
   }
   install.installError =
       std::string(tr("The download failed: ", "Le téléchargement a échoué : ")) + error + ".";
   // A download the user stopped brings the offer back without an error.
   install.installState = install.stopDownload.load() ? kInstallIdle : kInstallFailed;
+  endAttempt(app);
 }
 
 void restartLauncher(App& app) {
@@ -100,7 +174,8 @@ void restartLauncher(App& app) {
   std::string error;
   const std::string self = install.launcherPath.empty() ? exePath() : install.launcherPath;
   if (!self.empty() &&
-      install.restarted.start(self, app.launchArgs, app.layout.releaseDir, false, error)) {
+      install.restarted.start(self, restartArguments(app.launchArgs, install.installTag),
+                              app.layout.releaseDir, false, error)) {
     install.installState = kInstallRestarting;
     app.quitConfirmed = true;
     return;
@@ -115,14 +190,22 @@ void restartLauncher(App& app) {
 
 void followInstaller(App& app) {
   UpdateInstall& install = app.updateInstall;
-  for (const std::string& line : install.installer.takeLines())
+  for (const std::string& line : install.installerOutput.takeLines())
     install.installerLine(line);
   if (install.installer.running()) return;
-  install.installer.waitReader(kReaderWaitMs);
-  for (const std::string& line : install.installer.takeLines())
+  // The installer has ended: everything it wrote is in the file now.
+  for (const std::string& line : install.installerOutput.takeLines(true))
     install.installerLine(line);
   const int code = install.installer.exitCode();
-  if (code == 0 && install.installStage == "done") {
+  // Success is the installer's own last word: "done" and the version asked for, then code 0.
+  const bool installed = code == 0 && install.installerDone;
+  if (installed) {
+    // The installer takes the archive and its checksum away; the signature is the launcher's.
+    std::error_code ignored;
+    std::filesystem::remove(utf8Path(signatureFile(archiveFileOf(app))), ignored);
+  }
+  endAttempt(app);
+  if (installed) {
     restartLauncher(app);
     return;
   }
@@ -148,12 +231,15 @@ std::string releaseArchiveUrl(const std::string& prefix, const std::string& tag,
 UpdateInstall::~UpdateInstall() {
   stopDownload.store(true);
   if (downloader.joinable()) downloader.join();
+  // A running installer keeps the lock (it holds its id) until it ends.
+  if (installState != kInstallInstalling) lock.release();
 }
 
 void UpdateInstall::installerLine(const std::string& line) {
   if (line.size() < 5) return;
   if (line.rfind("step ", 0) == 0) {
     installStage = line.substr(5);
+    installerDone = false;
     received.store(0);
     total.store(0);
   } else if (line.rfind("progress ", 0) == 0) {
@@ -165,8 +251,10 @@ void UpdateInstall::installerLine(const std::string& line) {
     }
   } else if (line.rfind("error ", 0) == 0) {
     installError = line.substr(6);
+    installerDone = false;
   } else if (line.rfind("done ", 0) == 0) {
     installStage = "done";
+    installerDone = !installVersion.empty() && line.substr(5) == installVersion;
   }
 }
 
@@ -174,10 +262,34 @@ void App::startUpdate(const std::string& tag, const std::string& version) {
   UpdateInstall& install = updateInstall;
   if (tag.empty() || version.empty() || !mayStart(*this, Task::update)) return;
   const std::string folder = updateFolder(*this);
+  if (installedInChain(launchArgs, tag)) {
+    // This chain of restarts installed it already: installing it again would loop.
+    install.installState = kInstallFailed;
+    install.installError =
+        std::string(tr("Version ", "La version ")) + version +
+        tr(" was installed just before this start; it is not installed again.",
+           " a été installée juste avant ce démarrage ; elle n'est pas réinstallée.");
+    return;
+  }
   std::error_code ignored;
-  std::filesystem::create_directories(utf8Path(folder), ignored);
+  install.madeUpdateFolder = std::filesystem::create_directories(utf8Path(folder), ignored);
+  std::uint32_t holder = 0;
+  if (!install.lock.take(folder, holder) && holder != 0) {
+    install.installState = kInstallFailed;
+    install.installError =
+        tr("Another update of this release is under way (process ",
+           "Une autre mise à jour de cette version est en cours (processus ") +
+        std::to_string(holder) +
+        tr("); this one changes nothing. Try again once it has finished.",
+           ") ; celle-ci ne change rien. Réessayez une fois qu'elle est terminée.");
+    if (install.madeUpdateFolder) std::filesystem::remove(utf8Path(folder), ignored);
+    install.madeUpdateFolder = false;
+    return;
+  }
 
   install.installVersion = version;
+  install.installTag = tag;
+  install.installerDone = false;
   install.installError.clear();
   install.installStage.clear();
   install.stopDownload.store(false);
@@ -188,11 +300,15 @@ void App::startUpdate(const std::string& tag, const std::string& version) {
   const std::string archiveFile =
       utf8String(utf8Path(folder) / utf8Path(releaseAssetName(version)));
   try {
-    install.downloader =
-        std::thread(downloadRelease, &install,
-                    releaseArchiveUrl(install.downloadPrefix, tag, version), archiveFile);
+    // The size the update check's answer gave for this release's archive bounds its download.
+    const UpdateCheckView seen = updateCheck.view();
+    const std::uint64_t archiveSize = seen.releaseTag == tag ? seen.assetSize : 0;
+    install.downloader = std::thread(downloadRelease, &install,
+                                     releaseArchiveUrl(install.downloadPrefix, tag, version),
+                                     archiveFile, archiveSize, version);
     install.installState = kInstallDownloading;
   } catch (const std::system_error& error) {
+    endAttempt(*this);
     install.installState = kInstallFailed;
     install.installError =
         std::string(tr("The download failed: ", "Le téléchargement a échoué : ")) + error.what() +

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "update/install_lock.h"
+#include "update/installer_output.h"
+#include "update/release_signature.h"
 #include "update/update_check.h"
 
 namespace scf {
@@ -35,6 +38,7 @@ struct UpdateInstall {
   std::string downloadPrefix = kDefaultDownloadPrefix;  // --download-prefix replaces it
   int installState = kInstallIdle;
   std::string installVersion;
+  std::string installTag;  // the release tag being installed
   std::string installStage;
   std::string installError;
   std::atomic<std::uint64_t> received{0};
@@ -44,8 +48,22 @@ struct UpdateInstall {
   std::mutex downloadLock;
   bool downloadOk = false;    // guarded by downloadLock
   std::string downloadError;  // guarded by downloadLock
+  // What the archive's signature said; guarded by downloadLock.
+  SignatureVerdict downloadVerdict = SignatureVerdict::missing;
   std::thread downloader;
+  // The keys a release must be signed with (the build's; tests put their own).
+  std::vector<SignatureKey> trustedKeys = builtInReleaseKeys();
+  // The installer runs on its own, outside the launcher's job, so that a launcher that ends
+  // (or is killed) midway does not leave a half-installed release; its lines come through a
+  // file in the update folder.
   ChildProcess installer;
+  InstallerOutput installerOutput;
+  // The installer printed "done " and the version it was asked to install.
+  bool installerDone = false;
+  // This launcher made the update folder for this attempt (a refusal takes it away again).
+  bool madeUpdateFolder = false;
+  // Held from the download's start to the installer's end (by the installer once it runs).
+  InstallLock lock;
   ChildProcess restarted;  // the new launcher, free-standing
   // The launcher's own path as it was at start: the installer moves the running executable
   // aside, after which the system names the moved file as the running one.

@@ -1,8 +1,11 @@
 """An update from end to end: the launcher of a demo release 0.8.0, whose game is built, finds
-0.9.0 on the local release host, downloads and installs it with --update-now, restarts itself
-with the same arguments, and the new start is the 0.9.0 release asking for a rebuild."""
+0.9.0 (signed with the build's demo key) on the local release host, downloads, checks and
+installs it with --update-now, restarts itself with the same arguments and the tag it installed,
+and the new start is the 0.9.0 release asking for a rebuild. Its launcher still reports 0.8.0,
+so the host's 0.9.0 still reads as newer to it: it must not install it again."""
 
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -44,6 +47,15 @@ class UpdateRunTest(unittest.TestCase):
                         "--commit", NEW_COMMIT, "--archive", str(host_root / "v0.9.0")],
             capture_output=True, text=True, timeout=120)
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        archive = host_root / "v0.9.0" / "ZER_Avudud-0.9.0-ravelin.zip"
+        if not archive.with_name(archive.name + ".minisig").is_file():
+            # Signed here as the release tools sign: the demo key the build's launcher trusts.
+            signed = subprocess.run(
+                [shutil.which("minisign") or "minisign", "-S", "-s",
+                 str(build / "demo" / "keys" / "demo.key"), "-m", str(archive),
+                 "-t", f"file:{archive.name}\tversion:0.9.0"],
+                capture_output=True, text=True, timeout=60)
+            self.assertEqual(signed.returncode, 0, signed.stdout + signed.stderr)
 
     def test_update_now_installs_restarts_and_asks_for_a_rebuild(self):
         disc = self.work.discs / "scrapfury-usa.iso"
@@ -51,8 +63,8 @@ class UpdateRunTest(unittest.TestCase):
         old_commit = (self.work.release / "game" / "built_from.ini").read_text(encoding="utf-8")
         host_root = self.work.dir / "host"
         self.make_new_release(host_root)
-        # The new start must not find the same release again and install it once more.
-        host = ReleaseHost("--root", str(host_root), "--tag", "v0.9.0", "--latest-once")
+        # The host offers 0.9.0 to every start: the new one must not install it once more.
+        host = ReleaseHost("--root", str(host_root), "--tag", "v0.9.0")
         self.addCleanup(host.stop)
 
         shots = self.work.dir / "shots"
@@ -90,10 +102,16 @@ class UpdateRunTest(unittest.TestCase):
         self.assertIn("0.9.0", release_ini)
         self.assertIn(NEW_COMMIT, release_ini)
         # The new start knows the new source and the game built from the old one: the Play tab
-        # asks for a rebuild, and no second update was offered.
+        # asks for a rebuild. It saw 0.9.0 offered again and did not install it: no third start
+        # rewrites the log.
         source, built = find_in_order(texts, [
-            r"update check: state 4, .*no release published yet",
+            r"update check: state 3, 0\.9\.0 .*",
             rf"source ({NEW_COMMIT}), built from ([0-9a-f]{{40}})"])[1].groups()
+        time.sleep(3)
+        self.assertEqual(log_texts(log), texts, "the new start installed 0.9.0 once more")
+        update = self.work.release / "update"
+        kept = sorted(p.name for p in update.iterdir()) if update.is_dir() else []
+        self.assertEqual([name for name in kept if "ravelin" in name], [], "a download was kept")
         self.assertNotEqual(source, built)
         self.assertIn(built, old_commit)
         check_picture(self, shots / "s1-play.png")
