@@ -1,0 +1,90 @@
+// The file facts the screens show: looked at on a worker, followed when the files change after a
+// refresh, and a changed disc setting looked at again at once.
+#include "app/file_facts.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "app/app.h"
+#include "enhance/enhance_run.h"
+#include "support/test_support.h"
+#include "ui/screen_layout.h"
+
+namespace scf {
+namespace {
+
+bool waitForFacts(FileFactsWatcher& watcher, FileFacts& facts, const std::function<bool()>& ok) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (watcher.takeNew(facts) && ok()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+class FileFactsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { layOutScreenApp(app, dir); }
+  testing::TempFolder dir;
+  App app;
+};
+
+TEST_F(FileFactsTest, ALookSeesEachFact) {
+  FileFacts facts = lookAtFiles(fileFactsQuery(app));
+  EXPECT_TRUE(facts.known);
+  EXPECT_TRUE(facts.discExists);
+  EXPECT_FALSE(facts.gameBuilt);
+  EXPECT_FALSE(facts.buildLogsExist);
+  EXPECT_EQ(facts.textureCount, 0);
+  EXPECT_GT(facts.freeBytes, 0u);
+
+  testing::writeFile(app.layout.gameExe, "game");
+  testing::writeFile(app.layout.bootFile, "boot");
+  std::filesystem::create_directories(app.layout.buildLogsDir);
+  for (const char* name : {"a.png", "b.png", "notes.txt"})
+    testing::writeFile(texturePackFolder(app.layout) + "/" + name, "x");
+  std::filesystem::remove(app.settings.disc);
+  facts = lookAtFiles(fileFactsQuery(app));
+  EXPECT_FALSE(facts.discExists);
+  EXPECT_TRUE(facts.gameBuilt);
+  EXPECT_TRUE(facts.buildLogsExist);
+  EXPECT_EQ(facts.textureCount, 2);
+}
+
+TEST_F(FileFactsTest, TheWorkerFollowsARefreshAndANewDisc) {
+  FileFactsWatcher watcher;
+  watcher.watch(fileFactsQuery(app));
+  FileFacts facts;
+  ASSERT_TRUE(waitForFacts(watcher, facts, [&] { return facts.discExists && !facts.gameBuilt; }));
+
+  testing::writeFile(app.layout.gameExe, "game");
+  testing::writeFile(app.layout.bootFile, "boot");
+  watcher.refresh();
+  EXPECT_TRUE(waitForFacts(watcher, facts, [&] { return facts.gameBuilt; }));
+
+  app.settings.disc = dir / "discs/another.iso";
+  watcher.watch(fileFactsQuery(app));
+  EXPECT_TRUE(waitForFacts(watcher, facts, [&] { return !facts.discExists; }))
+      << "a new disc setting is looked at without waiting for the interval";
+}
+
+TEST_F(FileFactsTest, TakingFactsLeavesARunningTextureRunsCountAlone) {
+  FileFacts facts;
+  facts.known = true;
+  facts.textureCount = 7;
+  app.enhance.running = true;
+  app.enhance.textureCount = 3;
+  takeFileFacts(app, facts);
+  EXPECT_EQ(app.enhance.textureCount, 3);
+  app.enhance.running = false;
+  takeFileFacts(app, facts);
+  EXPECT_EQ(app.enhance.textureCount, 7);
+  EXPECT_EQ(app.files.textureCount, 7);
+}
+
+}  // namespace
+}  // namespace scf
