@@ -4,6 +4,7 @@
 #include "app/clock.h"
 #include "app/file_facts.h"
 #include "app/task_table.h"
+#include "app/update_now.h"
 #include "app/window.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
@@ -36,18 +37,6 @@ bool handleQuitRequest(App& app) {
   return app.updateInstall.installState != kInstallInstalling;
 }
 
-// --update-now: starts the install once the check has found a newer release and the task table
-// lets it start; until then the request waits.
-void updateNowIfAvailable(App& app) {
-  if (!app.updateNow || blockingTask(app, Task::update)) return;
-  const UpdateCheckView check = app.updateCheck.view();
-  if (check.state != kUpdateAvailable) return;
-  app.startUpdate(check.releaseTag, check.latestVersion);
-  if (taskRunning(app, Task::update) || app.updateInstall.installState == kInstallFailed) {
-    app.updateNow = false;
-  }
-}
-
 bool anyTaskRunning(const App& app) {
   for (int task = 0; task < kTaskCount; ++task) {
     if (taskRunning(app, static_cast<Task>(task))) return true;
@@ -71,7 +60,7 @@ void advanceTasks(App& app) {
   if (app.build.building) BuildRun::finish(app);
   UpdateInstall::poll(app);
   EnhanceRun::poll(app);
-  updateNowIfAvailable(app);
+  followUpdateNow(app);
   if (app.game.gameRunning) GameRun::finish(app);
   expireRefusal(app);
 }
