@@ -5,8 +5,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/http_client.h"
@@ -15,11 +13,6 @@
 #include "support/https_host.h"
 #include "support/release_host.h"
 #include "support/test_support.h"
-
-#ifdef _WIN32
-#include <wincrypt.h>
-#include <windows.h>
-#endif
 
 namespace scf {
 namespace {
@@ -36,77 +29,24 @@ scf::testing::ReleaseHost& sharedPlainHost() {
   return host;
 }
 
-std::string readText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-#ifdef _WIN32
-bool underWine() {
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-#endif
-
-// Trusts the test authority for as long as it lives: curl is given its file; WinHTTP only
-// trusts the system's store, so under wine the authority is added to the test prefix's root
-// store and taken out again (a real Windows asks its user before adding a root).
+// Trusts the test authority for as long as it lives.
 class TrustedAuthority {
  public:
-  explicit TrustedAuthority(const std::string& pemFile) {
-#ifdef _WIN32
-    const std::string pem = readText(pemFile);
-    DWORD size = 0;
-    if (pem.empty() ||
-        !CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
-                              CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr)) {
-      return;
-    }
-    std::string der(size, '\0');
-    if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
-                              CRYPT_STRING_BASE64HEADER, reinterpret_cast<BYTE*>(der.data()), &size,
-                              nullptr, nullptr)) {
-      return;
-    }
-    store_ = CertOpenSystemStoreW(0, L"ROOT");
-    if (!store_) return;
-    ok_ = CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING,
-                                           reinterpret_cast<const BYTE*>(der.data()), size,
-                                           CERT_STORE_ADD_REPLACE_EXISTING, &added_) != FALSE;
-#else
-    setHttpTestAuthority(pemFile);
-    ok_ = true;
-#endif
-  }
-  ~TrustedAuthority() {
-#ifdef _WIN32
-    if (added_) CertDeleteCertificateFromStore(added_);  // frees the context too
-    if (store_) CertCloseStore(store_, 0);
-#else
-    setHttpTestAuthority("");
-#endif
-  }
+  explicit TrustedAuthority(const std::string& pemFile) { setHttpTestAuthority(pemFile); }
+  ~TrustedAuthority() { setHttpTestAuthority(""); }
   TrustedAuthority(const TrustedAuthority&) = delete;
   TrustedAuthority& operator=(const TrustedAuthority&) = delete;
-  bool ok() const {
-    return ok_;
-  }
-
- private:
-  bool ok_ = false;
-#ifdef _WIN32
-  HCERTSTORE store_ = nullptr;
-  PCCERT_CONTEXT added_ = nullptr;
-#endif
 };
 
 class HttpTlsTest : public ::testing::Test {
  protected:
   void SetUp() override {
 #ifdef _WIN32
-    if (!underWine()) GTEST_SKIP() << "adding a test root needs the user's consent on Windows";
+    // WinHTTP trusts only the system's store, and wine fills its roots from the host's
+    // certificate files alone: a test authority cannot be trusted without changing the
+    // machine. The Windows client's redirect decision is the one HttpRedirectTest covers, and
+    // HttpClientTest shows its plain-http redirects still followed.
+    GTEST_SKIP() << "a test certificate authority cannot be trusted by WinHTTP under wine";
 #endif
     ASSERT_FALSE(host().base().empty()) << "the https test host did not start";
   }
@@ -141,7 +81,6 @@ TEST_F(HttpTlsTest, CertificateIsVerifiedAgainstTheTrustedAuthoritiesOnly) {
     EXPECT_FALSE(scf::testing::exists(target));
   }
   TrustedAuthority trusted(host().authority());
-  ASSERT_TRUE(trusted.ok());
   const HttpDownloadResult result = download(host().url("/test/bytes/1000"), target);
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(scf::testing::readFile(target), std::string(1000, 'x'));
@@ -154,7 +93,6 @@ TEST_F(HttpTlsTest, CertificateIsVerifiedAgainstTheTrustedAuthoritiesOnly) {
 
 TEST_F(HttpTlsTest, HttpsNeverFollowsARedirectToPlainHttp) {
   TrustedAuthority trusted(host().authority());
-  ASSERT_TRUE(trusted.ok());
   const int hitsBefore = trapHits();
   ASSERT_GE(hitsBefore, 0);
   const std::string trap = host().trap() + "/releases/download/v0.9.0/archive.zip";

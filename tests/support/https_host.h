@@ -2,16 +2,13 @@
 
 // The test-only https host (tools/https_test_host.py) on 127.0.0.1 with its plain-http trap,
 // started once per test program with a certificate authority made for the run in a temporary
-// folder. Under wine the test stage starts one for all and passes it down: SCF_TEST_HTTPS_HOST
-// (its base address), SCF_TEST_HTTPS_TRAP (the trap's) and SCF_TEST_HTTPS_CA (the authority's
-// PEM file).
+// folder that goes with it.
 
 #include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/env.h"
 #include "platform/process.h"
 #include "platform/python_exe.h"
 #include "support/test_support.h"
@@ -21,13 +18,6 @@ namespace scf::testing {
 class HttpsHost {
  public:
   HttpsHost() {
-    const std::string shared = scf::getEnv("SCF_TEST_HTTPS_HOST");
-    if (!shared.empty()) {
-      base_ = shared;
-      trap_ = scf::getEnv("SCF_TEST_HTTPS_TRAP");
-      authority_ = scf::getEnv("SCF_TEST_HTTPS_CA");
-      return;
-    }
     const std::string certs = folder_ / "certs";
     const std::vector<std::string> arguments = {
         "-I", "-B", std::string(SCF_SOURCE_DIR) + "/tools/https_test_host.py", "--certs", certs};
