@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "app/frame_loop.h"
 #include "app/launch_options.h"
+#include "app/update_recovery.h"
 #include "app/window.h"
 #include "harness/selftest.h"
 #include "imgui.h"
@@ -28,6 +29,8 @@ int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder, c
   setMinimumWindowSize(static_cast<int>(980 * uiScale), static_cast<int>(700 * uiScale));
   ImGui::StyleColorsDark();
   applyLookAndFeel();
+  // An update cut short is finished or undone before anything else; the release is read again.
+  if (recoverInterruptedUpdate(*app)) resolveLayout(*app, releaseFolder);
   if (!options.updateUrl.empty()) app->updateCheck.updateUrl = options.updateUrl;
   if (!options.downloadPrefix.empty()) app->updateInstall.downloadPrefix = options.downloadPrefix;
   app->launchArgs = options.launchArgs;

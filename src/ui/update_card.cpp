@@ -66,8 +66,12 @@ void drawOfferCard(App& app, float contentWidth, const UpdateCheckView& check) {
   const std::string& version = failed ? install.installVersion : check.latestVersion;
   const std::string& tag = failed ? install.installTag : check.releaseTag;
   gap(12.0f);
+  // (No version: the start found an update cut short and could not finish it.)
   const std::string title =
-      tr("Version ", "La version ") + version + tr(" is available.", " est disponible.");
+      version.empty()
+          ? std::string(
+                tr("The last update did not finish.", "La dernière mise à jour n'a pas abouti."))
+          : tr("Version ", "La version ") + version + tr(" is available.", " est disponible.");
   const std::string detail =
       failed ? install.installError
              : tr("Update downloads and installs it here, then the launcher restarts and Rebuild "
@@ -97,9 +101,8 @@ void drawUpdateCard(App& app, float contentWidth, bool rebuildCardShown) {
   const int state = app.updateInstall.installState;
   if (state == kInstallDownloading || state == kInstallInstalling || state == kInstallRestarting) {
     drawUpdatingCard(app, contentWidth);
-  } else if (state == kInstallFailed ||
-             (!rebuildCardShown && check.state == kUpdateAvailable &&
-              check.latestVersion != app.identity.releaseVersion)) {
+  } else if (state == kInstallFailed || (!rebuildCardShown && check.state == kUpdateAvailable &&
+                                         check.latestVersion != app.identity.releaseVersion)) {
     // An install's error is shown whatever the versions say.
     drawOfferCard(app, contentWidth, check);
   }

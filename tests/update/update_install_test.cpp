@@ -306,11 +306,12 @@ TEST_F(UpdateInstallTest, OneUpdateOfAReleaseAtATime) {
 }
 
 TEST_F(UpdateInstallTest, ARestartChainDoesNotInstallTheSameTagAgain) {
-  scf::testing::ReleaseHost server({"--root", kCases});
   installer("print('done 0.9.0')\n");
   app.launchArgs = {"--update-now", "--installed=signed"};
   const auto before = filesBelow(release.path());
-  startFrom(server);
+  // Refused before any request: no host is needed.
+  app.updateInstall.downloadPrefix = "http://127.0.0.1:9/";
+  app.startUpdate("signed", "0.9.0");
   EXPECT_EQ(app.updateInstall.installState, kInstallFailed);
   EXPECT_EQ(app.updateInstall.installError,
             "Version 0.9.0 was installed just before this start; it is not installed again.");

@@ -1,0 +1,36 @@
+#include "app/update_recovery.h"
+
+#include "app/app.h"
+#include "app/clock.h"
+#include "app/window.h"
+#include "ui/background.h"
+#include "ui/recovery_screen.h"
+#include "update/install_recovery.h"
+
+namespace scf {
+
+bool recoverInterruptedUpdate(App& app) {
+  if (app.layout.pythonExe.empty() || !InstallRecovery::needed(app.layout)) return false;
+  InstallRecovery recovery;
+  recovery.start(app.layout);
+  const double t0 = nowSeconds();
+  while (recovery.step()) {
+    // The recovery is free-standing: a launcher asked to close now leaves it to finish.
+    if (pollEvents()) {
+      app.quitConfirmed = true;
+      break;
+    }
+    beginFrame();
+    drawBackground(nowSeconds() - t0, app.settings.motion);
+    drawRecoveryScreen(recovery.sentence());
+    endFrame({}, true);
+    waitForEvents(0.05);
+  }
+  if (!recovery.error().empty()) {
+    app.updateInstall.installState = kInstallFailed;
+    app.updateInstall.installError = recovery.error();
+  }
+  return true;
+}
+
+}  // namespace scf
