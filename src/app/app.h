@@ -73,6 +73,8 @@ struct App {
   // Frame-loop fields.
   bool timeBanked = false;
   bool showWhatsNew = false;
+  // The window settings were saved in this run (the Settings tab says so only then).
+  bool videoSaved = false;
   bool quitAsked = false;
   bool quitConfirmed = false;
   double animTime = 0;

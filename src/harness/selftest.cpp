@@ -162,6 +162,7 @@ void Selftest::buildFull() {
     app.video.height = 960;
     app.video.save(app.layout.videoIni);
     app.video.loaded = true;
+    app.videoSaved = true;
   }));
   steps.push_back(shot("11-settings-saved"));
   steps.push_back(instant("maintenance", tab(kTabMaintenance)));

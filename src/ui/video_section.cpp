@@ -94,6 +94,7 @@ void saveVideoSettings(App& app) {
   }
   storeVideoSettings(app, copy);
   app.video.loaded = true;
+  app.videoSaved = true;
 }
 
 void drawVideoSection(App& app, int monitorWidth, int monitorHeight) {
@@ -110,7 +111,7 @@ void drawVideoSection(App& app, int monitorWidth, int monitorHeight) {
   }
 
   if (changed) saveVideoSettings(app);
-  if (video.loaded) {
+  if (app.videoSaved) {
     label(tr("Saved. The game uses it the next time it starts.",
              "Enregistré. Le jeu l'utilisera au prochain démarrage."),
           16.0f, colGood);
