@@ -117,6 +117,49 @@ class UpdateRunTest(unittest.TestCase):
         check_picture(self, shots / "s1-play.png")
         self.assertTrue((self.work.release / "game" / "scf").is_file(), "the built game is kept")
 
+    def test_an_installer_outlives_its_launcher(self):
+        """The launcher killed while its installer runs: the install still completes."""
+        host_root = self.work.dir / "host"
+        self.make_new_release(host_root)
+        host = ReleaseHost("--root", str(host_root), "--tag", "v0.9.0")
+        self.addCleanup(host.stop)
+        # The old release's installer waits for a word from the test before it installs.
+        tools = self.work.release / "source" / "tools"
+        os.replace(tools / "apply_update.py", tools / "apply_update_real.py")
+        started, go = self.work.dir / "installer-started", self.work.dir / "go"
+        (tools / "apply_update.py").write_text(
+            "import os, runpy, sys, time\n"
+            f"open({str(started)!r}, 'w').close()\n"
+            "for _ in range(6000):\n"
+            f"    if os.path.exists({str(go)!r}): break\n"
+            "    time.sleep(0.01)\n"
+            "sys.argv[0] = os.path.join(os.path.dirname(os.path.abspath(__file__)), "
+            "'apply_update_real.py')\n"
+            "runpy.run_path(sys.argv[0], run_name='__main__')\n", encoding="utf-8")
+        launcher = subprocess.Popen(
+            [str(self.work.release / "scf-launcher"), "--ui-scale", "1", "--update-now",
+             "--update-url", host.base + "/repos/ZavUdedaved/ZER_Avudud/releases/latest",
+             "--download-prefix", host.base + "/ZavUdedaved/ZER_Avudud/releases/download/"],
+            cwd=self.work.dir, env=self.work.environment(), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        try:
+            deadline = time.monotonic() + 60
+            while not started.exists() and time.monotonic() < deadline and launcher.poll() is None:
+                time.sleep(0.1)
+            self.assertTrue(started.exists(), "the launcher did not start its installer")
+        finally:
+            launcher.kill()
+            launcher.wait(timeout=10)
+        go.touch()
+        release_ini = self.work.release / "source" / "release.ini"
+        deadline = time.monotonic() + 60
+        while NEW_COMMIT not in release_ini.read_text(encoding="utf-8") and \
+                time.monotonic() < deadline:
+            time.sleep(0.2)
+        self.assertIn(NEW_COMMIT, release_ini.read_text(encoding="utf-8"),
+                      "the install did not complete after the launcher was killed")
+        self.assertIn("0.9.0", release_ini.read_text(encoding="utf-8"))
+
 
 if __name__ == "__main__":
     unittest.main()
