@@ -42,16 +42,15 @@ void downloadRelease(UpdateInstall* install, std::string archiveUrl, std::string
                      std::uint64_t archiveSize, std::string version) {
   std::atomic<std::uint64_t> checksumReceived{0};
   std::atomic<std::uint64_t> checksumTotal{0};
-  const std::string agent = httpUserAgent();
   SignatureVerdict verdict = SignatureVerdict::missing;
-  HttpDownloadResult result =
-      HttpClient::download(archiveUrl + ".sha256", agent, checksumFile(archiveFile), kChecksumLimit,
-                           install->stopDownload, checksumReceived, checksumTotal);
+  HttpDownloadResult result = downloadWithinLimits(
+      archiveUrl + ".sha256", checksumFile(archiveFile), kChecksumLimit, DownloadLimits{},
+      install->stopDownload, checksumReceived, checksumTotal);
   bool signaturePublished = false;
   if (result.ok) {
-    result = HttpClient::download(archiveUrl + ".minisig", agent, signatureFile(archiveFile),
-                                  kSignatureLimit, install->stopDownload, checksumReceived,
-                                  checksumTotal);
+    result = downloadWithinLimits(archiveUrl + ".minisig", signatureFile(archiveFile),
+                                  kSignatureLimit, DownloadLimits{}, install->stopDownload,
+                                  checksumReceived, checksumTotal);
     signaturePublished = result.ok;
     // A release without a signature is refused as such; its archive is not even fetched.
     if (!result.ok && result.error == "HTTP 404") result = HttpDownloadResult{true, {}};
