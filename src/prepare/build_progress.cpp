@@ -97,6 +97,15 @@ void BuildProgress::reset(double now) {
   runStart = now;
 }
 
+void BuildProgress::resetForResume(double now) {
+  std::vector<Stage> known = std::move(stages);
+  reset(now);
+  for (std::size_t i = 0; i < stages.size() && i < known.size(); ++i) {
+    if (known[i].key != stages[i].key) continue;
+    if (known[i].state == kStageDone || known[i].state == kStageSkipped) stages[i] = known[i];
+  }
+}
+
 void BuildProgress::feed(std::string_view line, double now) {
   if (outputLines.size() == kKeptOutputLines) outputLines.pop_front();
   outputLines.emplace_back(line);

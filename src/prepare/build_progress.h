@@ -39,6 +39,9 @@ struct BuildProgress {
   double runStart = 0;
 
   void reset(double now);
+  // For a resumed build: the stages already done or skipped stay so until the kit reports on
+  // them again, so the screen does not fall back to nothing while it starts.
+  void resetForResume(double now);
   void feed(std::string_view line, double now);
   double fraction() const;
   // -1 while unknown.

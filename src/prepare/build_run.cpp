@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/settings_store.h"
 #include "app/clock.h"
+#include "app/settings_store.h"
 #include "app/task_table.h"
 #include "platform/file_status.h"
 #include "platform/free_space.h"
@@ -75,7 +75,11 @@ void BuildRun::start(App& app) {
 void BuildRun::start(App& app, double now) {
   BuildRun& run = app.build;
   if (app.settings.disc.empty() || !mayStart(app, Task::build)) return;
-  app.progress.reset(now);
+  if (app.settings.buildPending) {
+    app.progress.resetForResume(now);
+  } else {
+    app.progress.reset(now);
+  }
   run.stopRequested = false;
   app.timeBanked = false;
   // A new build counts from zero; a resumed one keeps the time of its earlier runs.

@@ -9,8 +9,9 @@
 namespace scf {
 
 std::string estimateText(double secondsLeft) {
+  // Below a minute the padding would only overstate what is left.
+  if (secondsLeft < 60.0) return tr("less than a minute left", "moins d'une minute restante");
   const int minutes = static_cast<int>(std::ceil(secondsLeft * 1.3 / 60.0));
-  if (minutes <= 1) return tr("about a minute left", "environ une minute restante");
   char text[64];
   std::snprintf(text, sizeof text, tr("about %d min left", "environ %d min restantes"), minutes);
   return text;

@@ -63,6 +63,31 @@ TEST(BuildProgress, KeepsOnlyTheLastSixtyLinesWhateverTheKitPrints) {
   EXPECT_EQ(progress.outputLineCount, 0u);
 }
 
+TEST(BuildProgress, AResumeKeepsTheFinishedStagesUntilTheKitReportsAgain) {
+  BuildProgress progress;
+  progress.reset(0);
+  progress.stages[0].state = kStageDone;
+  progress.stages[0].seconds = 12;
+  progress.stages[1].state = kStageSkipped;
+  progress.stages[2].state = kStageRunning;
+  progress.stages[2].percent = 40;
+  progress.stages[3].state = kStageFailed;
+  progress.failureText = "it broke";
+  progress.outputLines = {"ERROR x"};
+  const double before = progress.fraction();
+  progress.resetForResume(100);
+  EXPECT_EQ(progress.stages[0].state, kStageDone);
+  EXPECT_EQ(progress.stages[0].seconds, 12);
+  EXPECT_EQ(progress.stages[1].state, kStageSkipped);
+  EXPECT_EQ(progress.stages[2].state, kStagePending);
+  EXPECT_EQ(progress.stages[3].state, kStagePending);
+  EXPECT_GT(progress.fraction(), 0.0);
+  EXPECT_LE(progress.fraction(), before);
+  EXPECT_EQ(progress.failureText, "");
+  EXPECT_TRUE(progress.outputLines.empty());
+  EXPECT_EQ(progress.runStart, 100);
+}
+
 TEST(BuildProgress, DoneSkipAndPercentMoveTheTable) {
   const BuildProgress progress = fed({"PROGRESS verify", "DONE verify in 0.6", "SKIP extract",
                                       "PROGRESS configure", "PERCENT configure 50"});

@@ -9,17 +9,17 @@ namespace {
 
 using ::testing::HasSubstr;
 
-TEST(PreparingTime, EstimateIsPaddedAndRoundedUpToWholeMinutes) {
+TEST(PreparingTime, EstimateIsPaddedAndRoundedUpToWholeMinutesAndBelowAMinuteSaysSo) {
   struct Case {
     double secondsLeft;
     const char* english;
     const char* french;
   };
   const Case cases[] = {
-      {0.0, "about a minute left", "environ une minute restante"},
-      {30.0, "about a minute left", "environ une minute restante"},
-      {46.0, "about a minute left", "environ une minute restante"},  // 59.8 s once padded
-      {47.0, "about 2 min left", "environ 2 min restantes"},         // 61.1 s once padded
+      {0.0, "less than a minute left", "moins d'une minute restante"},
+      {30.0, "less than a minute left", "moins d'une minute restante"},
+      {59.9, "less than a minute left", "moins d'une minute restante"},
+      {60.0, "about 2 min left", "environ 2 min restantes"},  // 78 s once padded
       {600.0, "about 13 min left", "environ 13 min restantes"},
       {3000.0, "about 65 min left", "environ 65 min restantes"},
   };
@@ -35,7 +35,7 @@ TEST(PreparingTime, EstimateIsPaddedAndRoundedUpToWholeMinutes) {
 TEST(PreparingTime, TimeLineAddsTheEstimateOnlyWhenKnown) {
   uiFrench = false;
   EXPECT_EQ(preparingTimeLine(75.0, -1.0), "Elapsed 1:15");
-  EXPECT_EQ(preparingTimeLine(75.0, 0.0), "Elapsed 1:15  ·  about a minute left");
+  EXPECT_EQ(preparingTimeLine(75.0, 0.0), "Elapsed 1:15  ·  less than a minute left");
   EXPECT_EQ(preparingTimeLine(3725.0, 600.0), "Elapsed 1:02:05  ·  about 13 min left");
   uiFrench = true;
   EXPECT_EQ(preparingTimeLine(75.0, 600.0), "Écoulé 1:15  ·  environ 13 min restantes");
