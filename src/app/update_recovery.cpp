@@ -10,6 +10,7 @@
 namespace scf {
 
 bool recoverInterruptedUpdate(App& app) {
+  InstallRecovery::tidy(app.layout);
   if (app.layout.pythonExe.empty() || !InstallRecovery::needed(app.layout)) return false;
   InstallRecovery recovery;
   recovery.start(app.layout);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "app/clock.h"
 #include "platform/absolute_path.h"
@@ -26,6 +27,31 @@ bool journalThere(const ReleaseLayout& layout) {
 
 bool InstallRecovery::needed(const ReleaseLayout& layout) {
   return journalThere(layout) || InstallLock::holder(updateFolderOf(layout)) != 0;
+}
+
+void InstallRecovery::tidy(const ReleaseLayout& layout) {
+  const std::string folder = updateFolderOf(layout);
+  std::error_code error;
+  if (!std::filesystem::is_directory(utf8Path(folder), error) || journalThere(layout) ||
+      InstallLock::holder(folder) != 0) {
+    return;
+  }
+  std::vector<std::filesystem::path> leftovers = {utf8Path(InstallLock::pathIn(folder)),
+                                                  utf8Path(folder) / "installer-output.txt",
+                                                  utf8Path(folder) / "recovery-output.txt"};
+  for (std::filesystem::directory_iterator it(utf8Path(folder), error), end; !error && it != end;
+       it.increment(error)) {
+    const std::filesystem::path& path = it->path();
+    std::filesystem::path archive = path;
+    archive.replace_extension();
+    std::error_code missing;
+    if (path.extension() == ".minisig" && !std::filesystem::exists(archive, missing)) {
+      leftovers.push_back(path);
+    }
+  }
+  for (const std::filesystem::path& path : leftovers)
+    std::filesystem::remove(path, error);
+  std::filesystem::remove(utf8Path(folder), error);  // only when empty
 }
 
 void InstallRecovery::start(const ReleaseLayout& layout) {

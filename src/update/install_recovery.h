@@ -22,6 +22,10 @@ class InstallRecovery {
 
   // True when the release holds a journal, or an installer still runs on it.
   static bool needed(const ReleaseLayout& layout);
+  // What a launcher that went away mid-update left in the update folder once nobody works on
+  // it: a stale lock, output files, a signature whose archive the installer took away, and the
+  // folder itself when that empties it.
+  static void tidy(const ReleaseLayout& layout);
 
   // Begins; step() then advances it.
   void start(const ReleaseLayout& layout);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -127,6 +128,36 @@ TEST_F(InstallRecoveryTest, AnInstallerStillRunningIsWaitedFor) {
   ASSERT_TRUE(runToEnd(recovery));
   EXPECT_TRUE(scf::testing::exists(release / "recovered.txt"));
   EXPECT_EQ(recovery.error(), "");
+}
+
+TEST_F(InstallRecoveryTest, LeftoversOfALauncherThatWentAwayAreTidied) {
+  SKIP_WITHOUT_LINUX_PYTHON();
+  const std::string update = release / "update";
+  // A process that has ended: its lock is stale.
+  ChildProcess ended;
+  std::string error;
+  ASSERT_TRUE(ended.start(layout.pythonExe, {"-c", "pass"}, "", true, error)) << error;
+  for (int i = 0; i < 500 && ended.running(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ChildProcess alive;
+  ASSERT_TRUE(alive.start(layout.pythonExe, {"-c", "import time; time.sleep(30)"}, "", true, error))
+      << error;
+  for (const bool someoneWorks : {true, false}) {
+    writeFile(InstallLock::pathIn(update),
+              std::to_string((someoneWorks ? alive : ended).processId()) + "\n");
+    writeFile(update + "/installer-output.txt", "step install\n");
+    writeFile(update + "/ZER_Avudud-0.9.0-ravelin.zip.minisig", "signature");
+    writeFile(update + "/ZER_Avudud-0.9.1-ravelin.zip.minisig", "signature");
+    writeFile(update + "/ZER_Avudud-0.9.1-ravelin.zip", "archive");
+    InstallRecovery::tidy(layout);
+    EXPECT_EQ(scf::testing::exists(InstallLock::pathIn(update)), someoneWorks);
+    EXPECT_EQ(scf::testing::exists(update + "/installer-output.txt"), someoneWorks);
+    EXPECT_EQ(scf::testing::exists(update + "/ZER_Avudud-0.9.0-ravelin.zip.minisig"), someoneWorks);
+    EXPECT_TRUE(scf::testing::exists(update + "/ZER_Avudud-0.9.1-ravelin.zip.minisig"));
+  }
+  std::filesystem::remove(utf8Path(update + "/ZER_Avudud-0.9.1-ravelin.zip"));
+  InstallRecovery::tidy(layout);
+  EXPECT_FALSE(scf::testing::exists(update)) << "the emptied update folder stays";
 }
 
 }  // namespace
