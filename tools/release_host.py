@@ -108,8 +108,19 @@ class Handler(BaseHTTPRequestHandler):
             "html_url": self.base_url() + TAG_PAGE + tag,
             "draft": False,
             "prerelease": False,
+            "assets": self.assets(tag),
         }
         self.send_body(200, json.dumps(body, indent=2).encode(), "application/json")
+
+    def assets(self, tag):
+        """The release's files as GitHub lists them: name, size and download address."""
+        folder = os.path.join(self.server.root, tag) if self.server.root else ""
+        if not folder or not os.path.isdir(folder):
+            return []
+        return [{"name": name, "size": os.path.getsize(os.path.join(folder, name)),
+                 "browser_download_url": self.base_url() + DOWNLOAD + tag + "/" + name}
+                for name in sorted(os.listdir(folder))
+                if os.path.isfile(os.path.join(folder, name))]
 
     def download(self, rest):
         parts = rest.split("/")

@@ -8,11 +8,13 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "support/release_host.h"
 #include "support/test_support.h"
 #include "ui/tr.h"
 #include "update/release_assets.h"
+#include "update/update_check.h"
 
 namespace scf {
 namespace {
@@ -163,6 +165,26 @@ TEST(DownloadLimitsTest, AssetSizeComesFromTheMatchingAssetOfTheAnswer) {
        }) {
     EXPECT_EQ(releaseAssetSize(c.body, name), c.size) << c.what;
   }
+}
+
+TEST(DownloadLimitsTest, UpdateCheckKeepsTheArchiveSizeTheAnswerGives) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a host serving this test's release files needs Linux Python started by this "
+                  "program, which wine cannot do";
+#endif
+  scf::testing::TempFolder root;
+  scf::testing::writeFile(root / "v0.9.0/ZER_Avudud-0.9.0-ravelin.zip", std::string(1234, 'z'));
+  scf::testing::writeFile(root / "v0.9.0/ZER_Avudud-0.9.0-ravelin.zip.sha256", "sum");
+  scf::testing::ReleaseHost server({"--root", root.path(), "--tag", "v0.9.0"});
+  ASSERT_FALSE(server.base().empty()) << "the release host did not start";
+  UpdateCheck check;
+  check.start(server.url("/repos/ZavUdedaved/ZER_Avudud/releases/latest"), true);
+  const auto deadline = Clock::now() + std::chrono::seconds(20);
+  while (check.view().state == kUpdateChecking && Clock::now() < deadline)
+    std::this_thread::sleep_for(milliseconds(10));
+  const UpdateCheckView view = check.view();
+  EXPECT_EQ(view.state, kUpdateAvailable) << view.errorText;
+  EXPECT_EQ(view.assetSize, 1234u);
 }
 
 scf::testing::ReleaseHost& sharedHost() {
