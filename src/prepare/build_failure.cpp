@@ -64,8 +64,11 @@ std::string failureAdvice(const std::string& failedStage, const std::string& fai
     return tr("The disc image is no longer where it was. Select it again.",
               "L'image disque n'est plus à son emplacement. Choisissez-la à nouveau.");
   }
-  return tr("Try again. If it stops at the same place, copy the details and send them to us.",
-            "Réessayez. Si cela s'arrête au même endroit, copiez les détails et envoyez-les nous.");
+  return tr(
+      "Try again. If it stops at the same place, copy the details and send them to us on "
+      "our Portlog page (the link at the bottom).",
+      "Réessayez. Si cela s'arrête au même endroit, copiez les détails et envoyez-les nous "
+      "sur notre page Portlog (le lien en bas).");
 }
 
 std::string stepLogPath(const App& app) {

@@ -70,11 +70,35 @@ std::string discRefusalVerdict(const std::string& reason) {
   return tr("This file is no longer there.", "Ce fichier n'existe plus.");
 }
 
+bool discRefusalExplained(const std::string& reason) {
+  return contains(reason, "European") || contains(reason, "boots") || contains(reason, "SHA-1") ||
+         contains(reason, "does not exist");
+}
+
+std::string discVerdictText(const DiscCheck& check) {
+  switch (check.verdictKind) {
+    case DiscCheck::Verdict::refused:
+      return discRefusalVerdict(check.discDetail);
+    case DiscCheck::Verdict::couldNotCheck:
+      return tr("The disc could not be checked.", "Le disque n'a pas pu être vérifié.");
+    case DiscCheck::Verdict::tooSlow:
+      return tr(
+          "The disc check took too long and was stopped. Try again, or make a fresh copy "
+          "of your disc.",
+          "La vérification du disque a pris trop de temps et a été arrêtée. Réessayez, ou "
+          "refaites une copie de votre disque.");
+    case DiscCheck::Verdict::none:
+      break;
+  }
+  return check.discVerdict;
+}
+
 double DiscCheck::timeLimitSeconds = 120.0;
 
 void DiscCheck::start(App& app, const std::string& imagePath) {
   DiscCheck& check = app.discCheck;
   if (!mayStart(app, Task::discCheck)) return;
+  check.verdictKind = Verdict::none;
   check.discVerdict.clear();
   check.discDetail.clear();
   check.chooseError.clear();
@@ -82,6 +106,7 @@ void DiscCheck::start(App& app, const std::string& imagePath) {
   if (!check.process.start(discCheckCommand(app.layout, imagePath), true, error)) {
     check.discVerdict = tr("The disc could not be checked.", "Le disque n'a pas pu être vérifié.");
     check.discDetail = error;
+    check.verdictKind = Verdict::couldNotCheck;
     return;
   }
   check.discChecking = true;
@@ -124,6 +149,7 @@ void DiscCheck::poll(App& app) {
            "La vérification du disque a pris trop de temps et a été arrêtée. "
            "Réessayez, ou refaites une copie de votre disque.");
     check.discDetail = check.checkedImage;
+    check.verdictKind = Verdict::tooSlow;
     return;
   }
   check.process.waitReader(kReaderWaitMs);
@@ -139,6 +165,7 @@ void DiscCheck::poll(App& app) {
   }
   check.discDetail = answer.reason;
   check.discVerdict = discRefusalVerdict(answer.reason);
+  check.verdictKind = Verdict::refused;
 }
 
 }  // namespace scf

@@ -17,6 +17,9 @@ struct DiscCheck {
   std::string checkedImage;  // the image of the running or last check
   std::string discVerdict;   // one sentence for a refused image; empty: nothing to report
   std::string discDetail;    // the kit's own reason, or the start error
+  // What the verdict is, so the screens can say it again in the language current when drawn.
+  enum class Verdict { none, refused, couldNotCheck, tooSlow };
+  Verdict verdictKind = Verdict::none;
   // Set when no open-file dialog can be shown on this desktop: one sentence for the screens.
   std::string chooseError;
   double startedAt = 0;  // monotonic time the running check began
@@ -50,5 +53,9 @@ DiscCheckAnswer readDiscCheckOutput(const std::vector<std::string>& lines, int e
 
 // The sentence shown for a refused image, in the current language.
 std::string discRefusalVerdict(const std::string& reason);
+// True when that sentence says all the kit's reason did (a generic sentence does not).
+bool discRefusalExplained(const std::string& reason);
+// The last check's verdict in the current language; empty when there is none.
+std::string discVerdictText(const DiscCheck& check);
 
 }  // namespace scf

@@ -1,6 +1,8 @@
 #include "ui/disc_verdict.h"
 
 #include "app/app.h"
+#include "prepare/disc_check.h"
+#include "ui/file_name.h"
 #include "ui/gap.h"
 #include "ui/notice_box.h"
 #include "ui/palette.h"
@@ -10,8 +12,17 @@ namespace scf {
 void drawDiscVerdict(const App& app, float contentWidth) {
   const DiscCheck& check = app.discCheck;
   if (check.discVerdict.empty() || check.discChecking) return;
+  // The box names the file it refused; the kit's own words follow only where the sentence does
+  // not already say what they say (they spell the disc's number another way).
+  std::string detail = check.checkedImage.empty() ? std::string() : fileNameOf(check.checkedImage);
+  const bool explained =
+      check.verdictKind == DiscCheck::Verdict::tooSlow ||
+      (check.verdictKind == DiscCheck::Verdict::refused && discRefusalExplained(check.discDetail));
+  if (!explained && !check.discDetail.empty()) {
+    detail += (detail.empty() ? "" : "\n") + check.discDetail;
+  }
   gap(6.0f);
-  noticeBox(check.discVerdict.c_str(), check.discDetail.c_str(), colBad, contentWidth);
+  noticeBox(discVerdictText(check).c_str(), detail.c_str(), colBad, contentWidth);
 }
 
 }  // namespace scf

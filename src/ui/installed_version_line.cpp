@@ -22,17 +22,19 @@ std::string installedVersionLine(const UpdateCheckView& check) {
       line += tr(" is available (Play tab).", " est disponible (onglet Jouer).");
       break;
     case kUpdateFailed:
-      // The automatic check at start fails silently (no network is no news).
-      if (check.manual) {
-        line += tr(" Could not check: ", " Vérification impossible : ");
-        line += check.errorText;
-        line += ".";
-      }
+      // The automatic check at start fails silently (no network is no news); a manual one says
+      // so below the row (updateFailureLine).
       break;
     default:
       break;
   }
   return line;
+}
+
+std::string updateFailureLine(const UpdateCheckView& check) {
+  if (check.state != kUpdateFailed || !check.manual) return {};
+  return tr("Could not reach the update server.",
+            "Impossible de joindre le serveur de mises à jour.");
 }
 
 }  // namespace scf

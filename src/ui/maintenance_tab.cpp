@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/task_table.h"
 #include "app/window.h"
+#include "imgui.h"
 #include "platform/shell.h"
 #include "platform/utf8_path.h"
 #include "prepare/build_run.h"
@@ -85,6 +86,13 @@ void drawMaintenanceTab(App& app, const UpdateCheckView& check, float contentWid
   if (actionRow(tr("Check for updates", "Vérifier les mises à jour"), versionText.c_str(),
                 check.state != kUpdateChecking, buttonWidth, contentWidth)) {
     app.updateCheck.start(app.updateCheck.updateUrl, true);
+  }
+  const std::string failure = updateFailureLine(check);
+  if (!failure.empty()) {
+    label(failure.c_str(), 17.0f, colWarn);
+    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + contentWidth);
+    paragraph(check.errorText.c_str(), 15.0f, colMuted, 1.0f);
+    ImGui::PopTextWrapPos();
   }
 }
 

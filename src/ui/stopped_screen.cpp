@@ -31,7 +31,7 @@ void drawStoppedScreen(App& app, float contentWidth) {
   const float s = uiScale;
   const BuildProgress& progress = app.progress;
 
-  heading(tr("Preparing stopped", "La préparation s'est arrêtée"), colBad);
+  heading(tr("Preparing failed", "La préparation a échoué"), colBad);
   gap(2.0f);
   const std::string at =
       tr("At: ", "Étape : ") +

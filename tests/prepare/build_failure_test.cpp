@@ -19,7 +19,8 @@ using testing::writeFile;
 constexpr const char* kDriveFull = "The drive is full. Free some space and try again.";
 constexpr const char* kDiscMoved = "The disc image is no longer where it was. Select it again.";
 constexpr const char* kTryAgain =
-    "Try again. If it stops at the same place, copy the details and send them to us.";
+    "Try again. If it stops at the same place, copy the details and send them to us on "
+    "our Portlog page (the link at the bottom).";
 
 class LanguageGuard {
  public:
@@ -64,7 +65,8 @@ TEST(FailureAdvice, French) {
   EXPECT_EQ(failureAdvice("verify", "does not exist"),
             "L'image disque n'est plus à son emplacement. Choisissez-la à nouveau.");
   EXPECT_EQ(failureAdvice("x", "y"),
-            "Réessayez. Si cela s'arrête au même endroit, copiez les détails et envoyez-les nous.");
+            "Réessayez. Si cela s'arrête au même endroit, copiez les détails et envoyez-les nous "
+            "sur notre page Portlog (le lien en bas).");
 }
 
 class BuildDetailsTest : public ::testing::Test {

@@ -38,14 +38,16 @@ TEST_F(StoppedScreen, NamesTheStageAdvisesAndOffersFourWaysOn) {
   };
   const Case cases[] = {
       {false,
-       "Preparing stopped",
+       "Preparing failed",
        "At: Compiling (the long part)",
-       "Try again. If it stops at the same place, copy the details and send them to us.",
+       "Try again. If it stops at the same place, copy the details and send them to us on "
+       "our Portlog page (the link at the bottom).",
        {"Try again", "Open log", "Copy details", "Change disc image"}},
       {true,
-       "La préparation s'est arrêtée",
+       "La préparation a échoué",
        "Étape : Compilation (la partie longue)",
-       "Réessayez. Si cela s'arrête au même endroit, copiez les détails et envoyez-les nous.",
+       "Réessayez. Si cela s'arrête au même endroit, copiez les détails et envoyez-les nous "
+       "sur notre page Portlog (le lien en bas).",
        {"Réessayer", "Ouvrir le journal", "Copier les détails", "Changer d'image disque"}},
   };
   for (const Case& c : cases) {
