@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,6 +19,10 @@ struct ChildCommand {
   std::vector<std::string> arguments;
   std::string workingFolder;
 };
+
+#ifdef _WIN32
+struct ReaderLink;  // what an output reader thread shares with its record
+#endif
 
 // One slot for a started program. The object is the slot: start() tears down the run it
 // holds (ending a captured tree) and then starts the new one, so an App field of this type
@@ -79,16 +84,23 @@ class ChildProcess {
                      const std::string& workingFolder, std::string& error);
   bool startUncaptured(const std::string& program, const std::vector<std::string>& arguments,
                        const std::string& workingFolder, std::string& error);
-  void readOutput();
 
 #ifdef _WIN32
+  void endTree();
+
   // Windows handles, kept as void* so that this header needs no windows.h.
   void* process_ = nullptr;
   void* job_ = nullptr;  // captured runs: the kill-on-close job holding the whole tree
   void* pipeRead_ = nullptr;
   void* reader_ = nullptr;  // the reader thread, whose blocked read teardown may cancel
+  // What the reader shares with the record; a reader that teardown gave up on keeps it.
+  std::shared_ptr<ReaderLink> readerLink_;
   std::uint32_t processId_ = 0;
+  // A captured run the system would not put in a job: its tree is ended by walking the
+  // process list instead.
+  bool treeWithoutJob_ = false;
 #else
+  void readOutput();
   void pollJobStatus();
 
   int processPid_ = -1;  // our child (uncaptured) or the job's main process (captured)

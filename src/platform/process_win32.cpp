@@ -1,16 +1,32 @@
 #include <windows.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/last_error.h"
 #include "platform/line_splitter.h"
 #include "platform/process.h"
+#include "platform/process_faults_win32.h"
+#include "platform/process_tree_win32.h"
 #include "platform/quote_argument.h"
 #include "platform/utf16_win32.h"
 
 namespace scf {
+
+// What a reader thread shares with its record. The record's side (its queue, lock and done
+// flag) is reached only under lock, and is cut off when teardown lets a reader go that it
+// could not end; the reader then closes the pipe itself whenever its read returns.
+struct ReaderLink {
+  HANDLE pipe = nullptr;
+  std::atomic<bool> stopping{false};  // teardown has begun: no new read is started
+  std::mutex lock;
+  std::mutex* queueLock = nullptr;  // null once the record has let the reader go
+  LineBatch* lines = nullptr;
+  std::atomic<bool>* done = nullptr;
+  bool finished = false;  // the reader has queued its last line and touches nothing more
+};
 
 namespace {
 
@@ -18,6 +34,9 @@ constexpr DWORD readChunk = DWORD{256} * 1024;
 constexpr DWORD pipeBytes = DWORD{256} * 1024;
 constexpr std::size_t keptQueueBytes = std::size_t{128} << 20;
 constexpr int cancelMilliseconds = 2000;
+// The longest working folder CreateProcessW accepts, without the final backslash it adds,
+// whatever the manifest says about long paths.
+constexpr std::size_t longestWorkingFolder = MAX_PATH - 2;
 
 void closeIfOpen(void*& handle) {
   if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
@@ -72,6 +91,93 @@ class InheritedHandles {
   LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
 
+// The working folder as CreateProcessW takes it: a long one in its short (8.3) form, which
+// every folder on a volume that makes short names has. Empty with ok false when there is none.
+std::wstring startFolder(const std::string& folder, bool& ok) {
+  ok = true;
+  std::wstring wide = widen(folder);
+  if (wide.size() <= longestWorkingFolder) return wide;
+  std::wstring shortForm(wide.size() + 1, L'\0');
+  DWORD length =
+      GetShortPathNameW(wide.c_str(), shortForm.data(), static_cast<DWORD>(shortForm.size()));
+  if (length >= shortForm.size()) {
+    shortForm.resize(length);
+    length =
+        GetShortPathNameW(wide.c_str(), shortForm.data(), static_cast<DWORD>(shortForm.size()));
+  }
+  shortForm.resize(length < shortForm.size() ? length : 0);
+  // A "\\?\" prefix, kept by the short form, is not a working folder's.
+  if (shortForm.rfind(L"\\\\?\\", 0) == 0 && shortForm.size() > 6 && shortForm[5] == L':') {
+    shortForm.erase(0, 4);
+  }
+  ok = !shortForm.empty() && shortForm.size() <= longestWorkingFolder;
+  return ok ? shortForm : std::wstring();
+}
+
+std::string longFolderError(const std::string& folder) {
+  // The system's own sentence for a name too long, and the folder it is about.
+  return systemErrorText(ERROR_FILENAME_EXCED_RANGE) + " (" + folder + ")";
+}
+
+// One read of the output. With the test fault on, every real read is preceded by the empty
+// one a writer's zero-length WriteFile gives on Windows.
+bool readPipe(HANDLE pipe, char* buffer, DWORD& size, bool& emptyGiven) {
+  if (process_faults::emptyReadsBetween() && !emptyGiven) {
+    emptyGiven = true;
+    size = 0;
+    return true;
+  }
+  emptyGiven = false;
+  return ReadFile(pipe, buffer, readChunk, &size, nullptr) != 0;
+}
+
+DWORD WINAPI readOutput(void* parameter) {
+  const std::unique_ptr<std::shared_ptr<ReaderLink>> held(
+      static_cast<std::shared_ptr<ReaderLink>*>(parameter));
+  ReaderLink& link = **held;
+  LineSplitter splitter;
+  std::vector<char> buffer(readChunk);
+  // As on Linux: the queue is only ever filled here, so the reader takes it back, adds to it
+  // outside the queue's lock and puts it back; that lock is held for two swaps only.
+  LineBatch adding;
+  auto addLines = [&](auto&& add) {
+    std::lock_guard<std::mutex> linked(link.lock);
+    if (link.lines == nullptr) return false;
+    {
+      std::lock_guard<std::mutex> lock(*link.queueLock);
+      link.lines->swap(adding);
+    }
+    add(adding);
+    std::lock_guard<std::mutex> lock(*link.queueLock);
+    link.lines->swap(adding);
+    return true;
+  };
+  bool emptyGiven = false;
+  while (!link.stopping.load()) {
+    DWORD size = 0;
+    // The output ends with a failed read: a broken pipe once the last writer has gone, an
+    // aborted one when teardown cancels it, or a real error. A successful read of no bytes is
+    // a writer's zero-length write, and more may follow.
+    if (!readPipe(link.pipe, buffer.data(), size, emptyGiven)) break;
+    if (size == 0) continue;
+    splitter.scan(buffer.data(), size);
+    if (splitter.nothingFound()) {
+      splitter.addTo(adding);  // only keeps the bytes as pending; no batch is touched
+      continue;
+    }
+    if (!addLines([&](LineBatch& queue) { splitter.addTo(queue); })) break;
+  }
+  addLines([&](LineBatch& queue) { splitter.finish(queue); });
+  std::lock_guard<std::mutex> linked(link.lock);
+  link.finished = true;
+  if (link.done != nullptr) {
+    link.done->exchange(true);
+  } else {
+    CloseHandle(link.pipe);  // the record let go of the reader and left the pipe to it
+  }
+  return 0;
+}
+
 }  // namespace
 
 ChildProcess::~ChildProcess() {
@@ -89,7 +195,12 @@ bool ChildProcess::startCaptured(const std::string& program,
                                  const std::vector<std::string>& arguments,
                                  const std::string& workingFolder, std::string& error) {
   std::vector<wchar_t> commandLine = commandLineOf(program, arguments);
-  std::wstring folder = widen(workingFolder);
+  bool folderUsable = true;
+  const std::wstring folder = startFolder(workingFolder, folderUsable);
+  if (!folderUsable) {
+    error = longFolderError(workingFolder);
+    return false;
+  }
 
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE readEnd = nullptr;
@@ -143,21 +254,27 @@ bool ChildProcess::startCaptured(const std::string& program,
   process_ = created.hProcess;
   processId_ = created.dwProcessId;
   pipeRead_ = readEnd;
-  job_ = job;
-  // Still suspended: everything it starts from now on is in the job too.
-  if (job != nullptr) AssignProcessToJobObject(job, created.hProcess);
+  // Still suspended: everything it starts from now on is in the job too. A parent job may
+  // forbid joining another (or an older Windows refuse a job inside a job): the job would then
+  // hold nothing, so it is dropped and the tree is ended by walking the process list instead.
+  const bool joined = job != nullptr && !process_faults::jobAssignmentFails() &&
+                      AssignProcessToJobObject(job, created.hProcess);
+  if (!joined && job != nullptr) CloseHandle(job);
+  job_ = joined ? job : nullptr;
+  treeWithoutJob_ = !joined;
   ResumeThread(created.hThread);
   CloseHandle(created.hThread);
 
+  readerLink_ = std::make_shared<ReaderLink>();
+  readerLink_->pipe = readEnd;
+  readerLink_->queueLock = &queueLock_;
+  readerLink_->lines = &lines_;
+  readerLink_->done = &readerDone_;
   readerDone_ = false;
-  HANDLE reader = CreateThread(
-      nullptr, 0,
-      [](void* self) -> DWORD {
-        static_cast<ChildProcess*>(self)->readOutput();
-        return 0;
-      },
-      this, 0, nullptr);
+  auto* shared = new std::shared_ptr<ReaderLink>(readerLink_);
+  HANDLE reader = CreateThread(nullptr, 0, readOutput, shared, 0, nullptr);
   if (reader == nullptr) {
+    delete shared;
     readerDone_ = true;
     error = systemErrorText(GetLastError());
     tearDown();
@@ -171,7 +288,12 @@ bool ChildProcess::startUncaptured(const std::string& program,
                                    const std::vector<std::string>& arguments,
                                    const std::string& workingFolder, std::string& error) {
   std::vector<wchar_t> commandLine = commandLineOf(program, arguments);
-  std::wstring folder = widen(workingFolder);
+  bool folderUsable = true;
+  const std::wstring folder = startFolder(workingFolder, folderUsable);
+  if (!folderUsable) {
+    error = longFolderError(workingFolder);
+    return false;
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   // No handle of the launcher's and no job: the game outlives the launcher and holds nothing
@@ -190,36 +312,6 @@ bool ChildProcess::startUncaptured(const std::string& program,
   return true;
 }
 
-void ChildProcess::readOutput() {
-  LineSplitter splitter;
-  std::vector<char> buffer(readChunk);
-  // As on Linux: the queue is only ever filled here, so the reader takes it back, adds to it
-  // outside the lock and puts it back; the lock is held for two swaps only.
-  LineBatch adding;
-  auto addLines = [&](auto&& add) {
-    {
-      std::lock_guard<std::mutex> lock(queueLock_);
-      lines_.swap(adding);
-    }
-    add(adding);
-    std::lock_guard<std::mutex> lock(queueLock_);
-    lines_.swap(adding);
-  };
-  for (;;) {
-    DWORD size = 0;
-    // Ends with the last writer (broken pipe) or when teardown cancels the read.
-    if (!ReadFile(pipeRead_, buffer.data(), readChunk, &size, nullptr) || size == 0) break;
-    splitter.scan(buffer.data(), size);
-    if (splitter.nothingFound()) {
-      splitter.addTo(adding);  // only keeps the bytes as pending; no batch is touched
-      continue;
-    }
-    addLines([&](LineBatch& queue) { splitter.addTo(queue); });
-  }
-  addLines([&](LineBatch& queue) { splitter.finish(queue); });
-  readerDone_.exchange(true);
-}
-
 bool ChildProcess::running() {
   return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
@@ -236,9 +328,15 @@ void ChildProcess::kill() {
   // process that had already ended keeps its own exit code.
   if (job_ != nullptr) {
     TerminateJobObject(job_, 1);
+  } else if (treeWithoutJob_) {
+    endTree();
   } else if (running()) {
     TerminateProcess(process_, 1);
   }
+}
+
+void ChildProcess::endTree() {
+  if (process_ != nullptr) endProcessTree(process_, processId_, 1);
 }
 
 void ChildProcess::waitReader(int milliseconds) {
@@ -265,23 +363,36 @@ void ChildProcess::askToClose() {
 }
 
 void ChildProcess::tearDown() {
-  // Closing the job ends the whole tree (its only handle is ours).
+  // Closing the job ends the whole tree (its only handle is ours); a tree without a job is
+  // walked and ended.
   closeIfOpen(job_);
+  if (treeWithoutJob_) endTree();
+  treeWithoutJob_ = false;
   if (reader_ != nullptr) {
     // The lines still to come are dropped below, so the read is ended at once rather than
     // waited for: a writer outside the tree (a handle someone duplicated) may keep the pipe
     // open for ever. A cancel that lands between two reads is lost, so it is repeated until
-    // the reader has ended.
+    // the reader has ended, for a bounded time.
+    readerLink_->stopping = true;
     auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(cancelMilliseconds);
     while (WaitForSingleObject(reader_, 0) == WAIT_TIMEOUT &&
            std::chrono::steady_clock::now() < deadline) {
-      CancelSynchronousIo(reader_);
+      if (!process_faults::readCancelIgnored()) CancelSynchronousIo(reader_);
       WaitForSingleObject(reader_, 10);
     }
-    WaitForSingleObject(reader_, INFINITE);
+    // A read the system would not cancel: the reader is let go with the pipe, and closes it
+    // when the read returns; the UI thread does not wait for it.
+    std::lock_guard<std::mutex> linked(readerLink_->lock);
+    if (!readerLink_->finished) {
+      readerLink_->queueLock = nullptr;
+      readerLink_->lines = nullptr;
+      readerLink_->done = nullptr;
+      pipeRead_ = nullptr;
+    }
     closeIfOpen(reader_);
   }
+  readerLink_.reset();
   closeIfOpen(pipeRead_);
   closeIfOpen(process_);
   processId_ = 0;

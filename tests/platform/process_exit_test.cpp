@@ -162,6 +162,36 @@ TEST(ChildStart, PassesProgramFolderAndArgumentsExactly) {
     EXPECT_EQ(lines[index + 1], arguments[index]);
 }
 
+TEST(ChildStart, RunsInAWorkingFolderPastTheOldPathLimit) {
+  // Past MAX_PATH (260) characters, which a working folder of CreateProcessW may not reach
+  // whatever the manifest says; the program must still run in it, captured or not.
+  test::TempFolder folder;
+  std::filesystem::path place = folder.path;
+  while (utf8String(place).size() < 300)
+    place /= utf8Path("un dossier au nom assez long, été");
+  std::filesystem::create_directories(place);
+  for (const bool capture : {true, false}) {
+    SCOPED_TRACE(capture ? "captured" : "not captured");
+    const std::string seen = utf8String(place / "seen.txt");
+    std::filesystem::remove(utf8Path(seen));
+    std::vector<std::string> lines;
+    if (capture) {
+      lines = test::capturedLines(test::processHelper, {"args"}, utf8String(place));
+    } else {
+      ChildProcess child;
+      std::string error;
+      ASSERT_TRUE(child.start(test::processHelper, {"cwd-file", "seen.txt"}, utf8String(place),
+                              false, error))
+          << error;
+      ASSERT_TRUE(ended(child));
+      lines = {testing::readFile(seen)};
+    }
+    ASSERT_FALSE(lines.empty());
+    std::error_code error;
+    EXPECT_TRUE(std::filesystem::equivalent(utf8Path(lines[0]), place, error)) << lines[0];
+  }
+}
+
 #ifndef _WIN32
 // Children of this process, zombies included.
 int childCount() {

@@ -69,6 +69,18 @@ TEST(ChildOutput, ALineWrittenInManyPiecesArrivesWhole) {
   EXPECT_THAT(test::helperLines({"pieces", "100", "100"}), ElementsAre(std::string(10000, '0')));
 }
 
+TEST(ChildOutput, AnEmptyWriteIsNotTheEndOfTheOutput) {
+#ifdef _WIN32
+  // Windows gives the reader a successful empty read for each empty write; wine gives none, so
+  // the reads are planted too.
+  test::PlantedFault emptyReads(process_faults::setEmptyReadsBetween);
+#endif
+  std::vector<std::string> expected;
+  for (int line = 1; line <= 300; ++line)
+    expected.push_back(std::to_string(line));
+  EXPECT_EQ(test::helperLines({"empty-writes", "300"}), expected);
+}
+
 TEST(ChildOutput, PassesBinaryBytesUnchanged) {
   test::TempFolder folder;
   std::string bytes;

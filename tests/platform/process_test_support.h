@@ -19,6 +19,9 @@
 #include <vector>
 
 #include "platform/process.h"
+#ifdef _WIN32
+#include "platform/process_faults_win32.h"
+#endif
 #include "platform/utf8_path.h"
 #include "support/test_support.h"
 
@@ -94,6 +97,20 @@ struct TempFolder {
   std::filesystem::path path = utf8Path(folder.path());
   std::string file(const std::string& name) const { return folder / name; }
 };
+
+#ifdef _WIN32
+// Plants one of the child-process code's test faults for as long as it lives.
+class PlantedFault {
+ public:
+  explicit PlantedFault(void (*set)(bool)) : set_(set) { set_(true); }
+  ~PlantedFault() { set_(false); }
+  PlantedFault(const PlantedFault&) = delete;
+  PlantedFault& operator=(const PlantedFault&) = delete;
+
+ private:
+  void (*set_)(bool);
+};
+#endif
 
 // The pids a tree wrote, once all are there.
 inline std::vector<int> readTreePids(const std::string& file, int milliseconds = 5000) {

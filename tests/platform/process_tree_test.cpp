@@ -181,6 +181,43 @@ TEST(ChildJob, TeardownEndsAReadThatSomethingOutsideTheTreeKeepsOpen) {
   EXPECT_LT(secondsSince(start), 2.0);
 }
 
+TEST(ChildJob, TeardownLetsGoOfAReadItCannotEnd) {
+#ifndef _WIN32
+  GTEST_SKIP() << "a blocked read that no cancel ends is a Windows road; Linux wakes its reader "
+                  "through a descriptor of its own";
+#else
+  // The pipe kept open from outside the tree, and a system that would not cancel the read:
+  // the teardown gives up on the reader after its bound instead of waiting for ever.
+  test::PlantedFault cancelIgnored(process_faults::setReadCancelIgnored);
+  auto child = std::make_shared<ChildProcess>();
+  std::string error;
+  ASSERT_TRUE(child->start(test::processHelper, {"hold"}, "", true, error)) << error;
+  std::vector<std::string> lines;
+  ASSERT_TRUE(test::waitUntil([&] {
+    lines = child->takeLines();
+    return !lines.empty();
+  }));
+  ASSERT_EQ(lines.front().rfind("handle ", 0), 0u) << lines.front();
+  auto held = std::make_unique<HeldOutput>(child->processId(), lines.front().substr(7));
+  ASSERT_TRUE(held->held());
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  // The teardown runs on a thread of its own, so that a stuck one fails the test, not hangs it.
+  std::thread teardown([child = std::move(child), done]() mutable {
+    child.reset();
+    done->store(true);
+  });
+  const bool ended = test::waitUntil([&] { return done->load(); }, 15000);
+  EXPECT_TRUE(ended) << "teardown waits without a bound for a read that never ends";
+  // The last writer goes: a reader that was let go ends and closes the pipe on its own.
+  held.reset();
+  if (!ended) {
+    teardown.detach();
+    return;
+  }
+  teardown.join();
+#endif
+}
+
 TEST(ChildJob, TeardownEndsADeepChainOfSessionsPromptly) {
 #ifdef _WIN32
   GTEST_SKIP() << "sessions are POSIX; a Windows job holds every descendant however deep";
@@ -230,6 +267,30 @@ TEST(ChildJob, KillEndsWhatTheProgramLeftBehindAfterItEnded) {
   child.waitReader(2000);
   EXPECT_TRUE(child.readerDone());
 }
+
+#ifdef _WIN32
+// A parent job may forbid joining another: the tree is then ended by walking the process list.
+TEST_F(ChildTree, WithoutItsJobTheTreeStillEndsOnKillAndTeardown) {
+  for (const bool byKill : {true, false}) {
+    SCOPED_TRACE(byKill ? "kill" : "teardown");
+    std::filesystem::remove(utf8Path(pidFile));
+    test::PlantedFault noJob(process_faults::setJobAssignmentFails);
+    auto child = std::make_unique<ChildProcess>();
+    startTree(*child);
+    if (byKill) {
+      child->kill();
+      EXPECT_TRUE(test::waitUntil([&] { return !child->running(); }));
+      EXPECT_EQ(child->exitCode(), 1);
+    } else {
+      child.reset();
+    }
+    const bool gone = test::waitUntil([&] { return test::allGone(pids); });
+    EXPECT_TRUE(gone) << "processes of the tree outlived the " << (byKill ? "kill" : "teardown");
+    for (int pid : pids)
+      test::endProcess(pid);
+  }
+}
+#endif
 
 TEST(ChildJob, OutlivesTheThreadThatStartedIt) {
   // The holder's parent-death signal also fires when only the starting thread ends.

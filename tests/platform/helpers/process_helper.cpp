@@ -1,10 +1,13 @@
 // A child program for the child-process tests that behaves the same on every system. The
 // first argument picks what it does:
 //   args A...            prints its working folder, then each argument, one a line
+//   cwd-file NAME        writes its working folder into the file NAME in that folder
 //   raw HEX              writes the bytes HEX encodes to standard output, nothing more
 //   out-err              "out" on standard output, then "err" on standard error
 //   count N              the lines 1 to N
 //   pieces N SIZE        N writes of SIZE "0" bytes, no line end
+//   empty-writes N       the lines 1 to N, each written alone and followed by a write of no
+//                        bytes
 //   cat FILE             the file's bytes
 //   exit CODE            ends with that exit code (32 bits on Windows)
 //   sleep SECONDS        waits, then ends with 0
@@ -76,6 +79,16 @@ void writeTo(bool error, const std::string& bytes) {
 
 void out(const std::string& bytes) {
   writeTo(false, bytes);
+}
+
+// A write of no bytes: on Windows the reader of a pipe then gets a successful empty read.
+void emptyWrite() {
+#ifdef _WIN32
+  DWORD written = 0;
+  if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "", 0, &written, nullptr)) std::exit(3);
+#else
+  if (write(STDOUT_FILENO, "", 0) < 0) std::exit(3);
+#endif
 }
 
 [[noreturn]] void waitForever() {
@@ -242,6 +255,11 @@ int main(int argc, char** argv) {
     for (std::size_t index = 1; index < arguments.size(); ++index)
       text += arguments[index] + "\n";
     out(text);
+  } else if (mode == "cwd-file" && arguments.size() == 2) {
+    std::FILE* stream = scf::openFile(arguments[1], "wb");
+    if (stream == nullptr) return 4;
+    std::fputs(scf::utf8String(std::filesystem::current_path()).c_str(), stream);
+    std::fclose(stream);
   } else if (mode == "raw" && arguments.size() == 2) {
     out(fromHex(arguments[1]));
   } else if (mode == "out-err") {
@@ -252,6 +270,11 @@ int main(int argc, char** argv) {
     for (long long line = 1; line <= number(1); ++line)
       text += std::to_string(line) + "\n";
     out(text);
+  } else if (mode == "empty-writes") {
+    for (long long line = 1; line <= number(1); ++line) {
+      out(std::to_string(line) + "\n");
+      emptyWrite();
+    }
   } else if (mode == "pieces") {
     for (long long piece = 0; piece < number(1); ++piece)
       out(std::string(static_cast<std::size_t>(number(2)), '0'));
