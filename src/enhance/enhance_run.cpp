@@ -7,6 +7,7 @@
 #include "app/task_table.h"
 #include "enhance/texture_pack.h"
 #include "platform/absolute_path.h"
+#include "platform/executable_name.h"
 #include "platform/file_status.h"
 #include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
@@ -57,7 +58,8 @@ std::string enhanceScriptPath(const ReleaseLayout& layout) {
 }
 
 std::string upscalerPath(const ReleaseLayout& layout) {
-  return join(layout.kitDir, {"realesrgan", "realesrgan-ncnn-vulkan"});
+  // The system's own program name: realesrgan-ncnn-vulkan.exe on Windows.
+  return join(layout.kitDir, {"realesrgan", executableName("realesrgan-ncnn-vulkan").c_str()});
 }
 
 std::string texturePackFolder(const ReleaseLayout& layout) {

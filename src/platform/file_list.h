@@ -17,9 +17,9 @@ struct FileEntry {
 
 // The regular files of folder whose names end in suffix, as folder + separator + name ("/" on
 // Linux, "\\" on Windows, where the shell is handed such paths), in the order the file system
-// lists them. The suffix is compared exactly, case included. Sub-folders and other kinds of entries
-// are left out; a missing or unreadable folder gives an empty list. No file is opened, so a FIFO
-// cannot block it.
+// lists them. The suffix is compared without regard to ASCII case (".txt" finds CRASH.TXT), as
+// Windows names match. Sub-folders and other kinds of entries are left out; a missing or
+// unreadable folder gives an empty list. No file is opened, so a FIFO cannot block it.
 std::vector<FileEntry> listFiles(const std::string& folder, std::string_view suffix);
 
 }  // namespace scf

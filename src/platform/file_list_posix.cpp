@@ -10,8 +10,18 @@ namespace scf {
 
 namespace {
 
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Suffixes are compared without regard to ASCII case: a game may well write CRASH.TXT.
 bool endsWith(std::string_view name, std::string_view suffix) {
-  return name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+  if (name.size() < suffix.size()) return false;
+  const std::string_view tail = name.substr(name.size() - suffix.size());
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    if (asciiLower(tail[i]) != asciiLower(suffix[i])) return false;
+  }
+  return true;
 }
 
 // Nanoseconds since 1970, held to the range of 64 bits (a time past 2262 counts as the last).

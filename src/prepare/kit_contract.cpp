@@ -1,6 +1,7 @@
 #include "prepare/kit_contract.h"
 
 #include "platform/absolute_path.h"
+#include "platform/utf8_path.h"
 #include "release/release_layout.h"
 
 namespace scf {
@@ -53,11 +54,10 @@ int kitStageIndex(std::string_view key) {
 }
 
 std::string kitStageLogPath(const ReleaseLayout& layout, std::string_view key) {
-  std::string path = layout.buildLogsDir;
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += key;
-  path += ".log";
-  return path;
+  // In the system's form: a Windows path ("\\?\" ones above all) takes no "/", and the shell
+  // is handed this path.
+  std::filesystem::path path = utf8Path(layout.buildLogsDir) / utf8Path(std::string(key) + ".log");
+  return utf8String(path.make_preferred());
 }
 
 }  // namespace scf

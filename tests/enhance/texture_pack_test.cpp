@@ -138,21 +138,38 @@ TEST_F(TexturePack, RelativeFoldersReachTheScriptAbsolute) {
   EXPECT_EQ(make.workingFolder, "rel/source");
 }
 
+// The upscaler's name in a real release for each system, and the other system's name, which
+// names no program here.
+#ifdef _WIN32
+constexpr const char* kUpscaler = "realesrgan-ncnn-vulkan.exe";
+constexpr const char* kOtherSystemsUpscaler = "realesrgan-ncnn-vulkan";
+#else
+constexpr const char* kUpscaler = "realesrgan-ncnn-vulkan";
+constexpr const char* kOtherSystemsUpscaler = "realesrgan-ncnn-vulkan.exe";
+#endif
+
 TEST_F(TexturePack, AvailableWithTheScriptAndTheUpscalerBoth) {
   const std::string script = dir / "release/source/tools/scf_texture_enhance.py";
-  const std::string upscaler = dir / "release/kit/realesrgan/realesrgan-ncnn-vulkan";
   struct Case {
     bool script;
-    bool upscaler;
+    const char* upscaler;  // null for none
+    bool available;
   };
-  for (const Case c :
-       {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
-    SCOPED_TRACE(std::to_string(c.script) + std::to_string(c.upscaler));
-    std::filesystem::remove_all(dir / "release");
+  const Case cases[] = {
+      {false, nullptr, false},
+      {true, nullptr, false},
+      {false, kUpscaler, false},
+      {true, kUpscaler, true},
+      {true, kOtherSystemsUpscaler, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.script) + " " + (c.upscaler ? c.upscaler : "no upscaler"));
+    std::filesystem::remove_all(utf8Path(dir / "release"));
     if (c.script) writeFile(script, "");
-    if (c.upscaler) writeFile(upscaler, "");
-    EXPECT_EQ(enhanceAvailable(app), c.script && c.upscaler);
+    if (c.upscaler) writeFile(dir / "release/kit/realesrgan" + "/" + c.upscaler, "");
+    EXPECT_EQ(enhanceAvailable(app), c.available);
   }
+  EXPECT_EQ(utf8String(utf8Path(upscalerPath(app.layout)).filename()), kUpscaler);
 }
 
 }  // namespace

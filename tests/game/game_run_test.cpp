@@ -90,6 +90,7 @@ const std::vector<EndCase> kEndCases = {
     {"NormalEnd", {"exit\t0"}, 0, "", false},
     {"NonZeroCodeWithoutReport", {"exit\t3"}, 3, "", true},
     {"CrashWithNewReport", {"write\tC/new.txt\tcrash", "exit\t3"}, 3, "new.txt", false},
+    {"ReportNamedInCapitals", {"write\tC/CRASH.TXT\tcrash", "exit\t3"}, 3, "CRASH.TXT", false},
     {"NewReportWinsOverCodeZero", {"write\tC/new.txt\tcrash", "exit\t0"}, 0, "new.txt", false},
     {"RewrittenOldReportIsNotNew",
      {"write\tC/old.txt\tagain", "time\tC/old.txt\t4000000000", "exit\t3"},

@@ -62,9 +62,10 @@ bool setWriteTime(const std::string& path, std::int64_t seconds, long nanosecond
 TEST(ListFiles, OnlyRegularFilesWithTheSuffixInListingOrder) {
   TempFolder temp;
   const std::string dir = temp / "crashes é ü";
-  // "long.txtx" and "c.TXT" match "*.txt" on Windows (by short name, and regardless of case).
-  for (const char* name :
-       {"a.txt", "b é.txt", ".txt", "crash.log", "txt", "a.txt.bak", "c.TXT", "long.txtx"})
+  // "long.txtx" matches "*.txt" on Windows by its short name; "c.TXT" and "CRASH.Txt" are reports
+  // whatever their case.
+  for (const char* name : {"a.txt", "b é.txt", ".txt", "crash.log", "txt", "a.txt.bak", "c.TXT",
+                           "CRASH.Txt", "long.txtx"})
     writeFile(dir + "/" + name, "x");
   fs::create_directories(utf8Path(dir + "/dump.txt"));
   writeFile(dir + "/dump.txt/inner.txt", "x");
@@ -78,14 +79,15 @@ TEST(ListFiles, OnlyRegularFilesWithTheSuffixInListingOrder) {
   std::vector<std::string> expected;
   for (const auto& item : fs::directory_iterator(utf8Path(dir))) {
     const std::string name = utf8String(item.path().filename());
-    if (name == "a.txt" || name == "b é.txt" || name == ".txt" || name == "link.txt") {
+    if (name == "a.txt" || name == "b é.txt" || name == ".txt" || name == "link.txt" ||
+        name == "c.TXT" || name == "CRASH.Txt") {
       expected.push_back(utf8String(utf8Path(dir) / utf8Path(name)));
     }
   }
 #ifdef _WIN32
-  ASSERT_EQ(expected.size(), 3u);
+  ASSERT_EQ(expected.size(), 5u);
 #else
-  ASSERT_EQ(expected.size(), 4u);
+  ASSERT_EQ(expected.size(), 6u);
 #endif
   EXPECT_EQ(paths(listFiles(dir, ".txt")), expected);
 }
