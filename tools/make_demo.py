@@ -7,8 +7,9 @@
 Writes OUT/discs/ (every demo disc) and OUT/release/ (see make_release.py), then prints where
 they are.
 
-With --windows the release is a Windows test release: the demo game is kit/game/scf.exe, and
-kit/python/python.exe is the given program with the recording/ folder beside it. That is the
+With --windows the release is a Windows test release: the demo game is kit/game/scf.exe, the
+demo upscaler kit/realesrgan/realesrgan-ncnn-vulkan.exe, and kit/python/python.exe is the given
+program with the recording/ folder beside it. That is the
 test stand-in which replays the demo kit's recorded answers under wine; a release for Windows
 users ships a real Python interpreter there instead.
 """
@@ -89,6 +90,11 @@ def windows_release(release, python):
     """Turns the assembled release into the Windows test release."""
     game = release / "kit" / "game"
     os.replace(game / "scf", game / "scf.exe")
+    # Windows programs carry their extension, and so does the upscaler a Windows release ships.
+    # The demo's stand-in is a Python script: the texture script runs it with the kit's Python
+    # whatever its name says.
+    upscaler = release / "kit" / "realesrgan" / make_release.UPSCALER.name
+    os.replace(upscaler, upscaler.with_name(upscaler.name + ".exe"))
     manifest_path = release / "kit" / "kit_manifest.json"
     manifest = json.loads(manifest_path.read_text(encoding="utf-8"))
     manifest["game"] = "game/scf.exe"

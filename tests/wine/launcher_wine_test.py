@@ -1,8 +1,9 @@
 """The Windows launcher under wine, on a copy of the Windows test release (<build>/demo/release,
 made by make_demo.py --windows) in a folder whose path holds spaces and non-ASCII letters: the
-text mode, the full self-test with its log and pictures, and the build kit's process tree ended
-when the launcher is killed. The kit's python.exe there is the stand-in that replays the demo
-kit's recorded answers.
+text mode, the full self-test with its log and pictures, the build failure demo, the enhanced
+textures made with the release's realesrgan-ncnn-vulkan.exe, and the build kit's process tree
+ended when the launcher is killed. The kit's python.exe there is the stand-in that replays the
+demo kit's and the texture script's recorded answers.
 
 Needs wine and an X display; scripts/wine-tests.sh provides both, with a persistent server.
 """
@@ -209,6 +210,77 @@ class SelftestTest(WineCase):
         self.assertIn(f"disc = {windows_path(disc)}\n", settings)
         video = (self.user / "video.ini").read_text(encoding="utf-8")
         self.assertRegex(video, r"(?m)^size = 1280x960$")
+
+
+class ErrorDemoTest(WineCase):
+    def test_vanishing_disc_then_a_stage_asked_to_fail(self):
+        # The first build's disc is gone before it starts; the second is asked to fail at
+        # compile, as ZA2D_DEMO_FAIL_STAGE=compile ./run.sh shows it.
+        shots = self.dir / "pictures é"
+        code, out, err = self.run_launcher(
+            ["--selftest", windows_path(self.discs / "scrapfury-usa.iso"), "--shots",
+             windows_path(shots), "--ui-scale", "1", "--update-url", NO_HOST, "--error-demo",
+             "--play-seconds", "1"], 360,
+            ZA2D_DEMO_BUILD_SECONDS="4", ZA2D_DEMO_FAIL_STAGE="compile")
+        log = shots / "selftest.log"
+        self.assertTrue(log.is_file(), f"no selftest.log; exit code {code}\n{err[-3000:]}")
+        texts = log_texts(log)
+        self.assertFalse([t for t in texts if t.startswith("FAIL")])
+        find_in_order(texts, [
+            "disc check: ok", "screenshot 04-build-error", "disc check: ok",
+            "screenshot 05-ready", "build started",
+            r"build ended after \d+\.\d{6} s: failed: the demo was asked to fail here "
+            r"\(ZA2D_DEMO_FAIL_STAGE\)",
+            "screenshot 09-built", "selftest done"])
+        self.assertEqual(code, 0, err[-3000:])
+        for name in ("04-build-error.png", "09-built.png"):
+            width, height, colours = read_png(shots / name)
+            self.assertEqual((width, height), WINDOW_SIZE, name)
+            self.assertGreater(colours, 16, f"{name} is blank")
+        # The stage's own log, which the stopped screen opens, says where it stopped.
+        logs = self.release / "build" / "logs"
+        compile_log = (logs / "compile.log").read_text(encoding="utf-8").splitlines()
+        self.assertRegex(compile_log[-1], r"compile: failed: the demo was asked to fail here")
+        self.assertFalse((self.release / "game" / "scf.exe").exists())
+
+
+class TextureTest(WineCase):
+    def build_game(self, disc):
+        """The game built by the release's kit itself, as the launcher would run it."""
+        source = self.release / "source"
+        result = subprocess.run(
+            ["wine", str(self.release / "kit" / "python" / "python.exe"), "-I", "-X", "utf8",
+             windows_path(source / "tools" / "scf_build.py"), "--disc", windows_path(disc),
+             "--out", windows_path(self.release / "build"), "--game",
+             windows_path(self.release / "game")],
+            cwd=source, env=self.environment(ZA2D_DEMO_BUILD_SECONDS="0"), capture_output=True,
+            timeout=120)
+        self.assertEqual(result.returncode, 0, result.stdout.decode(errors="replace")[-2000:])
+        self.assertTrue((self.release / "game" / "scf.exe").is_file())
+
+    def test_textures_with_the_windows_upscaler(self):
+        # What a Windows release ships: the upscaler with its extension, and only that.
+        upscalers = sorted(p.name for p in (self.release / "kit" / "realesrgan").iterdir())
+        self.assertEqual(upscalers, ["realesrgan-ncnn-vulkan.exe"])
+        disc = self.discs / "scrapfury-usa.iso"
+        self.build_game(disc)
+        shots = self.dir / "textures ü"
+        code, out, err = self.run_launcher(
+            ["--selftest", windows_path(disc), "--shots", windows_path(shots), "--ui-scale",
+             "1", "--update-url", NO_HOST, "--enhance"], 360, ZA2D_DEMO_ENHANCE_SECONDS="6")
+        log = shots / "selftest.log"
+        self.assertTrue(log.is_file(), f"no selftest.log; exit code {code}\n{err[-3000:]}")
+        texts = log_texts(log)
+        find_in_order(texts, ["screenshot e1-settings", "enhance started: yes",
+                              "screenshot e2-dumping", "screenshot e3-upscaling",
+                              "screenshot e4-done",
+                              r"enhance: 7 textures, ok: Done\. The game uses them .*"])
+        self.assertEqual(code, 0, err[-3000:])
+        for name in ("e1-settings", "e2-dumping", "e3-upscaling", "e4-done"):
+            width, height, colours = read_png(shots / f"{name}.png")
+            self.assertEqual((width, height), WINDOW_SIZE, name)
+            self.assertGreater(colours, 16, f"{name} is blank")
+        self.assertEqual(len(list((self.user / "texture_pack").glob("*.png"))), 7)
 
 
 class KillOnCloseTest(WineCase):

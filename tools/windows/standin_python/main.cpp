@@ -5,11 +5,17 @@
 //
 //   python.exe -I -X utf8 <release>\source\tools\scf_build.py --check --disc IMAGE
 //   python.exe -I -X utf8 <release>\source\tools\scf_build.py --disc IMAGE --out BUILD --game GAME
+//   python.exe -I -X utf8 <release>\source\tools\scf_texture_enhance.py --user USER
+//              (--game GAME --kit KIT | --remove)
 //
 // A disc image is known by the hash of its bytes. A build is paced like the demo kit's
 // (ZA2D_DEMO_BUILD_SECONDS, the kit's share per stage), writes the stage logs and the game
-// folder (the release's kit\game\scf.exe as scf.exe), and resumes a stopped build where it
-// stopped. Any other command line gets one ERROR line and exit code 2.
+// folder (the release's kit\game\scf.exe as scf.exe), resumes a stopped build where it
+// stopped, and fails where ZA2D_DEMO_FAIL_STAGE says. The texture script's run is paced like
+// the demo script's (ZA2D_DEMO_ENHANCE_SECONDS), needs the kit's
+// realesrgan\realesrgan-ncnn-vulkan.exe and the built game's disc data as the script does on
+// Windows, and writes the recorded pack into USER\texture_pack. Any other command line gets
+// one ERROR line and exit code 2.
 //
 // For the tests of the launcher's job: with ZA2D_STANDIN_PID_DIR set, each process writes
 // python-<pid>.txt there; with ZA2D_STANDIN_CHILD set, a build also starts a child of its own
@@ -21,6 +27,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -171,6 +178,7 @@ struct Recording {
   std::string folder;
   std::vector<std::pair<std::string, double>> weights;
   double seconds = 60;
+  double enhanceSeconds = 20;
   std::vector<Run> runs;
 
   const Run* find(const std::string& kind, const std::string& key) const {
@@ -206,6 +214,8 @@ std::optional<Recording> loadRecording() {
       run = nullptr;
     } else if (w.size() == 2 && w[0] == "seconds") {
       recording.seconds = std::atof(w[1].c_str());
+    } else if (w.size() == 2 && w[0] == "enhance_seconds") {
+      recording.enhanceSeconds = std::atof(w[1].c_str());
     } else if (!w.empty() && w[0] == "weights") {
       for (std::size_t i = 1; i + 1 < w.size(); i += 2) {
         recording.weights.emplace_back(w[i], std::atof(w[i + 1].c_str()));
@@ -237,16 +247,19 @@ int unknownCommand(const std::vector<std::string>& args) {
   return 2;
 }
 
-// The build length as the demo kit reads it from ZA2D_DEMO_BUILD_SECONDS.
-double buildSeconds(double fallback) {
-  const std::string value = envValue(L"ZA2D_DEMO_BUILD_SECONDS");
+// A length in seconds as the demo kit reads it from its variable.
+double demoSeconds(const wchar_t* variable, double fallback, double most) {
+  const std::string value = envValue(variable);
   if (value.empty()) return fallback;
   char* end = nullptr;
   const double seconds = std::strtod(value.c_str(), &end);
-  if (end == value.c_str() || *end != '\0' || seconds != seconds || seconds > 1e300) {
-    return fallback;
-  }
-  return seconds < 0 ? 0 : seconds;
+  if (end == value.c_str() || *end != '\0' || seconds != seconds) return fallback;
+  return seconds < 0 ? 0 : seconds > most ? most : seconds;
+}
+
+// The build length as the demo kit reads it from ZA2D_DEMO_BUILD_SECONDS.
+double buildSeconds(double fallback) {
+  return demoSeconds(L"ZA2D_DEMO_BUILD_SECONDS", fallback, 1e300);
 }
 
 // The release's commit, for the files and lines that name it.
@@ -368,7 +381,10 @@ int build(const Recording& recording, Places places, const std::string& disc,
           const std::string& release, const std::string& out, const std::string& game,
           const std::vector<std::string>& args) {
   const std::string key = discKey(disc);
-  const Run* run = recording.find("build", key);
+  // A build asked to fail replays the same build up to its failure, so that a build run again
+  // without the variable goes on from there.
+  const std::string failStage = envValue(L"ZA2D_DEMO_FAIL_STAGE");
+  const Run* run = recording.find("build", failStage.empty() ? key : key + ":fail:" + failStage);
   if (run == nullptr) return unknownCommand(args);
   if (!envValue(L"ZA2D_STANDIN_CHILD").empty()) startWaitingChild();
   makeFolders(out + "\\logs");
@@ -428,11 +444,70 @@ int build(const Recording& recording, Places places, const std::string& disc,
       char text[64];
       std::snprintf(text, sizeof text, "%.1f", banked + now() - stageStart);
       line = "DONE " + w[1] + " in " + text;
+    } else if (!w.empty() && w[0] == "ERROR") {
+      emit(line);  // the end of a failing build: a run again goes on from the line before
+      break;
     }
     emit(line);
     state.next = i + 1;
     state.seconds = banked + now() - stageStart;
     saveState(statePath, state);
+  }
+  return run->exitCode;
+}
+
+// The texture script: its checks, then the recorded run paced as the demo script paces it (a
+// fifth of the time reading the textures, the rest upscaling them), and the recorded pack.
+int enhance(const Recording& recording, const Places& places, const std::string& user,
+            const std::optional<std::string>& game, const std::optional<std::string>& kit,
+            const std::vector<std::string>& args) {
+  const Run* run = recording.find("enhance", game ? "make" : "remove");
+  if (run == nullptr) return unknownCommand(args);
+  const std::filesystem::path pack = std::filesystem::path(widen(user)) / L"texture_pack";
+  std::error_code error;
+  if (!game) {
+    std::filesystem::remove_all(pack, error);
+    for (const std::string& line : run->lines)
+      emit(places.fill(line));
+    return run->exitCode;
+  }
+  // The script's own checks, in its order and words.
+  if (!exists(*kit + "\\realesrgan\\realesrgan-ncnn-vulkan.exe")) {
+    emit("error the build kit has no Real-ESRGAN (realesrgan/realesrgan-ncnn-vulkan.exe)");
+    return 1;
+  }
+  if (!exists(*game)) {
+    emit("error the game folder does not exist; prepare the game first");
+    return 1;
+  }
+  if (!exists(*game + "\\disc.iso")) {
+    emit("error the game folder has no disc data (disc.iso); prepare the game again");
+    return 1;
+  }
+  const double seconds = demoSeconds(L"ZA2D_DEMO_ENHANCE_SECONDS", recording.enhanceSeconds, 3600);
+  std::string step;
+  for (const std::string& line : run->lines) {
+    const std::vector<std::string> w = words(line);
+    if (w.size() == 2 && w[0] == "step") step = w[1];
+    if (w.size() == 3 && w[0] == "progress" && w[1] != "0") {
+      const double total = std::atof(w[2].c_str());
+      const double share = step == "dump" ? 0.2 : step == "upscale" ? 1.0 : 0.0;
+      if (total > 0) Sleep(static_cast<DWORD>(seconds * share / total * 1000.0));
+    }
+    if (w.size() >= 1 && w[0] == "done") {
+      std::filesystem::create_directories(pack, error);
+      const std::filesystem::path made =
+          std::filesystem::path(widen(recording.folder + "\\" + run->name)) / L"texture_pack";
+      for (const auto& picture : std::filesystem::directory_iterator(made, error)) {
+        std::filesystem::copy_file(picture.path(), pack / picture.path().filename(),
+                                   std::filesystem::copy_options::overwrite_existing, error);
+      }
+      if (error) {
+        emit("error a file could not be written or read (" + narrow(pack.wstring()) + ")");
+        return 1;
+      }
+    }
+    emit(places.fill(line));
   }
   return run->exitCode;
 }
@@ -465,22 +540,32 @@ int main() {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
   };
+  auto isScript = [&](const std::string& name) {
+    return endsWith(args[3], "\\" + name) || endsWith(args[3], "/" + name);
+  };
   if (args.size() < 4 || args[0] != "-I" || args[1] != "-X" || args[2] != "utf8" ||
-      !(endsWith(args[3], "\\scf_build.py") || endsWith(args[3], "/scf_build.py"))) {
+      !(isScript("scf_build.py") || isScript("scf_texture_enhance.py"))) {
     return unknownCommand(args);
   }
   bool checkOnly = false;
-  std::optional<std::string> disc, out, game;
+  bool remove = false;
+  std::optional<std::string> disc, out, game, user, kit;
   for (std::size_t i = 4; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (args[i] == "--check") {
       checkOnly = true;
+    } else if (args[i] == "--remove") {
+      remove = true;
     } else if (args[i] == "--disc" && hasValue) {
       disc = args[++i];
     } else if (args[i] == "--out" && hasValue) {
       out = args[++i];
     } else if (args[i] == "--game" && hasValue) {
       game = args[++i];
+    } else if (args[i] == "--user" && hasValue) {
+      user = args[++i];
+    } else if (args[i] == "--kit" && hasValue) {
+      kit = args[++i];
     } else {
       return unknownCommand(args);
     }
@@ -492,11 +577,16 @@ int main() {
   }
   const std::string release = parentOf(parentOf(parentOf(args[3])));
   Places places;
-  places.tokens = {{"{DISC}", disc.value_or("")},
-                   {"{OUT}", out.value_or("")},
-                   {"{GAME}", game.value_or("")},
-                   {"{RELEASE}", release},
-                   {"{COMMIT}", releaseCommit(release)}};
+  places.tokens = {{"{DISC}", disc.value_or("")}, {"{OUT}", out.value_or("")},
+                   {"{GAME}", game.value_or("")}, {"{USER}", user.value_or("")},
+                   {"{RELEASE}", release},        {"{COMMIT}", releaseCommit(release)}};
+  if (isScript("scf_texture_enhance.py")) {
+    if (user && !disc && !out && !checkOnly && (remove ? !game && !kit : game && kit)) {
+      return enhance(*recording, places, *user, game, kit, args);
+    }
+    return unknownCommand(args);
+  }
+  if (remove || user || kit) return unknownCommand(args);
   if (disc && checkOnly && !out && !game) return check(*recording, places, *disc, args);
   if (disc && !checkOnly && out && game) {
     return build(*recording, places, *disc, release, *out, *game, args);

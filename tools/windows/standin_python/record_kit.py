@@ -10,14 +10,20 @@ replay stays what the kit says.
 FOLDER/recording.txt, in lines:
     weights <stage> <share> ...    the kit's share of the build time per stage
     seconds <n>                    the kit's demo build length without ZA2D_DEMO_BUILD_SECONDS
-    run <check|build> <key> <exit code> <name>
+    enhance_seconds <n>            the texture script's demo length without
+                                   ZA2D_DEMO_ENHANCE_SECONDS
+    run <check|build|enhance> <key> <exit code> <name>
     > <output line>                ... the run's lines, in order
     end
-FOLDER/<name>/ holds the files a build run left: logs/<stage>.log and game/<file>.
-<key> is the FNV-1a 64 hash of the disc image's bytes (16 hex digits), "missing" for an image
-that does not exist, or "other" for the kit's answer to a file that is no disc image.
-Paths and the commit in lines and text files are written as {DISC}, {OUT}, {GAME}, {RELEASE}
-and {COMMIT}, the build length as {SECONDS}; the stand-in puts its own in their place.
+FOLDER/<name>/ holds the files a run left: for a build logs/<stage>.log and game/<file>, for a
+texture run texture_pack/<file>.png.
+For checks and builds <key> is the FNV-1a 64 hash of the disc image's bytes (16 hex digits),
+"missing" for an image that does not exist, or "other" for the kit's answer to a file that is no
+disc image; a build asked to fail by ZA2D_DEMO_FAIL_STAGE has "<hash>:fail:<stage>". Its lines
+are those of the whole build up to its ERROR line, so a build run again without the variable
+goes on from there. For texture runs <key> is "make" or "remove".
+Paths and the commit in lines and text files are written as {DISC}, {OUT}, {GAME}, {RELEASE},
+{USER} and {COMMIT}, the build length as {SECONDS}; the stand-in puts its own in their place.
 """
 
 import argparse
@@ -35,6 +41,7 @@ sys.dont_write_bytecode = True
 
 import make_disc  # noqa: E402
 import make_release  # noqa: E402
+from scf_enhance import pack as enhance_pack  # noqa: E402
 from scf_kit import STAGES  # noqa: E402
 from scf_kit import build_run  # noqa: E402
 
@@ -45,7 +52,8 @@ TEXT_FILES = ("built_from.ini",)
 # holds, so the line that names it can name the stand-in's own.
 RECORD_SECONDS = "0.000123"
 # The kit's own variables: an outer run's values must not change what is recorded.
-CLEARED = ("ZA2D_DEMO_BUILD_SECONDS", "ZA2D_DEMO_FAIL_STAGE", "ZA2D_DEMO_FREE_SPACE_RESERVE")
+CLEARED = ("ZA2D_DEMO_BUILD_SECONDS", "ZA2D_DEMO_FAIL_STAGE", "ZA2D_DEMO_FREE_SPACE_RESERVE",
+           "ZA2D_DEMO_ENHANCE_SECONDS")
 
 
 def fnv1a64(data):
@@ -85,15 +93,50 @@ def default_seconds():
             os.environ["ZA2D_DEMO_BUILD_SECONDS"] = saved
 
 
-def run_kit(release, args, env):
+def run_kit(release, args, env, script="scf_build.py"):
     result = subprocess.run(
         [sys.executable, "-B", "-I", "-X", "utf8",
-         str(release / "source" / "tools" / "scf_build.py"), *map(str, args)],
+         str(release / "source" / "tools" / script), *map(str, args)],
         cwd=release / "source", env=env, capture_output=True, timeout=300)
     if result.stderr:
         raise SystemExit(f"record_kit: the kit wrote to its error stream:\n"
                          f"{result.stderr.decode(errors='replace')}")
     return result.returncode, result.stdout.decode("utf-8").splitlines()
+
+
+def record_texture_runs(release, disc, staging, env, number):
+    """The texture script making the pack from a game built from disc, then removing it."""
+    build_dir, game_dir = release / "build", release / "game"
+    shutil.rmtree(build_dir, ignore_errors=True)
+    shutil.rmtree(game_dir, ignore_errors=True)
+    code, output = run_kit(release, ["--disc", disc, "--out", build_dir, "--game", game_dir],
+                           dict(env, ZA2D_DEMO_BUILD_SECONDS=RECORD_SECONDS))
+    if code != 0:
+        raise SystemExit("record_kit: the build for the texture runs failed:\n"
+                         + "\n".join(output))
+    user = release.parent / "user"
+    tokens = Tokens(USER=user, GAME=game_dir, RELEASE=release)
+    lines = [f"enhance_seconds {enhance_pack.DEFAULT_SECONDS:g}"]
+    fast = dict(env, ZA2D_DEMO_ENHANCE_SECONDS="0")
+    for key, args in (("make", ["--game", game_dir, "--kit", release / "kit"]),
+                      ("remove", ["--remove"])):
+        code, output = run_kit(release, ["--user", user, *args], fast,
+                               script="scf_texture_enhance.py")
+        name = f"enhance-{number}"
+        number += 1
+        lines.append(f"run enhance {key} {code} {name}")
+        lines += ["> " + tokens(line) for line in output]
+        lines.append("end")
+        pack = user / enhance_pack.PACK
+        if key == "make":
+            made = sorted(pack.glob("*.png"))
+            if code != 0 or not made:
+                raise SystemExit("record_kit: the texture script made no pack:\n"
+                                 + "\n".join(output))
+            (staging / name / enhance_pack.PACK).mkdir(parents=True)
+            for picture in made:
+                shutil.copyfile(picture, staging / name / enhance_pack.PACK / picture.name)
+    return lines
 
 
 def main(argv=None):
@@ -121,6 +164,9 @@ def main(argv=None):
                   and "damaged" not in d.name]
         runs += [("build", disc, disc_key(disc)) for disc in builds]
         runs += [("build", missing, "missing")]
+        # The build failure demo: the USA image's build asked to fail at each stage in turn.
+        usa = next(d for d in builds if d.suffix == ".iso")
+        runs += [("build", usa, f"{disc_key(usa)}:fail:{stage}") for stage in STAGES]
         for number, (kind, disc, key) in enumerate(runs):
             build_dir, game_dir = release / "build", release / "game"
             shutil.rmtree(build_dir, ignore_errors=True)
@@ -129,9 +175,11 @@ def main(argv=None):
             if kind == "check":
                 code, output = run_kit(release, ["--check", "--disc", disc], env)
             else:
+                build_env = dict(env, ZA2D_DEMO_BUILD_SECONDS=RECORD_SECONDS)
+                if ":fail:" in key:
+                    build_env["ZA2D_DEMO_FAIL_STAGE"] = key.rsplit(":", 1)[1]
                 code, output = run_kit(release, ["--disc", disc, "--out", build_dir,
-                                                 "--game", game_dir],
-                                       dict(env, ZA2D_DEMO_BUILD_SECONDS=RECORD_SECONDS))
+                                                 "--game", game_dir], build_env)
             name = f"{kind}-{number}"
             lines.append(f"run {kind} {key} {code} {name}")
             lines += ["> " + tokens(line) for line in output]
@@ -151,6 +199,7 @@ def main(argv=None):
                             tokens(item.read_text(encoding="utf-8")), encoding="utf-8")
                     else:
                         shutil.copyfile(item, files / "game" / item.name)
+        lines += record_texture_runs(release, usa, staging, env, len(runs))
         (staging / "recording.txt").write_text("\n".join(lines) + "\n", encoding="utf-8")
     shutil.rmtree(out, ignore_errors=True)
     os.replace(staging, out)
