@@ -37,6 +37,7 @@ void GameRun::launch(App& app) {
   game.crashReport.clear();
   game.startError.clear();
   app.build.statusText.clear();
+  app.build.status = BuildRun::Status::none;
   game.closedUnexpectedly = false;
 
   std::string error;

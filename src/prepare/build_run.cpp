@@ -18,6 +18,7 @@ namespace scf {
 
 namespace {
 
+using Status = BuildRun::Status;
 constexpr std::uint32_t kStatusGood = 0x4FE0A3;
 constexpr std::uint32_t kStatusWarn = 0xFFC35C;
 // After the kit has ended, its last lines may still be on their way through the reader.
@@ -47,9 +48,9 @@ void succeed(App& app) {
   // The game folder now says which source it was built from.
   readReleaseIdentity(app.layout, app.identity);
   app.screen = kScreenMain;
-  app.build.statusText =
-      std::string(tr("The game is ready. Prepared in ", "Le jeu est prêt. Préparé en ")) +
-      formatDuration(settings.lastBuildSeconds) + ".";
+  app.build.status = Status::ready;
+  app.build.statusSeconds = settings.lastBuildSeconds;
+  app.build.statusText = buildStatusLine(app.build);
   app.build.statusColour = kStatusGood;
 }
 
@@ -85,6 +86,7 @@ void BuildRun::start(App& app, double now) {
   // A new build counts from zero; a resumed one keeps the time of its earlier runs.
   if (!app.settings.buildPending) app.settings.pendingBuildSeconds = 0;
   run.statusText.clear();
+  run.status = Status::none;
   std::string error;
   if (!run.process.start(buildCommand(app.layout, app.settings.disc), true, error)) {
     app.progress.failedStage = "verify";
@@ -133,12 +135,26 @@ void BuildRun::finish(App& app, double now) {
   } else if (run.stopRequested) {
     // A stop ends the kit's whole job; whatever it printed while dying is no failure.
     app.screen = kScreenMain;
-    run.statusText = tr("Stopped. Preparing continues from there next time.",
-                        "Arrêté. La préparation reprendra à partir de là.");
+    run.status = Status::stopped;
+    run.statusText = buildStatusLine(run);
     run.statusColour = kStatusWarn;
   } else {
     fail(app, exitCode);
   }
+}
+
+std::string buildStatusLine(const BuildRun& run) {
+  switch (run.status) {
+    case BuildRun::Status::ready:
+      return std::string(tr("The game is ready. Prepared in ", "Le jeu est prêt. Préparé en ")) +
+             formatDuration(run.statusSeconds) + ".";
+    case BuildRun::Status::stopped:
+      return tr("Stopped. Preparing continues from there next time.",
+                "Arrêté. La préparation reprendra à partir de là.");
+    case BuildRun::Status::none:
+      break;
+  }
+  return run.statusText;
 }
 
 std::uint64_t freeSpaceBytes(const ReleaseLayout& layout) {

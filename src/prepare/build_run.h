@@ -19,8 +19,12 @@ struct BuildRun {
   ChildProcess process;
   bool building = false;
   bool stopRequested = false;
-  std::string statusText;                 // the Play tab's result line
+  std::string statusText;                 // the Play tab's result line, as it was made
   std::uint32_t statusColour = 0x4FE0A3;  // 0xRRGGBB
+  // What the result line says, so the Play tab can say it in the language current when drawn.
+  enum class Status { none, ready, stopped };
+  Status status = Status::none;
+  double statusSeconds = 0;  // the preparing time a ready line names
 
   static void start(App& app);
   static void start(App& app, double now);
@@ -30,6 +34,9 @@ struct BuildRun {
   static void finish(App& app);
   static void finish(App& app, double now);
 };
+
+// The result line in the current language; empty when there is none.
+std::string buildStatusLine(const BuildRun& run);
 
 // Bytes free to the user on the drive the build writes to; 0 when unknown.
 std::uint64_t freeSpaceBytes(const ReleaseLayout& layout);

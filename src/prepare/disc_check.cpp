@@ -161,6 +161,7 @@ void DiscCheck::poll(App& app) {
     storeLauncherSettings(app);
     app.screen = kScreenMain;
     app.build.statusText.clear();
+    app.build.status = BuildRun::Status::none;
     return;
   }
   check.discDetail = answer.reason;

@@ -43,13 +43,17 @@ void drawDiscSection(App& app, float contentWidth, std::uint64_t freeBytes) {
       fileNameOf(disc);
   label(discLine.c_str(), 17.0f, colGood);
   gap(4.0f);
-  paragraph(pending
-                ? tr("It continues where it left off.", "Elle reprend là où elle s'était arrêtée.")
+  // After a stop in this run the status line below says it already.
+  const bool stoppedNow = pending && app.build.status == BuildRun::Status::stopped;
+  if (!stoppedNow) {
+    paragraph(
+        pending ? tr("It continues where it left off.", "Elle reprend là où elle s'était arrêtée.")
                 : tr("The game is built once, from your disc. It takes a few minutes and "
                      "about 10 GB of free space.",
                      "Le jeu est construit une seule fois, à partir de votre disque. Cela "
                      "prend quelques minutes et environ 10 Go d'espace libre."),
-            19.0f, colText, 0.92f);
+        19.0f, colText, 0.92f);
+  }
   const std::string warning = lowSpaceWarning(freeBytes);
   if (!warning.empty()) label(warning.c_str(), 17.0f, colWarn);
   gap(10.0f);

@@ -21,9 +21,10 @@ void drawPlayTab(App& app, float contentWidth) {
     drawDiscSection(app, contentWidth, app.files.freeBytes);
   }
 
-  if (!app.build.statusText.empty()) {
+  const std::string status = buildStatusLine(app.build);
+  if (!status.empty()) {
     gap(10.0f);
-    label(app.build.statusText.c_str(), 18.0f, app.build.statusColour);
+    label(status.c_str(), 18.0f, app.build.statusColour);
   }
 
   const bool rebuildShown = ready && rebuildCardDue(app);

@@ -136,6 +136,29 @@ TEST_F(PlayTab, DiscVerdictBelowTheButtonAndHiddenWhileTheNextCheckRuns) {
   EXPECT_FALSE(exactRun(runs, "This file is not a PS2 disc image.")) << joined(runs);
 }
 
+TEST_F(PlayTab, StatusLinesFollowTheLanguageAndAStopIsSaidOnce) {
+  buildGame();
+  app.build.status = BuildRun::Status::ready;
+  app.build.statusSeconds = 32;
+  app.build.statusText = "The game is ready. Prepared in 0:32.";
+  uiFrench = true;
+  auto runs = drawTab();
+  EXPECT_TRUE(exactRun(runs, "Le jeu est prêt. Préparé en 0:32.")) << joined(runs);
+  EXPECT_FALSE(findRun(runs, "The game is ready")) << "made in English, drawn in French";
+  uiFrench = false;
+
+  app.settings.buildPending = true;
+  app.build.status = BuildRun::Status::stopped;
+  runs = drawTab();
+  EXPECT_TRUE(exactRun(runs, "Stopped. Preparing continues from there next time.")) << joined(runs);
+  EXPECT_FALSE(exactRun(runs, "It continues where it left off.")) << "said once, not twice";
+  // After a restart there is no status line: the section says it.
+  app.build.status = BuildRun::Status::none;
+  app.build.statusText.clear();
+  runs = drawTab();
+  EXPECT_TRUE(exactRun(runs, "It continues where it left off.")) << joined(runs);
+}
+
 TEST_F(PlayTab, StatusLineInItsOwnColour) {
   buildGame();
   app.build.statusText = "The game is ready. Prepared in 15:00.";
