@@ -1,0 +1,7 @@
+#include "platform/error_mode.h"
+
+namespace scf {
+
+void quietSystemErrorBoxes() {}
+
+}  // namespace scf

@@ -1,0 +1,11 @@
+#include <windows.h>
+
+#include "platform/error_mode.h"
+
+namespace scf {
+
+void quietSystemErrorBoxes() {
+  SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+}  // namespace scf
