@@ -7,7 +7,7 @@ target_compile_definitions(test_kit PRIVATE SCF_DEMO_GAME="$<TARGET_FILE:scf_dem
 # game is a Windows program they cannot run, so they stay with the native build.
 if(NOT CMAKE_CROSSCOMPILING)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
-  foreach(script disc_image disc_check build release game update enhance)
+  foreach(script disc_image disc_check build release game update update_recovery enhance)
     add_test(NAME kit_${script}_py
       COMMAND ${Python3_EXECUTABLE} -B -I -X utf8 -m unittest discover -s ${dir} -p ${script}_test.py -v)
     set_tests_properties(kit_${script}_py PROPERTIES

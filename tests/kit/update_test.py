@@ -22,7 +22,7 @@ ARCHIVE = f"ZER_Avudud-{NEW}-ravelin.zip"
 USER_FOLDERS = ("build", "game", "user")
 # How the launcher starts the installer: the interpreter options, no -B.
 INSTALLER_PYTHON = [sys.executable, "-I", "-X", "utf8"]
-LINE = re.compile(r"step [a-z]+|progress (\d+) (\d+)|error \S.*|done \S+")
+LINE = re.compile(r"step [a-z]+|progress (\d+) (\d+)|error \S.*|done \S+|recovered \S+")
 
 
 def tree(folder, skip=()):
@@ -164,6 +164,11 @@ class UpdateTest(unittest.TestCase):
         self.assertIn(words, errors[0])
         self.assertNotIn("done", " ".join(lines))
 
+    def assert_unchanged(self, before):
+        """The release as it was, and the refused download gone with the update folder."""
+        self.assertEqual(tree(self.release, ("update",)), before)
+        self.assertFalse((self.release / "update").exists())
+
     def assert_new_release(self):
         self.assertEqual(tree(self.release, USER_FOLDERS + ("update",)), tree(self.new))
         self.assertEqual((self.release / "scf-launcher").read_text(),
@@ -212,22 +217,35 @@ class UpdateTest(unittest.TestCase):
 
     def test_files_that_cannot_be_deleted_are_listed_for_the_launcher(self):
         update = self.release / "update"
-        earlier = f"{self.release}/kit/python/old.dll.scf-old"
+        gone = f"{self.release}/kit/python/old.dll.scf-old"
         archive = self.download()
-        (update / "old_files.txt").write_text(earlier + "\n")
-        (self.release / "scf-launcher.scf-old").write_text("left by an earlier update\n")
+        (update / "old_files.txt").write_text(gone + "\n")
+        # Left by earlier installs: deleted now, unless it still cannot be.
+        stuck = self.release / "scf-launcher.scf-old"
+        stuck.write_text("left by an earlier update\n")
+        (self.release / "kit" / "game" / "scf.2.scf-old").write_text("left too\n")
         code, lines = self.install(archive, ZA2D_DEMO_UPDATE_LOCKED="scf-launcher,CHANGELOG.md")
         self.assertEqual(code, 0, lines)
         self.assertEqual(lines[-1], f"done {NEW}")
         left = [str(self.release / "CHANGELOG.md.scf-old"),
                 str(self.release / "scf-launcher.1.scf-old")]
-        self.assertEqual((update / "old_files.txt").read_text().splitlines(), [earlier] + left)
+        self.assertEqual((update / "old_files.txt").read_text().splitlines(),
+                         [str(stuck)] + left)
         self.assertEqual(Path(left[1]).read_text(), f"#!/bin/sh\necho launcher {OLD}\n")
         self.assertEqual(sorted(p.name for p in update.iterdir()), ["old_files.txt"])
-        self.assertEqual((self.release / "scf-launcher.scf-old").read_text(),
-                         "left by an earlier update\n")
-        for path in left + [str(self.release / "scf-launcher.scf-old")]:
+        self.assertEqual(stuck.read_text(), "left by an earlier update\n")
+        for path in left + [str(stuck)]:
             os.unlink(path)
+        self.assert_new_release()
+        # Once they can be deleted, the next run deletes them and the list goes.
+        for path in left:
+            Path(path).write_text("still here\n")
+        result = subprocess.run(
+            INSTALLER_PYTHON + [str(self.release / "source" / "tools" / "apply_update.py"),
+                                "--recover", "--install", str(self.release)],
+            capture_output=True, text=True, timeout=60, stdin=subprocess.DEVNULL)
+        self.assertEqual((result.returncode, result.stdout, result.stderr), (0, "", ""))
+        self.assertFalse(update.exists())
         self.assert_new_release()
 
     def test_checksum_files(self):
@@ -251,19 +269,19 @@ class UpdateTest(unittest.TestCase):
                 self.setUp()
                 archive = self.download()
                 write_checksum(archive, text)
-                before = tree(self.release)
+                before = tree(self.release, ("update",))
                 code, lines = self.install(archive)
                 if words is None:
                     self.assertEqual(code, 0, lines)
                     self.assert_new_release()
                 else:
                     self.assert_refused(code, lines, words)
-                    self.assertEqual(tree(self.release), before)
+                    self.assert_unchanged(before)
         archive = self.download()
-        before = tree(self.release)
+        before = tree(self.release, ("update",))
         code, lines = self.install(archive, sha=self.dir / "missing.sha256")
         self.assert_refused(code, lines, "checksum file does not exist")
-        self.assertEqual(tree(self.release), before)
+        self.assert_unchanged(before)
 
     def hostile_cases(self):
         """(case, zip entries or raw bytes, refusal words)."""
@@ -343,21 +361,22 @@ class UpdateTest(unittest.TestCase):
         (self.release / "CHANGELOG.md").mkdir()
         (self.release / "CHANGELOG.md" / "notes.txt").write_text("x\n")
         archive = self.download()
-        before = tree(self.release)
+        before = tree(self.release, ("update",))
         code, lines = self.install(archive)
         self.assert_refused(code, lines, "has the folder CHANGELOG.md")
-        self.assertEqual(tree(self.release), before)
+        self.assert_unchanged(before)
 
     def test_a_failure_midway_puts_the_old_release_back(self):
         files = sum(1 for p in self.new.rglob("*") if p.is_file())
         for fail_at in (1, files // 2, files):
             with self.subTest(fail_at=fail_at):
                 archive = self.download()
-                before = tree(self.release)
+                before = tree(self.release, ("update",))
                 code, lines = self.install(archive, ZA2D_DEMO_UPDATE_FAIL_AT=str(fail_at))
                 self.assert_refused(code, lines, f"stopped on request after {fail_at} files")
                 self.assertIn("step install", lines)
-                self.assertEqual(tree(self.release), before)
+                self.assertIn("step undo", lines)
+                self.assert_unchanged(before)
 
     def test_command_line_mistakes(self):
         archive = self.download()

@@ -14,3 +14,12 @@ KEPT_FOLDERS = ("build", "game", "user", "update")
 # Old files moved aside carry this in their names; the launcher deletes the listed ones.
 OLD_MARKER = ".scf-old"
 OLD_FILES_LIST = "old_files.txt"
+# The update folder's own files: the journal of an install under way (its name is known to the
+# launcher, which runs the recovery when it finds one), the lock of the one update at work, the
+# unpacked release, and the copy of this installer that a recovery runs from.
+JOURNAL = "journal.json"
+LOCK = "launcher-update.lock"
+STAGING = "staging"
+INSTALLER_COPY = "installer"
+# Written last into the installer copy: a copy without it is incomplete.
+COPY_COMPLETE = "complete"

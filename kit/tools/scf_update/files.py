@@ -48,3 +48,36 @@ def ini_value(text, key):
         if name.rstrip(" \t") == key:
             return value.lstrip(" \t")
     return ""
+
+
+def sync_file(fd):
+    """Flushes an open file's data to the disk."""
+    os.fsync(fd)
+
+
+def sync_folder(path):
+    """Flushes a folder's entries (names made, renamed or removed in it) to the disk. Windows
+    cannot open folders this way and commits renames itself: nothing to do there."""
+    if os.name == "nt":
+        return
+    fd = os.open(path, os.O_RDONLY | getattr(os, "O_DIRECTORY", 0))
+    try:
+        os.fsync(fd)
+    finally:
+        os.close(fd)
+
+
+def write_synced(path, data):
+    """Writes data to path whole and durably: a temporary file flushed, renamed in place, and
+    the folder flushed after."""
+    tmp = path + ".tmp"
+    fd = os.open(tmp, os.O_WRONLY | os.O_CREAT | os.O_TRUNC | getattr(os, "O_BINARY", 0), 0o644)
+    try:
+        view = memoryview(data)
+        while view:
+            view = view[os.write(fd, view):]
+        sync_file(fd)
+    finally:
+        os.close(fd)
+    os.replace(tmp, path)
+    sync_folder(os.path.dirname(path))

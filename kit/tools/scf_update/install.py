@@ -1,18 +1,28 @@
-"""Installs an unpacked release over the release folder as one undoable change.
+"""Installs an unpacked release over the release folder as one change that survives any end of
+the installer.
 
-Every file to replace, and every old kit source file the new release no longer has, is first
-renamed aside with OLD_MARKER in its name; only then does the new file move in. Every step is
-written in a journal, so a failure at any point undoes the steps in reverse and the old release
-is whole again. When all went well the files moved aside are deleted; one that cannot be (the
-running launcher on Windows) stays, and its full path goes to update/old_files.txt, which the
-launcher cleans up at its next start.
+The plan (every folder to make, file to move in and obsolete kit file to move aside, with the
+name each old entry gets aside) is written to the journal and flushed before the first change.
+Then, in three passes, each followed by flushing the folders it changed:
+
+1. folders are made (a file or link in the way moved aside first) and every old file gets its
+   aside name as a second link, so that the release never lacks the file (a link that is itself
+   a symbolic link, and every old file on Windows, is renamed aside instead);
+2. each new file, flushed when it was unpacked, is renamed over its place in one step;
+3. obsolete kit files are renamed aside.
+
+The journal then says "committed" and the entries aside are deleted. Killed before that, the
+next run puts each old entry back (undo); killed after, it deletes what is aside (finish). Both
+are worked out from the journal and what is on disk, and both can themselves be cut short and
+run again. An entry aside that cannot be deleted (the running launcher on Windows) stays, and its
+full path goes to update/old_files.txt, which the launcher cleans up at its next start.
 """
 
 import os
 import stat
 
 from . import KEPT_FOLDERS, OLD_FILES_LIST, OLD_MARKER, UpdateError
-from .files import reason
+from .files import reason, sync_folder, write_synced
 
 # A file the user or the system keeps open may need a few names before one is free.
 MAX_OLD_NAMES = 1000
@@ -43,134 +53,215 @@ def staged_files(root):
     return sorted(found)
 
 
-class Installation:
-    """One install of the unpacked release at staged into the release folder install_dir.
+class Places:
+    """Where the journal's operations act: the release folder and the unpacked release."""
 
-    fail_after: stop with a failure after this many files moved in (tests of the undo);
-    locked: relative paths whose old file is treated as impossible to delete (as the running
-    launcher is on Windows)."""
-
-    def __init__(self, install_dir, staged, fail_after=None, locked=()):
+    def __init__(self, install_dir, staged):
         self.install_dir = install_dir
         self.staged = staged
-        self.fail_after = fail_after
-        self.locked = set(locked)
-        self.journal = []
-        self.files = staged_files(staged)
-        self.obsolete = []
 
     def target(self, parts):
         return os.path.join(self.install_dir, *parts)
 
-    def plan(self):
-        """Refuses, before anything changes, what cannot be installed; finds obsolete files."""
-        if ("source", "release.ini") not in self.files:
-            raise UpdateError("The unpacked release lacks source/release.ini.")
-        new = {"/".join(parts).casefold() for parts in self.files}
-        # An old file where the new release needs a folder is moved aside by _folders.
-        new |= {"/".join(parts[:depth]).casefold() for parts in self.files
-                for depth in range(1, len(parts))}
-        for parts in self.files:
-            if parts[0].casefold() in KEPT_FOLDERS:
-                raise UpdateError("The new release holds files for the user's own folders.")
-            if _is_real_dir(_lstat(self.target(parts))):
-                raise UpdateError("The new release has a file where the installed one has the "
-                                  f"folder {'/'.join(parts)}.")
-        for owned in OWNED_FOLDERS:
-            top = self.target((owned,))
-            if not _is_real_dir(_lstat(top)):
-                continue
-            for folder, dirs, files in os.walk(top):
-                dirs.sort()
-                rel = tuple(os.path.relpath(folder, self.install_dir).split(os.sep))
-                for name in sorted(files):
-                    parts = rel + (name,)
-                    if OLD_MARKER not in name and "/".join(parts).casefold() not in new:
-                        self.obsolete.append(parts)
-        return len(self.files) + len(self.obsolete)
+    def aside(self, parts, name):
+        return os.path.join(self.install_dir, *parts[:-1], name)
 
-    def _aside(self, path, parts):
+    def source(self, parts):
+        return os.path.join(self.staged, *parts)
+
+
+def plan(install_dir, staged):
+    """The operations that install the unpacked release at staged, as the journal holds them;
+    refuses, before anything changes, what cannot be installed."""
+    places = Places(install_dir, staged)
+    files = staged_files(staged)
+    if ("source", "release.ini") not in files:
+        raise UpdateError("The unpacked release lacks source/release.ini.")
+    taken = set()
+
+    def aside_name(parts):
         for number in range(MAX_OLD_NAMES):
-            aside = path + (OLD_MARKER if number == 0 else f".{number}{OLD_MARKER}")
-            if _lstat(aside) is None:
-                os.rename(path, aside)
-                self.journal.append(("aside", path, aside, parts))
-                return
+            name = parts[-1] + (OLD_MARKER if number == 0 else f".{number}{OLD_MARKER}")
+            path = places.aside(parts, name)
+            if path not in taken and _lstat(path) is None:
+                taken.add(path)
+                return name
         raise UpdateError(f"Too many left-behind copies of {'/'.join(parts)} are in the way.")
 
-    def _folders(self, parts):
-        """Makes the folders above a target real folders inside the release: a file or a link
-        in the way (a link could lead out of the release) is moved aside first."""
+    operations = []
+    made = set()  # folders this install makes: nothing old lies below them
+    for parts in files:
+        if parts[0].casefold() in KEPT_FOLDERS:
+            raise UpdateError("The new release holds files for the user's own folders.")
         for depth in range(1, len(parts)):
-            folder = self.target(parts[:depth])
-            info = _lstat(folder)
-            if _is_real_dir(info):
+            folder = parts[:depth]
+            if folder in made:
                 continue
-            if info is not None:
-                self._aside(folder, parts[:depth])
-            os.mkdir(folder)
-            self.journal.append(("mkdir", folder, None, parts[:depth]))
-
-    def apply(self, progress):
-        """Moves every new file in and every obsolete file aside; progress(done, total)."""
-        total = len(self.files) + len(self.obsolete)
-        done = 0
-        progress(done, total)
-        try:
-            for parts in self.files:
-                target = self.target(parts)
-                self._folders(parts)
-                if _lstat(target) is not None:
-                    self._aside(target, parts)
-                os.rename(os.path.join(self.staged, *parts), target)
-                self.journal.append(("placed", target, None, parts))
-                done += 1
-                progress(done, total)
-                if self.fail_after is not None and done >= self.fail_after:
-                    raise UpdateError(f"The installation was stopped on request after {done} "
-                                      "files.")
-            for parts in self.obsolete:
-                self._aside(self.target(parts), parts)
-                done += 1
-                progress(done, total)
-        except OSError as error:
-            raise UpdateError("A file of the release cannot be replaced: "
-                              f"{reason(error)}.") from None
-
-    def undo(self):
-        """Puts the old release back; returns how many steps could not be undone."""
-        failed = 0
-        for kind, path, aside, _ in reversed(self.journal):
-            try:
-                if kind == "placed":
-                    os.unlink(path)
-                elif kind == "mkdir":
-                    os.rmdir(path)
-                else:
-                    os.rename(aside, path)
-            except OSError:
-                failed += 1
-        self.journal = []
-        return failed
-
-    def remove_old(self, progress):
-        """Deletes the files moved aside; returns the full paths of those left behind."""
-        asides = [(aside, parts) for kind, _, aside, parts in self.journal if kind == "aside"]
-        left = []
-        progress(0, len(asides))
-        for done, (aside, parts) in enumerate(asides, 1):
-            if "/".join(parts) in self.locked:
-                left.append(aside)
+            if folder[:-1] not in made:
+                info = _lstat(places.target(folder))
+                if _is_real_dir(info):
+                    continue
+                aside = aside_name(folder) if info is not None else None
             else:
-                try:
-                    os.unlink(aside)
-                except FileNotFoundError:
-                    pass
-                except OSError:
-                    left.append(aside)
-            progress(done, len(asides))
-        self.journal = []
-        return left
+                aside = None
+            made.add(folder)
+            operations.append(["folder", "/".join(folder), aside])
+        aside = None
+        if parts[:-1] not in made:
+            info = _lstat(places.target(parts))
+            if _is_real_dir(info):
+                raise UpdateError("The new release has a file where the installed one has the "
+                                  f"folder {'/'.join(parts)}.")
+            aside = aside_name(parts) if info is not None else None
+        operations.append(["file", "/".join(parts), aside])
+    new = {"/".join(parts).casefold() for parts in files} | {
+        "/".join(parts[:depth]).casefold() for parts in files for depth in range(1, len(parts))}
+    for owned in OWNED_FOLDERS:
+        top = places.target((owned,))
+        if not _is_real_dir(_lstat(top)):
+            continue
+        for folder, dirs, names in os.walk(top):
+            dirs.sort()
+            rel = tuple(os.path.relpath(folder, install_dir).split(os.sep))
+            for name in sorted(names):
+                parts = rel + (name,)
+                if OLD_MARKER not in name and "/".join(parts).casefold() not in new:
+                    operations.append(["obsolete", "/".join(parts), aside_name(parts)])
+    return operations
+
+
+def count(operations):
+    """The progress units of apply(): one per change."""
+    return sum(1 for kind, _, aside in operations if kind != "file" or aside) + sum(
+        1 for kind, _, _ in operations if kind == "file")
+
+
+def _sync(folders):
+    for folder in sorted(folders, key=len, reverse=True):
+        try:
+            sync_folder(folder)
+        except (FileNotFoundError, NotADirectoryError):
+            pass  # a folder made and taken away again
+
+
+def apply(places, operations, progress, fail_after=None):
+    """Makes the journal's changes (parts already split); progress(done, total)."""
+    total = count(operations)
+    done = 0
+    progress(done, total)
+    changed = set()
+    try:
+        # 1. Folders, and the old files' aside names.
+        for kind, parts, aside in operations:
+            if kind == "obsolete" or (kind == "file" and not aside):
+                continue
+            target = places.target(parts)
+            changed.add(os.path.dirname(target))
+            if kind == "folder":
+                if aside:
+                    os.rename(target, places.aside(parts, aside))
+                os.mkdir(target)
+            elif os.name != "nt" and stat.S_ISREG(os.lstat(target).st_mode):
+                os.link(target, places.aside(parts, aside), follow_symlinks=False)
+            else:
+                os.rename(target, places.aside(parts, aside))
+            done += 1
+            progress(done, total)
+        _sync(changed)
+        # 2. The new files, each in one rename.
+        placed = 0
+        for kind, parts, _ in operations:
+            if kind != "file":
+                continue
+            target = places.target(parts)
+            changed.add(os.path.dirname(target))
+            os.replace(places.source(parts), target)
+            done += 1
+            placed += 1
+            progress(done, total)
+            if fail_after is not None and placed >= fail_after:
+                raise UpdateError(f"The installation was stopped on request after {placed} "
+                                  "files.")
+        _sync(changed)
+        # 3. Obsolete files aside.
+        for kind, parts, aside in operations:
+            if kind == "obsolete":
+                os.rename(places.target(parts), places.aside(parts, aside))
+                done += 1
+                progress(done, total)
+        _sync(changed)
+    except OSError as error:
+        raise UpdateError("A file of the release cannot be replaced: "
+                          f"{reason(error)}.") from None
+
+
+def _same(first, second):
+    return first is not None and second is not None and (first.st_ino, first.st_dev) == (
+        second.st_ino, second.st_dev)
+
+
+def undo(places, operations, progress):
+    """Puts the old release back from any point of apply(); returns how many changes could not
+    be undone. Running it again after it was cut short goes on where it stopped."""
+    failed = 0
+    changed = set()
+    total = len(operations)
+    done = 0
+    progress(done, total)
+    # The passes backwards: obsolete files, then files, then folders, each last one first.
+    ordered = ([op for op in operations if op[0] == "folder"] +
+               [op for op in operations if op[0] == "file"] +
+               [op for op in operations if op[0] == "obsolete"])
+    for kind, parts, aside in reversed(ordered):
+        target = places.target(parts)
+        old = places.aside(parts, aside) if aside else None
+        changed.add(os.path.dirname(target))
+        try:
+            if kind == "obsolete":
+                if _lstat(old) is not None and _lstat(target) is None:
+                    os.rename(old, target)
+            elif kind == "file":
+                if old is not None:
+                    kept = _lstat(old)
+                    if kept is not None:
+                        if _same(kept, _lstat(target)):
+                            os.unlink(old)  # the new file never came: the second name goes
+                        else:
+                            os.replace(old, target)
+                elif _lstat(places.source(parts)) is None and _lstat(target) is not None:
+                    os.unlink(target)  # moved in from the staging folder: it goes
+            else:
+                if _is_real_dir(_lstat(target)):
+                    os.rmdir(target)
+                if old is not None and _lstat(old) is not None and _lstat(target) is None:
+                    os.rename(old, target)
+        except OSError:
+            failed += 1
+        done += 1
+        progress(done, total)
+    _sync(changed)
+    return failed
+
+
+def finish(places, operations, progress, locked=()):
+    """Deletes the entries moved aside once the new release is whole; returns the full paths of
+    those left behind."""
+    asides = [(parts, aside) for _, parts, aside in operations if aside]
+    left = []
+    progress(0, len(asides))
+    for done, (parts, aside) in enumerate(asides, 1):
+        path = places.aside(parts, aside)
+        if "/".join(parts) in locked and _lstat(path) is not None:
+            left.append(path)
+        else:
+            try:
+                os.unlink(path)
+            except FileNotFoundError:
+                pass
+            except OSError:
+                left.append(path)
+        progress(done, len(asides))
+    return left
 
 
 def list_left_behind(update_dir, paths):
@@ -185,9 +276,5 @@ def list_left_behind(update_dir, paths):
     for line in paths:
         if line not in lines:
             lines.append(line)
-    tmp = path + ".tmp"
-    with open(tmp, "w", encoding="utf-8", errors="surrogateescape", newline="\n") as out:
-        out.write("".join(line + "\n" for line in lines if line))
-        out.flush()
-        os.fsync(out.fileno())
-    os.replace(tmp, path)
+    text = "".join(line + "\n" for line in lines if line)
+    write_synced(path, text.encode("utf-8", errors="surrogateescape"))

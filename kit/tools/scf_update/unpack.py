@@ -7,7 +7,7 @@ import zipfile
 import zlib
 
 from . import UpdateError
-from .files import reason
+from .files import reason, sync_file, sync_folder
 
 CHUNK = 1 << 20
 try:
@@ -73,6 +73,8 @@ def _write(archive, entry, target, written, total, progress):
                 while view:
                     view = view[os.write(fd, view):]
                 progress(written + size, total)
+        # Flushed now, so that the file later renamed into the release is whole after a crash.
+        sync_file(fd)
     finally:
         os.close(fd)
     if size != entry.info.file_size:
@@ -84,6 +86,7 @@ def unpack(archive, entries, root, total, progress):
     """Writes every entry below root (an empty folder); progress(done, total) in bytes."""
     written = 0
     progress(0, total)
+    folders = [root]
     try:
         for entry in entries:
             folder = root
@@ -91,9 +94,12 @@ def unpack(archive, entries, root, total, progress):
                 folder = os.path.join(folder, part)
                 if not os.path.isdir(folder):
                     os.mkdir(folder)
+                    folders.append(folder)
             if not entry.is_dir:
                 written += _write(archive, entry, os.path.join(folder, entry.parts[-1]), written,
                                   total, progress)
+        for folder in reversed(folders):
+            sync_folder(folder)
     except DAMAGE:
         raise UpdateError("The archive is damaged and cannot be unpacked.") from None
     except OSError as error:
