@@ -1,5 +1,6 @@
 #include "update/install_lock.h"
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -11,6 +12,8 @@
 
 namespace scf {
 namespace {
+
+constexpr std::chrono::seconds kEmptyGrace{2};
 
 // The process id a lock file holds; 0 when it holds none (empty, damaged, unreadable).
 std::uint32_t lockOwner(const std::string& path) {
@@ -46,8 +49,9 @@ bool InstallLock::take(const std::string& updateFolder, std::uint32_t& holder) {
   holder = 0;
   const std::string path = pathIn(updateFolder);
   const std::uint32_t self = currentProcessId();
-  // Twice at most: once more after a stale lock was taken away.
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  const std::string aside = path + "." + std::to_string(self) + ".stale";
+  // A few rounds: each may find a stale lock and break it, or one just removed.
+  for (int attempt = 0; attempt < 4; ++attempt) {
     if (createFileExclusively(path, std::to_string(self) + "\n")) {
       path_ = path;
       owner_ = self;
@@ -58,8 +62,21 @@ bool InstallLock::take(const std::string& updateFolder, std::uint32_t& holder) {
       holder = owner;
       return false;
     }
-    std::error_code ignored;
-    std::filesystem::remove(utf8Path(path), ignored);
+    std::error_code error;
+    if (owner == 0) {
+      // Empty for a moment while its maker writes it: not stale yet.
+      const auto written = std::filesystem::last_write_time(utf8Path(path), error);
+      if (!error && std::filesystem::file_time_type::clock::now() - written < kEmptyGrace) {
+        return false;
+      }
+    }
+    // Broken by moving it aside first: a lock another launcher or installer took in between
+    // is put back rather than removed.
+    std::filesystem::rename(utf8Path(path), utf8Path(aside), error);
+    if (error) continue;
+    if (lockOwner(aside) != owner)
+      std::filesystem::create_hard_link(utf8Path(aside), utf8Path(path), error);
+    std::filesystem::remove(utf8Path(aside), error);
   }
   return false;
 }

@@ -15,7 +15,8 @@ class InstallLock {
   // The lock's file in updateFolder.
   static std::string pathIn(const std::string& updateFolder);
 
-  // Takes the lock for this process. False when a live process holds it; holder is then its id.
+  // Takes the lock for this process. False when a live process holds it (holder is then its
+  // id), when a lock is being written this very moment (holder 0), or when none can be made.
   bool take(const std::string& updateFolder, std::uint32_t& holder);
   // Hands the lock to another process (the installer just started).
   void handTo(std::uint32_t processId);

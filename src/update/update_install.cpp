@@ -273,14 +273,19 @@ void App::startUpdate(const std::string& tag, const std::string& version) {
   std::error_code ignored;
   install.madeUpdateFolder = std::filesystem::create_directories(utf8Path(folder), ignored);
   std::uint32_t holder = 0;
-  if (!install.lock.take(folder, holder) && holder != 0) {
+  // Without any lock file (an update folder that cannot be written) the download fails on its
+  // own, with the system's reason.
+  if (!install.lock.take(folder, holder) &&
+      std::filesystem::exists(utf8Path(InstallLock::pathIn(folder)), ignored)) {
     install.installState = kInstallFailed;
+    const std::string process =
+        holder != 0 ? tr(" (process ", " (processus ") + std::to_string(holder) + ")" : "";
     install.installError =
-        tr("Another update of this release is under way (process ",
-           "Une autre mise à jour de cette version est en cours (processus ") +
-        std::to_string(holder) +
-        tr("); this one changes nothing. Try again once it has finished.",
-           ") ; celle-ci ne change rien. Réessayez une fois qu'elle est terminée.");
+        tr("Another update of this release is under way",
+           "Une autre mise à jour de cette version est en cours") +
+        process +
+        tr("; this one changes nothing. Try again once it has finished.",
+           " ; celle-ci ne change rien. Réessayez une fois qu'elle est terminée.");
     if (install.madeUpdateFolder) std::filesystem::remove(utf8Path(folder), ignored);
     install.madeUpdateFolder = false;
     return;
