@@ -1,8 +1,8 @@
 """Assembles a release folder of the SCF Launcher with the demo build kit and demo game.
 
     make_release.py --launcher BUILD/scf-launcher --game BUILD/kit/scf --out OUT [--commit HEX]
-                    [--version X] [--archive DIR]
-    make_release.py --out OUT --archive DIR
+                    [--version X] [--archive DIR [--key MINISIGN_KEY]]
+    make_release.py --out OUT --archive DIR [--key MINISIGN_KEY]
 
 The folder gets the launcher, source/tools/scf_build.py with its modules, the update installer
 source/tools/apply_update.py with its modules, the texture script
@@ -16,6 +16,17 @@ With --archive, the release folder (assembled first, or as it stands when --laun
 are not given) is also packed as DIR/ZER_Avudud-<version>-ravelin.zip, which holds the folder
 ZER_Avudud-<version>/ with the release's files, beside its checksum file
 DIR/ZER_Avudud-<version>-ravelin.zip.sha256 ("<sha256>  <archive name>", as sha256sum writes).
+
+With --key (a minisign secret key without a password, made with `minisign -G -W`), the archive
+is also signed with `minisign -S` (its prehashed form), the signature written beside it as
+DIR/ZER_Avudud-<version>-ravelin.zip.minisig. The signature's trusted comment, which the
+signature covers and the launcher checks, is exactly
+
+    file:<archive name><TAB>version:<version>
+
+for example "file:ZER_Avudud-0.9.0-ravelin.zip\tversion:0.9.0": the launcher refuses a signature
+whose comment names another archive or version. Without --key no signature is written, and one
+left beside an earlier archive of that name is deleted (it would not match the new archive).
 """
 
 import argparse
@@ -177,6 +188,56 @@ def pack(folder, dest):
     return archive
 
 
+def trusted_comment(archive, version):
+    """The signature's trusted comment: the archive's name and the version, tab-separated."""
+    return f"file:{Path(archive).name}\tversion:{version}"
+
+
+def sign(archive, key, version):
+    """Signs the archive with minisign and the secret key; returns the signature's path."""
+    archive = Path(archive)
+    signature = archive.with_name(archive.name + ".minisig")
+    minisign = shutil.which("minisign")
+    if minisign is None:
+        raise ValueError("minisign is not installed (Debian: apt-get install minisign)")
+    if not Path(key).is_file():
+        raise ValueError(f"the signing key {key} does not exist")
+    tmp = signature.with_name(signature.name + ".tmp")
+    try:
+        # No terminal to ask on: a key with a password fails instead of waiting for one.
+        result = subprocess.run(
+            [minisign, "-S", "-s", str(key), "-m", str(archive), "-x", str(tmp),
+             "-c", f"signature of {archive.name}", "-t", trusted_comment(archive, version)],
+            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=120)
+    except (OSError, subprocess.SubprocessError) as error:
+        raise ValueError(f"minisign could not sign the archive: {error}") from None
+    if result.returncode != 0 or not tmp.is_file():
+        for left in (tmp, signature):  # an earlier signature would not match this archive
+            if left.exists():
+                left.unlink()
+        said = (result.stderr or result.stdout).strip().splitlines()
+        raise ValueError("minisign could not sign the archive (a key made with `minisign -G -W` "
+                         "has no password)" + (f": {said[-1]}" if said else ""))
+    os.replace(tmp, signature)
+    return signature
+
+
+def pack_and_sign(folder, dest, key):
+    """pack(), then the signature with key, or no signature at all without one."""
+    if key and shutil.which("minisign") is None:
+        raise ValueError("minisign is not installed (Debian: apt-get install minisign)")
+    if key and not Path(key).is_file():
+        raise ValueError(f"the signing key {key} does not exist")
+    archive = pack(folder, dest)
+    if key:
+        sign(archive, key, release_version(folder))
+    else:
+        stale = archive.with_name(archive.name + ".minisig")
+        if stale.exists():
+            stale.unlink()
+    return archive
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(description="Assembles a release folder with the demo kit.")
     parser.add_argument("--launcher", help="the built scf-launcher")
@@ -185,10 +246,14 @@ def main(argv=None):
     parser.add_argument("--commit", help="the source commit (default: git's HEAD)")
     parser.add_argument("--version", default=VERSION)
     parser.add_argument("--archive", help="also pack the release folder into this folder")
+    parser.add_argument("--key", "--sign-key", dest="key",
+                        help="sign the archive with this minisign secret key (no password)")
     args = parser.parse_args(argv)
+    if args.key and not args.archive:
+        parser.error("--key signs the archive: give --archive too")
     if args.archive and args.launcher is None and args.game is None:
         try:
-            print(pack(args.out, args.archive).resolve())
+            print(pack_and_sign(args.out, args.archive, args.key).resolve())
         except (OSError, ValueError) as error:
             parser.error(f"the release cannot be packed: {error}")
         return 0
@@ -205,7 +270,7 @@ def main(argv=None):
     print(out.resolve())
     if args.archive:
         try:
-            print(pack(out, args.archive).resolve())
+            print(pack_and_sign(out, args.archive, args.key).resolve())
         except (OSError, ValueError) as error:
             parser.error(f"the release cannot be packed: {error}")
     return 0

@@ -4,13 +4,17 @@
 It answers like the real host: the latest-release query, a page per release tag and the
 release downloads, with the same paths. Under /test/ it also offers the failure cases the
 launcher must survive (error statuses, missing lengths, stalled or endless bodies, absurd
-lengths, redirects and redirect loops).
+lengths, redirects and redirect loops), and releases whose signature is missing or tampered with:
+/test/unsigned/<tag>/<file> and /test/tampered-signature/<tag>/<file> serve the release files as
+the download path does, except the signature <archive>.minisig, missing (404) under the first and
+with one byte of its signature changed under the second; either is a download prefix of its own.
 
 It prints "PORT <number>" on its first line of output once it listens, then serves until it
 is ended. Release files are served from --root/<tag>/<file name>.
 """
 
 import argparse
+import base64
 import json
 import os
 import socketserver
@@ -26,6 +30,26 @@ DOWNLOAD = REPO + "/releases/download/"
 
 # A stalled or endless answer ends after this long even if the client never leaves.
 MAX_HANG_SECONDS = 120
+
+
+# /test/<case>/<tag>/<file>: the release files with their signature changed.
+SIGNATURE_CASES = {"unsigned": "missing", "tampered-signature": "tampered"}
+
+
+def tampered_signature(data):
+    """A minisign signature file with the last byte of its signature changed: still well formed,
+    no longer matching its archive."""
+    lines = data.split(b"\n")
+    if len(lines) < 2:
+        return data + b"x"
+    try:
+        blob = bytearray(base64.b64decode(lines[1].strip(), validate=True))
+    except ValueError:
+        return data + b"x"
+    if blob:
+        blob[-1] ^= 0x01
+    lines[1] = base64.b64encode(bytes(blob))
+    return b"\n".join(lines)
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -122,7 +146,8 @@ class Handler(BaseHTTPRequestHandler):
                 for name in sorted(os.listdir(folder))
                 if os.path.isfile(os.path.join(folder, name))]
 
-    def download(self, rest):
+    def download(self, rest, signature=None):
+        """Serves root/<tag>/<file>; signature ("missing" or "tampered") changes .minisig files."""
         parts = rest.split("/")
         root = self.server.root
         if (not root or len(parts) != 2 or any(p in ("", ".", "..") for p in parts)):
@@ -130,6 +155,11 @@ class Handler(BaseHTTPRequestHandler):
         file_path = os.path.join(root, parts[0], parts[1])
         if not os.path.isfile(file_path):
             return self.send_body(404, b"Not Found", "text/plain")
+        if signature and parts[1].endswith(".minisig"):
+            if signature == "missing":
+                return self.send_body(404, b"Not Found", "text/plain")
+            with open(file_path, "rb") as source:
+                return self.send_body(200, tampered_signature(source.read(1 << 16)))
         size = os.path.getsize(file_path)
         self.send_response(200)
         self.send_header("Content-Type", "application/octet-stream")
@@ -149,6 +179,8 @@ class Handler(BaseHTTPRequestHandler):
     def test_case(self, case, query):
         name, _, arg = case.partition("/")
         number = int(arg) if arg.isdigit() else 0
+        if name in SIGNATURE_CASES:
+            return self.download(arg, SIGNATURE_CASES[name])
         if name == "status":
             return self.send_body(number, b"status %d" % number, "text/plain")
         if name == "bytes":  # number bytes with a length

@@ -197,7 +197,7 @@ class RecoveryTest(unittest.TestCase):
 
     def test_killed_from_outside_midway(self):
         install, finish, count = self.full_run()
-        for line in range(install + 2, count, 9):
+        for line in range(install + 2, count, 13):
             what = f"killed from outside after line {line + 1}"
             self.fresh()
             installer = subprocess.Popen(self.command(), cwd=self.release, env=self.environment(),

@@ -1,6 +1,7 @@
 """The update installer (kit/tools/apply_update.py, shipped as source/tools/apply_update.py) run
 on a release folder with archives made by tools/make_release.py and with hostile ones."""
 
+import base64
 import hashlib
 import os
 import re
@@ -10,6 +11,8 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import urllib.error
+import urllib.request
 import warnings
 import zipfile
 from pathlib import Path
@@ -465,6 +468,101 @@ class ReleaseArchiveTest(unittest.TestCase):
                 result = self.make(*arguments)
                 self.assertEqual(result.returncode, 2)
                 self.assertIn(words, result.stderr)
+
+
+class SignedReleaseTest(unittest.TestCase):
+    """make_release.py --archive --key signs with minisign; release_host.py serves the signature
+    beside the archive, and under /test/ without it or tampered with."""
+
+    def setUp(self):
+        self.minisign = shutil.which("minisign")
+        if self.minisign is None:
+            self.skipTest("minisign is not installed")
+        self.tmp = tempfile.TemporaryDirectory(prefix="scf-signed-test-")
+        self.addCleanup(self.tmp.cleanup)
+        self.dir = Path(self.tmp.name)
+        subprocess.run([self.minisign, "-G", "-W", "-p", str(self.dir / "demo.pub"), "-s",
+                        str(self.dir / "demo.key")], check=True, capture_output=True, timeout=60,
+                       stdin=subprocess.DEVNULL)
+        launcher = self.dir / "scf-launcher"
+        launcher.write_text("#!/bin/sh\n")
+        self.release = self.dir / "release"
+        self.host = self.dir / "host"
+        self.archive = self.host / "v0.9.0" / ARCHIVE
+        self.signature = Path(f"{self.archive}.minisig")
+        result = self.make("--launcher", str(launcher), "--game", str(launcher), "--version",
+                           NEW, "--archive", str(self.archive.parent), "--key",
+                           str(self.dir / "demo.key"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def make(self, *arguments):
+        return subprocess.run([sys.executable, "-B", "-I", "-X", "utf8",
+                               str(TOOLS / "make_release.py"), "--out", str(self.release),
+                               *arguments], capture_output=True, text=True, timeout=120,
+                              stdin=subprocess.DEVNULL)
+
+    def verify(self, signature):
+        return subprocess.run([self.minisign, "-V", "-p", str(self.dir / "demo.pub"), "-m",
+                               str(self.archive), "-x", str(signature)],
+                              capture_output=True, text=True, timeout=60)
+
+    def test_the_archive_is_signed_with_the_key(self):
+        verified = self.verify(self.signature)
+        self.assertEqual(verified.returncode, 0, verified.stderr)
+        lines = self.signature.read_text().splitlines()
+        self.assertEqual(lines[2], f"trusted comment: file:{ARCHIVE}\tversion:{NEW}")
+        self.assertEqual(base64.b64decode(lines[1])[:2], b"ED")  # prehashed, never legacy
+        # Packed again without a key: the old signature goes, it would not match.
+        result = self.make("--archive", str(self.archive.parent))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertFalse(self.signature.exists())
+
+    def test_refusals(self):
+        cases = [
+            (["--key", str(self.dir / "demo.key")], "give --archive too"),
+            (["--archive", str(self.archive.parent), "--key", str(self.dir / "none.key")],
+             "does not exist"),
+            (["--archive", str(self.archive.parent), "--key", str(self.dir / "demo.pub")],
+             "minisign could not sign the archive"),
+        ]
+        for arguments, words in cases:
+            with self.subTest(arguments=arguments):
+                result = self.make(*arguments)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn(words, result.stderr)
+                self.assertEqual(len(result.stderr.strip().splitlines()[-1:]), 1)
+        self.assertFalse(self.signature.exists(), "a signature that no longer matches was kept")
+
+    def test_the_host_serves_the_signature(self):
+        host = subprocess.Popen([sys.executable, "-B", "-I", str(TOOLS / "release_host.py"),
+                                 "--root", str(self.host), "--tag", "v0.9.0"],
+                                stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
+        self.addCleanup(host.wait, 10)
+        self.addCleanup(host.kill)
+        self.addCleanup(host.stdout.close)
+        port = int(host.stdout.readline().split()[1])
+
+        def get(path):
+            try:
+                with urllib.request.urlopen(f"http://127.0.0.1:{port}{path}", timeout=30) as got:
+                    return got.status, got.read()
+            except urllib.error.HTTPError as error:
+                return error.code, b""
+
+        download = "/ZavUdedaved/ZER_Avudud/releases/download/v0.9.0/"
+        signature = self.signature.read_bytes()
+        for prefix in (download, "/test/unsigned/v0.9.0/", "/test/tampered-signature/v0.9.0/"):
+            with self.subTest(prefix=prefix):
+                self.assertEqual(get(prefix + ARCHIVE), (200, self.archive.read_bytes()))
+                self.assertEqual(get(prefix + ARCHIVE + ".sha256")[0], 200)
+        self.assertEqual(get(download + ARCHIVE + ".minisig"), (200, signature))
+        self.assertEqual(get("/test/unsigned/v0.9.0/" + ARCHIVE + ".minisig")[0], 404)
+        status, tampered = get("/test/tampered-signature/v0.9.0/" + ARCHIVE + ".minisig")
+        self.assertEqual(status, 200)
+        self.assertEqual(len(tampered), len(signature))
+        (self.dir / "tampered.minisig").write_bytes(tampered)
+        self.assertEqual(self.verify(self.dir / "tampered.minisig").returncode, 1)
+        self.assertEqual(get("/test/unsigned/v0.9.0/../x")[0], 404)
 
 
 if __name__ == "__main__":

@@ -169,6 +169,7 @@ def apply(places, operations, progress, fail_after=None):
             progress(done, total)
         _sync(changed)
         # 2. The new files, each in one rename.
+        changed = set()
         placed = 0
         for kind, parts, _ in operations:
             if kind != "file":
@@ -184,8 +185,10 @@ def apply(places, operations, progress, fail_after=None):
                                   "files.")
         _sync(changed)
         # 3. Obsolete files aside.
+        changed = set()
         for kind, parts, aside in operations:
             if kind == "obsolete":
+                changed.add(os.path.dirname(places.target(parts)))
                 os.rename(places.target(parts), places.aside(parts, aside))
                 done += 1
                 progress(done, total)
