@@ -80,11 +80,23 @@ std::string buildDetails(const App& app) {
   const BuildProgress& progress = app.progress;
   const ReleaseIdentity& identity = app.identity;
   std::string text = std::string("SCF Launcher ") + kLauncherVersion + " (" + kSourceCommit + ")\n";
-  text += "Source: " + identity.releaseVersion + " " + identity.releaseCommit +
-          ", game built from: " + identity.builtFromCommit + "\n";
-  text += "Step: " + progress.failedStage + "\nMessage: " + progress.failureText + "\n";
-  text += "Disc: " + app.settings.disc + "\nRelease folder: " + app.layout.releaseDir +
-          "\n\n--- scf_build output ---\n";
+  // A field nobody knows is left out rather than shown empty.
+  std::string source = identity.releaseVersion;
+  if (!identity.releaseCommit.empty())
+    source += (source.empty() ? "" : " ") + identity.releaseCommit;
+  if (!identity.builtFromCommit.empty()) {
+    source +=
+        (source.empty() ? "" : ", ") + std::string("game built from: ") + identity.builtFromCommit;
+  }
+  const auto field = [&text](const char* name, const std::string& value) {
+    if (!value.empty()) text += std::string(name) + value + "\n";
+  };
+  field("Source: ", source);
+  field("Step: ", progress.failedStage);
+  field("Message: ", progress.failureText);
+  field("Disc: ", app.settings.disc);
+  field("Release folder: ", app.layout.releaseDir);
+  text += "\n--- scf_build output ---\n";
   const auto& lines = progress.outputLines;
   const std::size_t first = lines.size() > kTailLines ? lines.size() - kTailLines : 0;
   for (std::size_t i = first; i < lines.size(); ++i)

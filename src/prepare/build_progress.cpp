@@ -107,9 +107,12 @@ void BuildProgress::resetForResume(double now) {
 }
 
 void BuildProgress::feed(std::string_view line, double now) {
-  if (outputLines.size() == kKeptOutputLines) outputLines.pop_front();
-  outputLines.emplace_back(line);
   ++outputLineCount;
+  // Progress lines only move the bar; the kept lines are the ones a person would read.
+  if (line.rfind("PERCENT ", 0) != 0) {
+    if (outputLines.size() == kKeptOutputLines) outputLines.pop_front();
+    outputLines.emplace_back(line);
+  }
   std::string_view rest = line;
   const std::string_view verb = nextWord(rest);
   const std::string_view key = nextWord(rest);

@@ -30,8 +30,8 @@ struct BuildProgress {
   std::vector<Stage> stages;
   std::string failedStage;
   std::string failureText;
-  // The kit's last output lines (at most kKeptOutputLines, whatever it prints) and how many it
-  // printed in this run.
+  // The kit's last output lines but its PERCENT lines (at most kKeptOutputLines, whatever it
+  // prints) and how many lines it printed in this run.
   static constexpr std::size_t kKeptOutputLines = 60;
   std::deque<std::string> outputLines;
   std::uint64_t outputLineCount = 0;

@@ -81,11 +81,13 @@ class BuildDetailsTest : public ::testing::Test {
     app.progress.reset(0);
   }
 
+  // Empty fields are left out.
   std::string header(const std::string& stage, const std::string& message) const {
     return std::string("SCF Launcher ") + kLauncherVersion + " (" + kSourceCommit + ")\n" +
            "Source: 0.8.0 1111111111111111111111111111111111111111, game built from: "
            "2222222222222222222222222222222222222222\n" +
-           "Step: " + stage + "\nMessage: " + message + "\n" +
+           (stage.empty() ? "" : "Step: " + stage + "\n") +
+           (message.empty() ? "" : "Message: " + message + "\n") +
            "Disc: /discs/my disc.iso\nRelease folder: " + (temp / "release") +
            "\n\n--- scf_build output ---\n";
   }
@@ -132,6 +134,24 @@ TEST_F(BuildDetailsTest, OnlyTheLogsLastSixtyFourKibibytesAreRead) {
   EXPECT_EQ(std::count(tail.begin(), tail.end(), '\n'), 32 - 1);
   EXPECT_EQ(tail.substr(0, 4), "1070") << "the first whole line of the window";
   EXPECT_EQ(tail.substr(tail.size() - 2048, 4), "1100");
+}
+
+TEST_F(BuildDetailsTest, ProgressLinesAndUnknownFieldsAreLeftOut) {
+  app.identity.builtFromCommit.clear();
+  app.progress.failedStage = "compile";
+  app.progress.failureText = "it broke";
+  for (int i = 0; i < 100; ++i) {
+    app.progress.feed("PERCENT compile " + std::to_string(i), 1.0);
+    if (i % 10 == 0) app.progress.feed("INFO step " + std::to_string(i), 1.0);
+  }
+  const std::string details = buildDetails(app);
+  EXPECT_EQ(details.find("PERCENT"), std::string::npos) << details;
+  EXPECT_NE(details.find("INFO step 0\n"), std::string::npos) << details;
+  EXPECT_NE(details.find("INFO step 90\n"), std::string::npos) << details;
+  EXPECT_EQ(details.find("game built from"), std::string::npos) << details;
+  EXPECT_NE(details.find("Source: 0.8.0 1111111111111111111111111111111111111111\n"),
+            std::string::npos)
+      << details;
 }
 
 TEST_F(BuildDetailsTest, FewLinesAndNoLogFile) {
