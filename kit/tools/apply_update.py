@@ -298,12 +298,12 @@ def install(args, out, install_dir, update_dir, root, switches, installer):
     journal_file.write(update_dir, journal)
     out.step("finish")
     left = finish(places, steps, out.progress, locked)
-    if left:
-        try:
+    try:
+        if left:
             list_left_behind(update_dir, left)
-        except OSError:
-            pass  # the new release is installed; the old files only take some room
-    tidy(update_dir)
+        tidy(update_dir)
+    except OSError:
+        pass  # the new release is installed; what is left only takes some room until next time
 
 
 def downloads(args, update_dir):

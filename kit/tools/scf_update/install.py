@@ -144,6 +144,20 @@ def _sync(folders):
             pass  # a folder made and taken away again
 
 
+def _second_name(path, aside):
+    """Gives the regular file at path the name aside too; False where that cannot be (Windows,
+    whose running programs can be renamed but not replaced; file systems without links)."""
+    if os.name == "nt" or not stat.S_ISREG(os.lstat(path).st_mode):
+        return False
+    try:
+        os.link(path, aside, follow_symlinks=False)
+    except FileExistsError:
+        raise
+    except OSError:
+        return False
+    return True
+
+
 def apply(places, operations, progress, fail_after=None):
     """Makes the journal's changes (parts already split); progress(done, total)."""
     total = count(operations)
@@ -161,9 +175,7 @@ def apply(places, operations, progress, fail_after=None):
                 if aside:
                     os.rename(target, places.aside(parts, aside))
                 os.mkdir(target)
-            elif os.name != "nt" and stat.S_ISREG(os.lstat(target).st_mode):
-                os.link(target, places.aside(parts, aside), follow_symlinks=False)
-            else:
+            elif not _second_name(target, places.aside(parts, aside)):
                 os.rename(target, places.aside(parts, aside))
             done += 1
             progress(done, total)

@@ -121,11 +121,10 @@ def clear_old_entries(install_dir, update_dir, locked=()):
         if ASIDE_SUFFIX.sub("", rel) in locked:
             stuck.append(path)
             continue
+        if os.path.isdir(path) and not os.path.islink(path):
+            continue  # installs move files and links aside, never folders
         try:
-            if os.path.isdir(path) and not os.path.islink(path):
-                shutil.rmtree(path)
-            else:
-                os.unlink(path)
+            os.unlink(path)
         except FileNotFoundError:
             pass
         except OSError:
