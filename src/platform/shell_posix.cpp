@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/env.h"
+#include "platform/last_error.h"
 #include "platform/shell.h"
 
 extern char** environ;
@@ -17,10 +18,17 @@ namespace scf {
 
 namespace {
 
+// How long the middle child waits for xdg-open's answer, and how often it looks.
+constexpr int answerWaitMs = 5000;
+constexpr int answerPollMs = 20;
+// The middle child's own codes: no xdg-open could be run (the code a shell gives a command it
+// cannot find), and xdg-open ended by a signal or could not be waited for.
+constexpr int handlerNotStarted = 127;
+constexpr int handlerFailed = 126;
+
 // Everything the forked children need is prepared here, because after fork in a threaded process
 // only async-signal-safe calls are allowed.
-std::vector<std::string> handlerCandidates() {
-  std::string path = getEnv("PATH");
+std::vector<std::string> handlerCandidates(std::string path) {
   if (path.empty()) path = "/usr/local/bin:/usr/bin:/bin";
   std::vector<std::string> candidates;
   size_t start = 0;
@@ -36,6 +44,15 @@ std::vector<std::string> handlerCandidates() {
   return candidates;
 }
 
+// A child that may live on (the middle one for a while, the handler for long) must not hold
+// the launcher's pipes open.
+void closeInheritedDescriptors() {
+  if (::close_range(3, ~0U, 0) != 0) {
+    for (int fd = 3; fd < 4096; ++fd)
+      ::close(fd);
+  }
+}
+
 [[noreturn]] void runHandler(const std::vector<std::string>& candidates, char* const argv[]) {
   const int null = ::open("/dev/null", O_RDWR);
   if (null >= 0) {
@@ -43,11 +60,7 @@ std::vector<std::string> handlerCandidates() {
     ::dup2(null, 1);
     ::dup2(null, 2);
   }
-  // The handler may live long (a file manager): it must not hold the launcher's pipes open.
-  if (::close_range(3, ~0U, 0) != 0) {
-    for (int fd = 3; fd < 4096; ++fd)
-      ::close(fd);
-  }
+  closeInheritedDescriptors();
   sigset_t none;
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -56,31 +69,48 @@ std::vector<std::string> handlerCandidates() {
   ::sigaction(SIGPIPE, &defaults, nullptr);
   for (const std::string& candidate : candidates)
     ::execve(candidate.c_str(), argv, environ);
-  ::_exit(127);
+  ::_exit(handlerNotStarted);
 }
 
 }  // namespace
 
-void openInShell(const std::string& target) {
-  if (target.empty()) return;
+std::optional<std::string> openWithDesktop(const std::string& target,
+                                           const std::string& searchPath) {
   // A relative path that starts with "-" would be read by xdg-open as an option.
   const std::string argument = target.front() == '-' ? "./" + target : target;
-  const std::vector<std::string> candidates = handlerCandidates();
+  const std::vector<std::string> candidates = handlerCandidates(searchPath);
   std::string program = "xdg-open";
   std::vector<char*> argv = {program.data(), const_cast<char*>(argument.c_str()), nullptr};
 
-  // Double fork: the short-lived middle child is reaped here at once, and the handler, in its own
-  // session, is adopted by init, so it is neither waited for nor left as a zombie.
+  // Double fork: the handler, in its own session, is never the launcher's child, and is
+  // adopted by init once the middle child ends. The middle waits a short while for xdg-open's
+  // answer (it exits once the desktop has taken the target) and passes it on as its own code;
+  // an xdg-open still running then has the target, and is left to finish on its own.
   const pid_t middle = ::fork();
-  if (middle < 0) return;
+  if (middle < 0) return lastErrorText();
   if (middle == 0) {
+    closeInheritedDescriptors();
     ::setsid();
     const pid_t handler = ::fork();
+    if (handler < 0) ::_exit(handlerNotStarted);
     if (handler == 0) runHandler(candidates, argv.data());
-    ::_exit(handler < 0 ? 1 : 0);
+    for (int turn = 0; turn < answerWaitMs / answerPollMs; ++turn) {
+      int status = 0;
+      const pid_t ended = ::waitpid(handler, &status, WNOHANG);
+      if (ended == handler) ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : handlerFailed);
+      if (ended < 0 && errno != EINTR) ::_exit(handlerFailed);
+      ::poll(nullptr, 0, answerPollMs);
+    }
+    ::_exit(0);
   }
-  while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+  int status = 0;
+  while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
   }
+  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : handlerFailed;
+  if (code == 0) return std::nullopt;
+  if (code == handlerNotStarted) return std::string("xdg-open could not be started");
+  if (code == handlerFailed) return std::string("xdg-open failed");
+  return "xdg-open ended with code " + std::to_string(code);
 }
 
 }  // namespace scf

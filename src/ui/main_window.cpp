@@ -14,6 +14,7 @@
 #include "ui/preparing_screen.h"
 #include "ui/quit_dialog.h"
 #include "ui/settings_tab.h"
+#include "ui/shell_failure_dialog.h"
 #include "ui/stopped_screen.h"
 #include "ui/task_notices.h"
 #include "ui/welcome.h"
@@ -81,6 +82,7 @@ void drawMainWindow(App& app) {
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(28.0f * s, 24.0f * s));
   drawQuitDialog(app);
   drawWhatsNewDialog(app);
+  drawShellFailureDialog();
   ImGui::PopStyleVar();
 
   ImGui::End();

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -47,6 +48,20 @@ TEST(OpenInShell, RunsTheExactPathItIsGiven) {
     eventually([&] { return testing::readFile(mark).starts_with("ran"); });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
+  EXPECT_TRUE(shellOpensSettled(10000));
+  EXPECT_FALSE(takeShellFailure());
+}
+
+TEST(OpenInShell, AFailedOpenIsReportedWithItsPath) {
+  testing::TempFolder folder;
+  const std::string missing = folder / "Dossier élève/absent & co.txt";
+  openInShell(missing);
+  ASSERT_TRUE(shellOpensSettled(30000));
+  const std::optional<ShellFailure> failure = takeShellFailure();
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->target, missing);
+  EXPECT_FALSE(failure->reason.empty());  // the system's words, whatever they are
+  EXPECT_FALSE(takeShellFailure());
 }
 #else
 // Fields of /proc/<pid>/stat after the command name: state, parent, group, session.
@@ -98,10 +113,14 @@ touch "$d/done"
   }
 
   void TearDown() override {
-    // Let a handler still waiting end now rather than outlive the test.
+    // Let a handler still waiting end now rather than outlive the test, and leave no open
+    // behind for the next test to find.
     testing::writeFile(folder / "release", "");
+    EXPECT_TRUE(shellOpensSettled(30000));
     eventually(
         [&] { return !testing::exists(folder / "pid") || testing::exists(folder / "done"); });
+    while (takeShellFailure()) {
+    }
   }
 
   std::string recordedArgument() {
@@ -116,7 +135,6 @@ touch "$d/done"
 TEST_F(OpenInShellTest, HandsOverTheExactPathAndReturnsWhileTheHandlerRuns) {
   const std::string target = folder / "Dossier élève/ça va & « co » $HOME 'x'.txt";
   openInShell(target);
-  EXPECT_FALSE(hasZombieChild());
 
   EXPECT_EQ(recordedArgument(), target);
   // The handler is still blocked, so the call did not wait for it.
@@ -130,7 +148,55 @@ TEST_F(OpenInShellTest, HandsOverTheExactPathAndReturnsWhileTheHandlerRuns) {
 
   testing::writeFile(folder / "release", "");
   EXPECT_TRUE(eventually([&] { return testing::exists(folder / "done"); }));
+  EXPECT_TRUE(shellOpensSettled(30000));
   EXPECT_FALSE(hasZombieChild());
+  EXPECT_FALSE(takeShellFailure()) << "the handler ended with 0";
+}
+
+TEST_F(OpenInShellTest, ReturnsAtOnceWhileTheHandOverTakesLong) {
+  // The recording handler blocks until released, as a desktop starting its file manager may:
+  // the call returns long before, and so does a second one behind it.
+  const auto start = std::chrono::steady_clock::now();
+  openInShell(folder.path());
+  openInShell(folder.path());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(recordedArgument(), folder.path());
+}
+
+// What xdg-open answers, and what the launcher then reports.
+TEST(OpenInShellFailure, TheOpenersAnswerIsReported) {
+  struct Case {
+    const char* name;
+    const char* script;  // the xdg-open first on PATH; null for none at all
+    const char* reason;  // empty: no failure
+  };
+  const Case cases[] = {
+      {"taken", "#!/bin/sh\nexit 0\n", ""},
+      {"no such file", "#!/bin/sh\nexit 2\n", "xdg-open ended with code 2"},
+      {"no handler", "#!/bin/sh\nexit 3\n", "xdg-open ended with code 3"},
+      {"no xdg-open", nullptr, "xdg-open could not be started"},
+      {"killed", "#!/bin/sh\nkill -9 $$\n", "xdg-open failed"},
+  };
+  testing::EnvGuard env{{"PATH"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::TempFolder folder;
+    fs::create_directories(folder / "bin");
+    if (c.script != nullptr) {
+      testing::writeFile(folder / "bin/xdg-open", c.script);
+      ::chmod((folder / "bin/xdg-open").c_str(), 0755);
+    }
+    setEnv("PATH", folder / "bin");
+    const std::string target = folder / "a file é.txt";
+    openInShell(target);
+    ASSERT_TRUE(shellOpensSettled(30000));
+    const std::optional<ShellFailure> failure = takeShellFailure();
+    EXPECT_EQ(failure.has_value(), *c.reason != '\0');
+    if (failure) {
+      EXPECT_EQ(failure->target, target);
+      EXPECT_EQ(failure->reason, c.reason);
+    }
+  }
 }
 
 TEST_F(OpenInShellTest, WebAddressIsPassedAsItIs) {
@@ -141,6 +207,14 @@ TEST_F(OpenInShellTest, WebAddressIsPassedAsItIs) {
 TEST_F(OpenInShellTest, TargetStartingWithDashIsNotTakenForAnOption) {
   openInShell("--manual");
   EXPECT_EQ(recordedArgument(), "./--manual");
+}
+
+TEST_F(OpenInShellTest, AnEmptyTargetDoesNothing) {
+  openInShell("");
+  EXPECT_TRUE(shellOpensSettled(30000));
+  EXPECT_FALSE(takeShellFailure());
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(testing::exists(folder / "arg"));
 }
 
 TEST_F(OpenInShellTest, HandlerDoesNotHoldTheLaunchersDescriptors) {
