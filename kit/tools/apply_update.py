@@ -275,12 +275,12 @@ def install(args, out, install_dir, update_dir, root, switches, installer):
     journal = {"format": journal_file.FORMAT, "state": "installing", "version": args.version,
                "old_version": release_version(install_dir), "staging": os.path.basename(root),
                "operations": operations}
+    steps = [(kind, journal_file.parts_of(path), aside) for kind, path, aside in operations]
     try:
         take_copy(update_dir, installer)
         journal_file.write(update_dir, journal)
     except OSError as error:
         raise UpdateError(f"The update cannot be prepared: {reason(error)}.") from None
-    steps = [(kind, journal_file.parts_of(path), aside) for kind, path, aside in operations]
     try:
         apply(places, steps, out.progress, fail_at)
     except BaseException as error:

@@ -218,6 +218,16 @@ class UpdateTest(unittest.TestCase):
         self.assertEqual(tree(outside), before)
         self.assert_new_release()
 
+    def test_an_old_file_whose_name_no_release_has_is_left_alone(self):
+        odd = self.release / "source" / "tools" / "scf_kit" / "odd:name\\x.py"
+        odd.write_text("x = 1\n")
+        code, lines = self.install(self.download())
+        self.assertEqual(lines[-1], f"done {NEW}", lines)
+        self.assertEqual(odd.read_text(), "x = 1\n")
+        odd.unlink()
+        self.assert_new_release()
+        self.assertFalse((self.release / "update").exists())
+
     def test_files_that_cannot_be_deleted_are_listed_for_the_launcher(self):
         update = self.release / "update"
         gone = f"{self.release}/kit/python/old.dll.scf-old"

@@ -23,6 +23,7 @@ import stat
 
 from . import KEPT_FOLDERS, OLD_FILES_LIST, OLD_MARKER, UpdateError
 from .files import reason, sync_folder, write_synced
+from .journal import safe_name
 
 # A file the user or the system keeps open may need a few names before one is free.
 MAX_OLD_NAMES = 1000
@@ -125,7 +126,9 @@ def plan(install_dir, staged):
             rel = tuple(os.path.relpath(folder, install_dir).split(os.sep))
             for name in sorted(names):
                 parts = rel + (name,)
-                if OLD_MARKER not in name and "/".join(parts).casefold() not in new:
+                # A name no journal path can hold (none a release ships) is left alone.
+                if OLD_MARKER not in name and "/".join(parts).casefold() not in new and all(
+                        safe_name(part) for part in parts):
                     operations.append(["obsolete", "/".join(parts), aside_name(parts)])
     return operations
 

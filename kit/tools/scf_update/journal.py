@@ -54,9 +54,14 @@ def _damaged():
                        "finished: unpack the whole release again.")
 
 
+def safe_name(name):
+    """Whether name can stand in a journal path: one plain name."""
+    return isinstance(name, str) and name not in ("", ".", "..") and not any(
+        c in name for c in "/\\:\0") and len(name) <= 255
+
+
 def _name(name):
-    if not isinstance(name, str) or name in ("", ".", "..") or any(
-            c in name for c in "/\\:\0") or len(name) > 255:
+    if not safe_name(name):
         raise _damaged()
     return name
 
