@@ -28,10 +28,10 @@ exclusively, holding its process id; taken over from the launcher that started i
 process that has ended). A run that finds the lock held answers with an error line and changes
 nothing. The installer ignores hang-ups and a closed output: it goes on to the end.
 
-For tests: ZA2D_DEMO_UPDATE_FAIL_AT=<n> stops the install step after n files, ZA2D_DEMO_UPDATE_LOCKED
-=<path>[,<path>...] treats those old files (relative paths in the release) as impossible to
-delete, as the running launcher is on Windows, and ZA2D_DEMO_UPDATE_KILL_AT=<n> kills the
-installer outright right after its n-th output line.
+For tests: ZA2D_DEMO_UPDATE_FAIL_AT=<n> stops the install step after n files,
+ZA2D_DEMO_UPDATE_LOCKED=<path>[,<path>...] treats those old files (relative paths in the
+release) as impossible to delete, as the running launcher is on Windows, and
+ZA2D_DEMO_UPDATE_KILL_AT=<n> kills the installer outright right after its n-th output line.
 """
 
 import os

@@ -36,15 +36,6 @@ def fresh_folder(path):
         raise UpdateError(f"The staging folder cannot be prepared: {reason(error)}.") from None
 
 
-def remove_folder(path):
-    """Removes a staging folder; errors are ignored (it is cleared again on the next attempt)."""
-    try:
-        if stat.S_ISDIR(os.lstat(path).st_mode):
-            shutil.rmtree(path, ignore_errors=True)
-    except OSError:
-        pass
-
-
 def check_free_space(folder, needed):
     try:
         free = shutil.disk_usage(folder).free
