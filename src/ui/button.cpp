@@ -28,7 +28,11 @@ void drawPrimary(ImDrawList* dl, const Look& look, const ItemState& item, bool e
 
   ImU32 from = IM_COL32(115, 152, 234, 255);
   ImU32 to = IM_COL32(168, 142, 234, 255);
-  if (item.held) {
+  if (!enabled) {
+    // Greyed and see-through, so a button that cannot be pressed never looks like one that can.
+    from = IM_COL32(88, 100, 132, 255);
+    to = IM_COL32(104, 100, 132, 255);
+  } else if (item.held) {
     from = IM_COL32(107, 141, 216, 255);
     to = IM_COL32(155, 131, 216, 255);
   } else if (item.hovered) {
@@ -36,7 +40,8 @@ void drawPrimary(ImDrawList* dl, const Look& look, const ItemState& item, bool e
     to = IM_COL32(183, 155, 255, 255);
   }
   const int first = dl->VtxBuffer.Size;
-  dl->AddRectFilled(look.min, look.max, IM_COL32_WHITE, look.radius);
+  dl->AddRectFilled(look.min, look.max, enabled ? IM_COL32_WHITE : IM_COL32(255, 255, 255, 110),
+                    look.radius);
   ImGui::ShadeVertsLinearColorGradientKeepAlpha(dl, first, dl->VtxBuffer.Size, look.min, look.max,
                                                 from, to);
 
@@ -80,6 +85,12 @@ void drawLink(ImDrawList* dl, const Look& look, const ItemState& item, ImFont* f
 }
 
 }  // namespace
+
+float buttonWidth(const char* label, ButtonStyle style, float fontPt) {
+  const char* textEnd = ImGui::FindRenderedTextEnd(label);
+  const float text = textFont()->CalcTextSizeA(fontPt * uiScale, FLT_MAX, 0.0f, label, textEnd).x;
+  return (style == ButtonStyle::link ? 4.0f : 44.0f) * uiScale + text;
+}
 
 bool button(const char* label, ImVec2 size, ButtonStyle style, bool enabled, float fontPt) {
   ImFont* font = textFont();

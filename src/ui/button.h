@@ -11,4 +11,8 @@ enum class ButtonStyle { primary, secondary, danger, link };
 bool button(const char* label, ImVec2 size, ButtonStyle style, bool enabled = true,
             float fontPt = 20.0f);
 
+// The width button() gives this label when its size leaves the width automatic; a button whose
+// label changes takes the widest of its labels so it never moves what follows it.
+float buttonWidth(const char* label, ButtonStyle style, float fontPt = 20.0f);
+
 }  // namespace scf

@@ -17,7 +17,7 @@ void applyColours(ImGuiStyle& style) {
   ImVec4* c = style.Colors;
   const ImVec4 clear = rgba(0, 0, 0, 0);
   c[ImGuiCol_Text] = rgba(232, 239, 255, 1.0f);
-  c[ImGuiCol_TextDisabled] = rgba(100, 117, 154, 1.0f);
+  c[ImGuiCol_TextDisabled] = rgba(112, 129, 166, 1.0f);
   c[ImGuiCol_WindowBg] = clear;
   c[ImGuiCol_ChildBg] = clear;
   c[ImGuiCol_BorderShadow] = clear;

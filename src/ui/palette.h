@@ -9,7 +9,7 @@ namespace scf {
 // The launcher's colours as 0xRRGGBB; alpha is given separately where they are used.
 inline constexpr std::uint32_t colText = 0xE8EFFF;
 inline constexpr std::uint32_t colMuted = 0x9AACCF;
-inline constexpr std::uint32_t colLabel = 0x64759A;
+inline constexpr std::uint32_t colLabel = 0x7081A6;
 inline constexpr std::uint32_t colAccent = 0x7EA6FF;
 inline constexpr std::uint32_t colViolet = 0xB79BFF;
 inline constexpr std::uint32_t colGood = 0x4FE0A3;

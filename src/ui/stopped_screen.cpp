@@ -1,5 +1,7 @@
 #include "ui/stopped_screen.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/window.h"
 #include "imgui.h"
@@ -55,10 +57,14 @@ void drawStoppedScreen(App& app, float contentWidth) {
   ImGui::SameLine(0.0f, 12.0f * s);
   // One identity for both labels, so keyboard focus stays on the button as its text changes.
   const bool copied = app.animTime - copiedAt < 2.0;
-  const char* copyLabel =
-      copied ? tr("Copied###copy-details", "Copié###copy-details")
-             : tr("Copy details###copy-details", "Copier les détails###copy-details");
-  if (button(copyLabel, size, ButtonStyle::secondary, true, 20.0f)) {
+  const char* copiedLabel = tr("Copied###copy-details", "Copié###copy-details");
+  const char* copyDetailsLabel =
+      tr("Copy details###copy-details", "Copier les détails###copy-details");
+  const ImVec2 copySize(std::max(buttonWidth(copiedLabel, ButtonStyle::secondary),
+                                 buttonWidth(copyDetailsLabel, ButtonStyle::secondary)),
+                        size.y);
+  if (button(copied ? copiedLabel : copyDetailsLabel, copySize, ButtonStyle::secondary, true,
+             20.0f)) {
     ImGui::SetClipboardText(buildDetails(app).c_str());
     copiedAt = app.animTime;
   }

@@ -114,15 +114,35 @@ TEST_F(StoppedScreen, CopiedStaysTwoSecondsAfterTheLastPress) {
   }
 }
 
+TEST_F(StoppedScreen, CopyKeepsItsWidthSoTheNextButtonStaysPut) {
+  for (bool french : {false, true}) {
+    uiFrench = french;
+    const char* change = french ? "Changer d'image disque" : "Change disc image";
+    copiedAt = -10.0;
+    auto runs = drawScreen();
+    const DrawnRun* before = exactRun(runs, change);
+    ASSERT_TRUE(before) << joined(runs);
+    const float x = before->min.x;
+    copiedAt = app.animTime;
+    runs = drawScreen();
+    ASSERT_TRUE(exactRun(runs, french ? "Copié" : "Copied")) << joined(runs);
+    const DrawnRun* after = exactRun(runs, change);
+    ASSERT_TRUE(after);
+    EXPECT_FLOAT_EQ(after->min.x, x) << "the button after Copy details moved";
+  }
+  uiFrench = false;
+  copiedAt = -10.0;
+}
+
 TEST_F(StoppedScreen, OpenLogOpensTheStagesLogWhenThereIsOne) {
   app.layout.buildLogsDir = dir / "build/logs";
   EXPECT_EQ(stoppedLogTarget(app), app.layout.buildLogsDir) << "no log yet: the folder";
   testing::writeFile(dir / "build/logs/compile.log", "cc1plus: out of memory\n");
-  EXPECT_EQ(stoppedLogTarget(app), dir / "build/logs/compile.log");
+  EXPECT_EQ(stoppedLogTarget(app), testing::nativePath(dir / "build/logs/compile.log"));
   app.progress.failedStage.clear();
   EXPECT_EQ(stoppedLogTarget(app), app.layout.buildLogsDir) << "verify.log is not there";
   testing::writeFile(dir / "build/logs/verify.log", "");
-  EXPECT_EQ(stoppedLogTarget(app), dir / "build/logs/verify.log");
+  EXPECT_EQ(stoppedLogTarget(app), testing::nativePath(dir / "build/logs/verify.log"));
 }
 
 }  // namespace
