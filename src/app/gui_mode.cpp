@@ -11,6 +11,7 @@
 #include "imgui.h"
 #include "platform/exe_path.h"
 #include "platform/fatal_error.h"
+#include "prepare/failure_record.h"
 #include "release/release_layout.h"
 #include "ui/look_and_feel.h"
 
@@ -19,6 +20,7 @@ namespace scf {
 int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder, const TickFn& tick) {
   auto app = std::make_unique<App>();
   resolveLayout(*app, releaseFolder);
+  restoreBuildFailure(*app);
 
   std::string error;
   if (!openWindow("SCF Launcher", 1120, 760, options.uiScale, error)) {

@@ -10,6 +10,7 @@
 #include "app/task_table.h"
 #include "platform/file_status.h"
 #include "platform/free_space.h"
+#include "prepare/failure_record.h"
 #include "prepare/kit_contract.h"
 #include "release/release_identity.h"
 #include "ui/tr.h"
@@ -65,6 +66,7 @@ void fail(App& app, int exitCode) {
                            std::to_string(exitCode) + ").";
   }
   app.screen = kScreenStopped;
+  keepBuildFailure(app);
 }
 
 }  // namespace
@@ -76,6 +78,7 @@ void BuildRun::start(App& app) {
 void BuildRun::start(App& app, double now) {
   BuildRun& run = app.build;
   if (app.settings.disc.empty() || !mayStart(app, Task::build)) return;
+  forgetBuildFailure(app);
   if (app.settings.buildPending) {
     app.progress.resetForResume(now);
   } else {

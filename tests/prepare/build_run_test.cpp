@@ -21,6 +21,7 @@
 
 #include "platform/file_status.h"
 #include "prepare/build_failure.h"
+#include "prepare/failure_record.h"
 #include "prepare_kit.h"
 #include "release/launcher_settings.h"
 
@@ -186,9 +187,12 @@ TEST_F(BuildRunTest, FailedThenTriedAgain) {
   // The stage's own log is there for "Open log" and the report.
   EXPECT_TRUE(isRegularFile(stepLogPath(*app)));
   EXPECT_NE(buildDetails(*app).find("--- packs.log (last lines) ---"), std::string::npos);
+  // The failure is kept with the build for a launcher started again.
+  EXPECT_TRUE(isRegularFile(failureRecordPath(app->layout)));
 
   env.set("ZA2D_DEMO_FAIL_STAGE", "");
   BuildRun::start(*app, 2000);  // "Try again"
+  EXPECT_FALSE(pathExists(failureRecordPath(app->layout)));
   EXPECT_EQ(app->screen, kScreenPreparing);
   EXPECT_EQ(app->progress.failureText, "");
   finishAt(2010);
