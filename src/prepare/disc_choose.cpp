@@ -26,9 +26,18 @@ std::string noFileDialogText() {
       "l'image disque sur cette fenêtre.");
 }
 
-void DiscCheck::choose(App&) {
-  // An earlier dialog still open keeps the choice; a second one would only compete with it.
-  showOpenFileDialog(sdlWindow(), discDialogTitle(), discImageFilters());
+std::string dialogAlreadyOpenText() {
+  return tr("The file dialog is already open. It may be behind this window.",
+            "La fenêtre de choix de fichier est déjà ouverte. Elle est peut-être derrière "
+            "cette fenêtre.");
+}
+
+void DiscCheck::choose(App& app) {
+  // An earlier dialog still open keeps the choice; a second one would only compete with it, so
+  // the click says where the first one is.
+  if (!showOpenFileDialog(sdlWindow(), discDialogTitle(), discImageFilters())) {
+    app.discCheck.chooseError = dialogAlreadyOpenText();
+  }
 }
 
 void takeDialogAnswer(App& app, const FileDialogAnswer& answer) {
@@ -40,6 +49,8 @@ void takeDialogAnswer(App& app, const FileDialogAnswer& answer) {
       app.discCheck.chooseError = noFileDialogText();
       break;
     case FileDialogAnswer::Kind::cancelled:
+      // The dialog that was open has closed: the sentence about it is over.
+      if (app.discCheck.chooseError == dialogAlreadyOpenText()) app.discCheck.chooseError.clear();
       break;
   }
 }

@@ -15,6 +15,8 @@ std::vector<FileDialogFilter> discImageFilters();
 
 // The sentence shown when the desktop cannot show an open-file dialog.
 std::string noFileDialogText();
+// The sentence shown when the user asks for the dialog while it is still open.
+std::string dialogAlreadyOpenText();
 
 // Hands what the dialog answered and a file dropped onto the window to DiscCheck.
 void takeChosenFiles(App& app);

@@ -13,6 +13,7 @@
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
 #include "ui/action_row.h"
+#include "ui/choose_error.h"
 #include "ui/disc_verdict.h"
 #include "ui/gap.h"
 #include "ui/installed_version_line.h"
@@ -57,6 +58,7 @@ void drawMaintenanceTab(App& app, const UpdateCheckView& check, float contentWid
                 checkWhy.empty(), buttonWidth, contentWidth, checkWhy.c_str())) {
     DiscCheck::choose(app);
   }
+  drawChooseError(app);
   drawDiscVerdict(app, contentWidth);
 
   const std::string savesText =

@@ -127,6 +127,16 @@ TEST_F(DiscCheckTest, DialogAnswers) {
   EXPECT_EQ(savedSettings().disc, disc("scrapfury-usa.iso"));
 }
 
+TEST_F(DiscCheckTest, AskingAgainWhileTheDialogIsOpenSaysSo) {
+  // A dialog still open (SDL's own, or another window's) keeps the slot: the second click is
+  // answered with a sentence, which ends when the dialog answers.
+  app->discCheck.chooseError = dialogAlreadyOpenText();
+  takeDialogAnswer(*app, {FileDialogAnswer::Kind::cancelled, "", ""});
+  EXPECT_EQ(app->discCheck.chooseError, "");
+  uiFrench = true;
+  EXPECT_NE(dialogAlreadyOpenText().find("déjà ouverte"), std::string::npos);
+}
+
 TEST_F(DiscCheckTest, DialogTextsInBothLanguages) {
   EXPECT_EQ(discDialogTitle(), "Select your Scrapfury disc image");
   auto filters = discImageFilters();
