@@ -44,12 +44,19 @@ void drawShellFailureDialog() {
   paragraph(shown->reason.c_str(), 15.0f, colMuted);
   ImGui::PopTextWrapPos();
   ImGui::Dummy(ImVec2(0.0f, 8.0f * s));
-  if (button(tr("Close##shell-failure", "Fermer##shell-failure"), ImVec2(160.0f * s, 44.0f * s),
-             ButtonStyle::secondary, true, 18.0f)) {
+  // The path can still be opened by hand: it is one click away from the clipboard.
+  if (button(tr("Copy the path##shell-failure", "Copier le chemin##shell-failure"),
+             ImVec2(0.0f, 44.0f * s), ButtonStyle::secondary, true, 18.0f)) {
+    ImGui::SetClipboardText(shown->target.c_str());
+  }
+  ImGui::SameLine(0.0f, 12.0f * s);
+  const bool close = button(tr("Close##shell-failure", "Fermer##shell-failure"),
+                            ImVec2(160.0f * s, 44.0f * s), ButtonStyle::secondary, true, 18.0f);
+  ImGui::SetItemDefaultFocus();
+  if (close || ImGui::IsKeyPressed(ImGuiKey_Escape, false)) {
     ImGui::CloseCurrentPopup();
     shown.reset();
   }
-  ImGui::SetItemDefaultFocus();
   ImGui::EndPopup();
 }
 

@@ -64,7 +64,15 @@ TEST(ShellFailureDialog, SaysTheOpenFailedShowsThePathAndCloses) {
   EXPECT_TRUE(findRun(runs, "Close"));
   EXPECT_FALSE(takeShellFailure()) << "the dialog took the failure";
 
-  const DrawnRun* close = findRun(runs, "Close");
+  // The path goes to the clipboard for opening by hand.
+  const DrawnRun* copy = findRun(runs, "Copy the path");
+  ASSERT_NE(copy, nullptr) << joined(runs);
+  gui.click(ImVec2((copy->min.x + copy->max.x) / 2.0f, (copy->min.y + copy->max.y) / 2.0f),
+            dialogFrame, true);
+  const char* clipboard = ImGui::GetClipboardText();
+  EXPECT_EQ(std::string(clipboard ? clipboard : ""), target);
+
+  const DrawnRun* close = findRun(dialogRuns(), "Close");
   ASSERT_NE(close, nullptr);
   gui.click(ImVec2((close->min.x + close->max.x) / 2.0f, (close->min.y + close->max.y) / 2.0f),
             dialogFrame, true);
