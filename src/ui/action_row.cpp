@@ -6,6 +6,7 @@
 #include "imgui.h"
 #include "ui/button.h"
 #include "ui/hint.h"
+#include "ui/layout_record.h"
 #include "ui/palette.h"
 #include "ui/text.h"
 
@@ -15,6 +16,7 @@ bool actionRow(const char* title, const char* description, bool enabled, float b
                float contentWidth, const char* disabledReason) {
   const float s = uiScale;
   const float rowTop = ImGui::GetCursorPosY();
+  const ImVec2 rowMin = ImGui::GetCursorScreenPos();
   const bool clicked =
       button(title, ImVec2(buttonWidth, 42.0f * s), ButtonStyle::secondary, enabled, 18.0f);
   if (!enabled && disabledReason != nullptr && *disabledReason != '\0') hoverHint(disabledReason);
@@ -26,6 +28,7 @@ bool actionRow(const char* title, const char* description, bool enabled, float b
   ImGui::SetCursorPosY(
       std::max(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y, rowTop + 42.0f * s));
   ImGui::Dummy(ImVec2(1.0f, 0.0f));
+  recordLayout(title, rowMin, ImVec2(rowMin.x + contentWidth, ImGui::GetItemRectMax().y));
   return clicked;
 }
 

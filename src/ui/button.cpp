@@ -5,6 +5,7 @@
 #include "app/window.h"
 #include "imgui_internal.h"
 #include "ui/fonts.h"
+#include "ui/layout_record.h"
 #include "ui/palette.h"
 #include "ui/widget_state.h"
 
@@ -103,6 +104,7 @@ bool button(const char* label, ImVec2 size, ButtonStyle style, bool enabled, flo
   if (size.y <= 0.0f) size.y = (isLink ? 4.0f : 22.0f) * uiScale + textSize.y;
 
   const ItemState item = invisibleItem(label, size, enabled);
+  recordLayout(label, item.min, item.max);
   Look look;
   look.min = item.min;
   look.max = item.max;

@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "ui/button.h"
 #include "ui/fonts.h"
+#include "ui/layout_record.h"
 #include "ui/palette.h"
 #include "ui/task_status.h"
 #include "ui/text.h"
@@ -28,9 +29,9 @@ std::string versionLine(App& app) {
   return line;
 }
 
-void drawFooter(App& app, float windowHeight) {
+void drawFooter(App& app, float left, float windowHeight) {
   const float s = uiScale;
-  ImGui::SetCursorPos(ImVec2(42.0f * s, windowHeight - 46.0f * s));
+  ImGui::SetCursorPos(ImVec2(left - 2.0f * s, windowHeight - 46.0f * s));
   if (button("Portlog ›##site", ImVec2(0.0f, 0.0f), ButtonStyle::link, true, 16.0f)) {
     openInShell(kMakersPage);
   }
@@ -55,10 +56,9 @@ void drawProgressSummary(App& app, float windowWidth, float windowHeight) {
                 static_cast<int>(buildFraction(app) * 100.0));
   const float width = measureSpaced(text, 16.0f, 0.0f).x;
   const ImVec2 origin = ImGui::GetWindowPos();
-  ImGui::GetWindowDrawList()->AddText(
-      textFont(), 16.0f * s,
-      ImVec2(origin.x + windowWidth - 44.0f * s - width, origin.y + windowHeight - 42.0f * s),
-      withAlpha(colAccent, 1.0f), text);
+  const ImVec2 at(origin.x + windowWidth - 44.0f * s - width, origin.y + windowHeight - 42.0f * s);
+  ImGui::GetWindowDrawList()->AddText(textFont(), 16.0f * s, at, withAlpha(colAccent, 1.0f), text);
+  recordLayout(text, at, ImVec2(at.x + width, at.y + measureSpaced(text, 16.0f, 0.0f).y));
 }
 
 }  // namespace scf

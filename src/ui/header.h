@@ -4,7 +4,8 @@ namespace scf {
 
 struct App;
 
-// The makers' credit, the language button or the tabs, and the title; W is the window width.
-void drawHeader(App& app, float windowWidth);
+// The makers' credit, the language button or the tabs, and the title, over the column that
+// starts at left and is width pixels wide.
+void drawHeader(App& app, float left, float width);
 
 }  // namespace scf

@@ -1,6 +1,8 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "app/app.h"
 #include "app/window.h"
@@ -8,6 +10,7 @@
 #include "ui/card.h"
 #include "ui/footer.h"
 #include "ui/header.h"
+#include "ui/layout_record.h"
 #include "ui/maintenance_tab.h"
 #include "ui/missing_files.h"
 #include "ui/play_tab.h"
@@ -54,6 +57,10 @@ float cardWidth(float windowWidth) {
   return std::min(1040.0f * uiScale, windowWidth - 88.0f * uiScale);
 }
 
+float columnLeft(float windowWidth) {
+  return std::floor((windowWidth - cardWidth(windowWidth)) / 2.0f);
+}
+
 void drawMainWindow(App& app) {
   const float s = uiScale;
   const ImVec2 size = ImGui::GetIO().DisplaySize;
@@ -65,18 +72,32 @@ void drawMainWindow(App& app) {
       ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus;
   ImGui::Begin("##root", nullptr, kRootFlags);
 
-  drawHeader(app, size.x);
-
-  ImGui::SetCursorPos(ImVec2(44.0f * s, 208.0f * s));
+  // Header, card and footer form one column as wide as the card, centred in wide windows.
   const float card = cardWidth(size.x);
-  beginCard(card, 30.0f);
+  const float left = columnLeft(size.x);
+  // The notices along the footer's right end take the column's right edge as the window's.
+  const float columnWindow = left + card + 44.0f * s;
+  setLayoutPart(LayoutPart::header);
+  drawHeader(app, left, card);
+
+  // The card ends a clear gap above the footer; a taller body scrolls inside it.
+  setLayoutPart(LayoutPart::card);
+  constexpr float kCardTop = 208.0f;
+  ImGui::SetCursorPos(ImVec2(left, kCardTop * s));
+  char bodyId[48];
+  std::snprintf(bodyId, sizeof(bodyId), "##card-body-%d-%d", app.screen,
+                app.screen >= kScreenMain ? app.currentTab : 0);
+  beginCard(card, 30.0f, std::max(size.y - (kCardTop + kFooterBand + 12.0f) * s, 90.0f * s),
+            bodyId);
   drawBody(app, card - 60.0f * s);
   endCard();
 
-  drawFooter(app, size.y);
-  drawProgressSummary(app, size.x, size.y);
-  drawDiscCheckStatus(app, size.x, size.y);
-  drawRefusalNotice(app, size.x, size.y);
+  setLayoutPart(LayoutPart::footer);
+  drawFooter(app, left, size.y);
+  drawProgressSummary(app, columnWindow, size.y);
+  drawDiscCheckStatus(app, columnWindow, size.y);
+  drawRefusalNotice(app, columnWindow, size.y);
+  setLayoutPart(LayoutPart::card);
   handleEscape(app);
 
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(28.0f * s, 24.0f * s));

@@ -3,6 +3,7 @@
 #include "app/window.h"
 #include "imgui_internal.h"
 #include "ui/fonts.h"
+#include "ui/layout_record.h"
 #include "ui/palette.h"
 
 namespace scf {
@@ -39,6 +40,7 @@ void noticeBox(const char* title, const char* detail, std::uint32_t rgb, float w
                 withAlpha(colMuted, 1.0f), detail, nullptr, wrap);
   }
   ImGui::Dummy(ImVec2(width, height));
+  recordLastItem(title);
 }
 
 }  // namespace scf

@@ -3,6 +3,7 @@
 #include "app/window.h"
 #include "imgui_internal.h"
 #include "ui/fonts.h"
+#include "ui/layout_record.h"
 #include "ui/palette.h"
 #include "ui/widget_state.h"
 
@@ -16,6 +17,7 @@ bool pill(const char* label, bool selected, float fontPt, bool enabled) {
   const ImVec2 size(textSize.x + 30.0f * uiScale, textSize.y + 14.0f * uiScale);
 
   const ItemState item = invisibleItem(label, size, enabled);
+  recordLayout(label, item.min, item.max);
   const float f = enabled ? 1.0f : 0.4f;
   const int textAlpha = enabled ? 255 : 102;
   const float radius = size.y / 2.0f;

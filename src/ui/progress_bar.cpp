@@ -5,6 +5,7 @@
 
 #include "app/window.h"
 #include "imgui_internal.h"
+#include "ui/layout_record.h"
 #include "ui/palette.h"
 #include "ui/widget_state.h"
 
@@ -13,6 +14,7 @@ namespace scf {
 void progressBar(float fraction, ImVec2 size, double time) {
   const ImVec2 min = ImGui::GetCursorScreenPos();
   ImGui::Dummy(size);
+  recordLastItem("progress bar");
   const ImVec2 max(min.x + size.x, min.y + size.y);
   const float half = size.y / 2.0f;
 

@@ -6,6 +6,7 @@
 #include "app/window.h"
 #include "imgui_internal.h"
 #include "ui/fonts.h"
+#include "ui/layout_record.h"
 #include "ui/palette.h"
 
 namespace scf {
@@ -27,6 +28,7 @@ void label(const char* text, float sizePt, std::uint32_t rgb, float alpha) {
   ImGui::PushFont(textFont(), sizePt * uiScale);
   ImGui::PushStyleColor(ImGuiCol_Text, withAlpha(rgb, alpha));
   ImGui::TextUnformatted(text);
+  recordLastItem(text);
   ImGui::PopStyleColor();
   ImGui::PopFont();
 }
@@ -35,6 +37,7 @@ void paragraph(const char* text, float sizePt, std::uint32_t rgb, float alpha) {
   ImGui::PushFont(textFont(), sizePt * uiScale);
   ImGui::PushStyleColor(ImGuiCol_Text, withAlpha(rgb, alpha));
   ImGui::TextWrapped("%s", text);
+  recordLastItem(text);
   ImGui::PopStyleColor();
   ImGui::PopFont();
 }
@@ -97,6 +100,7 @@ float glowText(ImVec2 pos, const char* text, float sizePt, std::uint32_t rgb, fl
 void heading(const char* text, std::uint32_t rgb) {
   glowText(ImGui::GetCursorScreenPos(), text, kHeadingSize, rgb, kHeadingSpacing, true, 0.5f);
   ImGui::Dummy(measureSpaced(text, kHeadingSize, kHeadingSpacing));
+  recordLastItem(text);
 }
 
 }  // namespace scf

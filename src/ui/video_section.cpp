@@ -8,6 +8,7 @@
 #include "imgui.h"
 #include "ui/fonts.h"
 #include "ui/gap.h"
+#include "ui/layout_record.h"
 #include "ui/palette.h"
 #include "ui/pill.h"
 #include "ui/resolution_choices.h"
@@ -63,7 +64,10 @@ bool drawSizeCombo(VideoSettings& video, int monitorWidth, int monitorHeight) {
   ImGui::PushFont(textFont(), 18.0f * uiScale);
   ImGui::SetNextItemWidth(320.0f * uiScale);
   // Tall enough for every size at once: the list never needs scrolling.
-  if (ImGui::BeginCombo("##resolution", preview, ImGuiComboFlags_HeightLarge)) {
+  const bool open = ImGui::BeginCombo("##resolution", preview, ImGuiComboFlags_HeightLarge);
+  // While open, the last item is the list's window, not the box.
+  if (!open) recordLayout(preview, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+  if (open) {
     if (ImGui::Selectable(defaultText, video.width == 0)) {
       video.width = 0;
       video.height = 0;

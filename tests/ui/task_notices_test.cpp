@@ -34,8 +34,16 @@ class TaskNotices : public ::testing::Test {
   std::vector<DrawnRun> rootRuns() {
     gui->bareFrame([&] { drawMainWindow(app); });
     gui->bareFrame([&] { drawMainWindow(app); });
-    ImGuiWindow* root = ImGui::FindWindowByName("##root");
-    return root ? drawnRuns(root->DrawList) : std::vector<DrawnRun>{};
+    // The page and the card's body, which is a window of its own inside it.
+    std::vector<DrawnRun> runs;
+    for (ImGuiWindow* window : GImGui->Windows) {
+      if (!window->Active || window->RootWindow == nullptr ||
+          std::string(window->RootWindow->Name) != "##root")
+        continue;
+      const std::vector<DrawnRun> more = drawnRuns(window->DrawList);
+      runs.insert(runs.end(), more.begin(), more.end());
+    }
+    return runs;
   }
 
   static const DrawnRun* find(const std::vector<DrawnRun>& runs, const std::string& text) {
