@@ -19,6 +19,10 @@ foreach(key IN LISTS SCF_RELEASE_PUBLIC_KEYS)
   endif()
 endforeach()
 
+if(NOT SCF_DEMO_RELEASE_KEY AND NOT SCF_RELEASE_PUBLIC_KEYS)
+  message(WARNING "No release key is trusted: this launcher will refuse every update.")
+endif()
+
 set(SCF_RELEASE_KEYS_HEADER ${SCF_GENERATED_DIR}/release_keys.h)
 set(SCF_DEMO_KEY_DIR ${CMAKE_BINARY_DIR}/demo/keys)
 set(SCF_DEMO_PUBLIC_KEY "")
