@@ -52,8 +52,11 @@ FileFacts lookAtFiles(const FileFactsQuery& query) {
 
 void takeFileFacts(App& app, const FileFacts& facts) {
   app.files = facts;
-  // A running texture run keeps its own count until it ends and counts again.
-  if (!app.enhance.running) app.enhance.textureCount = facts.textureCount;
+  // The pack is counted once, and again when a texture run ends (a stopped run's partial pack
+  // does not change the count until the next run ends).
+  if (!app.enhance.running && app.enhance.textureCount < 0) {
+    app.enhance.textureCount = facts.textureCount;
+  }
 }
 
 void lookAtFilesNow(App& app) {

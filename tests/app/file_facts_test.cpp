@@ -72,18 +72,20 @@ TEST_F(FileFactsTest, TheWorkerFollowsARefreshAndANewDisc) {
       << "a new disc setting is looked at without waiting for the interval";
 }
 
-TEST_F(FileFactsTest, TakingFactsLeavesARunningTextureRunsCountAlone) {
+TEST_F(FileFactsTest, TheTextureCountIsTakenOnceAndLeftToTheTextureRun) {
   FileFacts facts;
   facts.known = true;
   facts.textureCount = 7;
   app.enhance.running = true;
-  app.enhance.textureCount = 3;
   takeFileFacts(app, facts);
-  EXPECT_EQ(app.enhance.textureCount, 3);
+  EXPECT_EQ(app.enhance.textureCount, -1) << "a running run counts when it ends";
   app.enhance.running = false;
   takeFileFacts(app, facts);
   EXPECT_EQ(app.enhance.textureCount, 7);
-  EXPECT_EQ(app.files.textureCount, 7);
+  facts.textureCount = 9;
+  takeFileFacts(app, facts);
+  EXPECT_EQ(app.enhance.textureCount, 7) << "counted once";
+  EXPECT_EQ(app.files.textureCount, 9);
 }
 
 }  // namespace

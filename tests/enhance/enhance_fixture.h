@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/file_facts.h"
 #include "drawn_text.h"
 #include "enhance/enhance_run.h"
 #include "headless_gui.h"
@@ -79,6 +80,8 @@ class EnhanceFixture : public ::testing::Test {
 
   // Draws the panel twice (the first frame bakes the glyphs it needs) and reads the second.
   std::vector<DrawnRun> drawPanel() {
+    // The frame loop's worker looks at the files; here the test's own files are looked at now.
+    lookAtFilesNow(app);
     gui->frame(panel());
     gui->frame(panel());
     return lastRuns();
