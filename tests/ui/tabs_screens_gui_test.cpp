@@ -28,7 +28,7 @@ TEST_F(TabsScreens, SettingsInBothLanguages) {
   app.currentTab = kTabSettings;
   app.video.width = 1280;
   app.video.height = 720;
-  app.video.loaded = true;  // the green "Saved." line is this tab's own colour
+  app.videoSaved = true;  // the green "Saved." line is this tab's own colour
   shoot("settings", colGood);
   uiFrench = true;
   app.video.mode = "borderless";
