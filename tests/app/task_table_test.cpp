@@ -13,6 +13,7 @@
 #include "game/game_run.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
+#include "support/running_tasks.h"
 #include "support/test_support.h"
 #include "ui/screen_layout.h"
 #include "ui/tr.h"
@@ -21,7 +22,8 @@
 namespace scf {
 namespace {
 
-constexpr Task kAll[] = {Task::discCheck, Task::build, Task::game, Task::update, Task::enhance};
+using testing::markRunning;
+constexpr const auto& kAll = testing::kAllTasks;
 
 const char* name(Task task) {
   switch (task) {
@@ -37,27 +39,6 @@ const char* name(Task task) {
       return "texture run";
   }
   return "?";
-}
-
-// Marks a task as running the way its own start leaves it, without a program behind it.
-void markRunning(App& app, Task task, bool running) {
-  switch (task) {
-    case Task::discCheck:
-      app.discCheck.discChecking = running;
-      break;
-    case Task::build:
-      app.build.building = running;
-      break;
-    case Task::game:
-      app.game.gameRunning = running;
-      break;
-    case Task::update:
-      app.updateInstall.installState = running ? kInstallDownloading : kInstallIdle;
-      break;
-    case Task::enhance:
-      app.enhance.running = running;
-      break;
-  }
 }
 
 // What a start leaves behind when it gets past the table in this test's release (which has no

@@ -9,6 +9,7 @@
 #include "enhance/enhance_run.h"
 #include "imgui_internal.h"
 #include "screen_fixture.h"
+#include "support/running_tasks.h"
 #include "ui/enhance_panel.h"
 #include "ui/maintenance_tab.h"
 #include "ui/play_tab.h"
@@ -19,27 +20,8 @@
 namespace scf {
 namespace {
 
-constexpr Task kAll[] = {Task::discCheck, Task::build, Task::game, Task::update, Task::enhance};
-
-void markRunning(App& app, Task task, bool running) {
-  switch (task) {
-    case Task::discCheck:
-      app.discCheck.discChecking = running;
-      break;
-    case Task::build:
-      app.build.building = running;
-      break;
-    case Task::game:
-      app.game.gameRunning = running;
-      break;
-    case Task::update:
-      app.updateInstall.installState = running ? kInstallDownloading : kInstallIdle;
-      break;
-    case Task::enhance:
-      app.enhance.running = running;
-      break;
-  }
-}
+using testing::markRunning;
+constexpr const auto& kAll = testing::kAllTasks;
 
 class TaskControls : public ScreenTest {
  protected:
