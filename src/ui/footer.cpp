@@ -31,16 +31,22 @@ std::string versionLine(App& app) {
 
 void drawFooter(App& app, float left, float windowHeight) {
   const float s = uiScale;
-  ImGui::SetCursorPos(ImVec2(left - 2.0f * s, windowHeight - 46.0f * s));
+  const float top = windowHeight - 46.0f * s;
+  // The links draw their 16-point text one point below their top; the 15-point version line is
+  // placed so that all three stand on one baseline.
+  ImFont* font = textFont();
+  const float linkBaseline = top + s + font->GetFontBaked(16.0f * s)->Ascent;
+  const float versionTop = linkBaseline - font->GetFontBaked(15.0f * s)->Ascent;
+  ImGui::SetCursorPos(ImVec2(left - 2.0f * s, top));
   if (button("Portlog ›##site", ImVec2(0.0f, 0.0f), ButtonStyle::link, true, 16.0f)) {
     openInShell(kMakersPage);
   }
   ImGui::SameLine(0.0f, 16.0f * s);
-  ImGui::SetCursorPosY(ImGui::GetCursorPosY() + 2.0f * s);
+  ImGui::SetCursorPosY(versionTop);
   label(versionLine(app).c_str(), 15.0f, colLabel);
   if (!app.identity.changelogText.empty()) {
     ImGui::SameLine(0.0f, 16.0f * s);
-    ImGui::SetCursorPosY(ImGui::GetCursorPosY() - 2.0f * s);
+    ImGui::SetCursorPosY(top);
     if (button(tr("What's new ›##whatsnew-footer", "Nouveautés ›##whatsnew-footer"),
                ImVec2(0.0f, 0.0f), ButtonStyle::link, true, 16.0f)) {
       app.showWhatsNew = true;
