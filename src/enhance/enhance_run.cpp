@@ -84,6 +84,15 @@ ChildCommand enhanceCommand(const ReleaseLayout& layout, bool remove) {
   return command;
 }
 
+const TextPair kEnhanceCouldNotStart = {"It could not start: ", "Impossible de démarrer : "};
+const TextPair kEnhanceStoppedByUser = {"Stopped. Make them again to go on where it stopped.",
+                                        "Arrêté. Relancez pour reprendre là où ça s'est arrêté."};
+const TextPair kEnhanceRemoved = {"Removed: the game uses its own textures.",
+                                  "Supprimées : le jeu utilise ses propres textures."};
+const TextPair kEnhanceDone = {"Done. The game uses them the next time it starts.",
+                               "Terminé. Le jeu les utilisera au prochain démarrage."};
+const TextPair kEnhanceEnded = {"It stopped (exit code ", "Arrêt (code "};
+
 bool enhanceAvailable(const App& app) {
   return pathExists(upscalerPath(app.layout)) && pathExists(enhanceScriptPath(app.layout));
 }
@@ -99,7 +108,7 @@ void startEnhance(App& app, bool remove) {
   run.progressTotal = 0;
   std::string error;
   if (!run.process.start(enhanceCommand(app.layout, remove), true, error)) {
-    run.runError = std::string(tr("It could not start: ", "Impossible de démarrer : ")) + error;
+    run.runError = tr(kEnhanceCouldNotStart) + error;
     return;
   }
   run.running = true;
@@ -134,8 +143,7 @@ void stopEnhance(App& app) {
   // The run is over for the launcher now: the frame loop reports no exit code for it, and the
   // old count stands until the next run ends.
   run.running = false;
-  run.runResult = tr("Stopped. Make them again to go on where it stopped.",
-                     "Arrêté. Relancez pour reprendre là où ça s'est arrêté.");
+  run.runResult = tr(kEnhanceStoppedByUser);
 }
 
 void EnhanceRun::poll(App& app) {
@@ -149,17 +157,13 @@ void EnhanceRun::poll(App& app) {
   countEnhancedTextures(app);
   const int code = run.process.exitCode();
   if (code == 0 && run.doneSeen) {
-    run.runResult = run.removing ? tr("Removed: the game uses its own textures.",
-                                      "Supprimées : le jeu utilise ses propres textures.")
-                                 : tr("Done. The game uses them the next time it starts.",
-                                      "Terminé. Le jeu les utilisera au prochain démarrage.");
+    run.runResult = run.removing ? tr(kEnhanceRemoved) : tr(kEnhanceDone);
     run.runError.clear();
     return;
   }
   // A script that ends with 0 but never said it was done was stopped from outside.
   if (run.runError.empty()) {
-    run.runError =
-        std::string(tr("It stopped (exit code ", "Arrêt (code ")) + std::to_string(code) + ").";
+    run.runError = tr(kEnhanceEnded) + std::to_string(code) + ").";
   }
 }
 

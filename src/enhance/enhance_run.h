@@ -6,6 +6,7 @@
 
 #include "platform/process.h"
 #include "platform/process_line_batch.h"
+#include "ui/tr.h"
 
 namespace scf {
 
@@ -46,6 +47,13 @@ bool enhanceAvailable(const App& app);
 
 // Starts making (remove false) or removing the pack; nothing while a run or a build goes on.
 void startEnhance(App& app, bool remove);
+
+// The panel's kept sentences, so it can say them in the language current when drawn.
+extern const TextPair kEnhanceCouldNotStart;
+extern const TextPair kEnhanceStoppedByUser;
+extern const TextPair kEnhanceRemoved;
+extern const TextPair kEnhanceDone;
+extern const TextPair kEnhanceEnded;
 
 // Applies one output line of the script.
 void enhanceLine(App& app, std::string_view line);

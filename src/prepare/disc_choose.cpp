@@ -18,18 +18,21 @@ std::vector<FileDialogFilter> discImageFilters() {
   };
 }
 
+const TextPair kNoFileDialogText = {
+    "No file dialog can be shown on this desktop. Drop the disc image onto this window instead.",
+    "Aucune fenêtre de choix de fichier ne peut s'ouvrir sur ce bureau. Déposez plutôt "
+    "l'image disque sur cette fenêtre."};
+const TextPair kDialogAlreadyOpenText = {
+    "The file dialog is already open. It may be behind this window.",
+    "La fenêtre de choix de fichier est déjà ouverte. Elle est peut-être derrière cette "
+    "fenêtre."};
+
 std::string noFileDialogText() {
-  return tr(
-      "No file dialog can be shown on this desktop. Drop the disc image onto this window "
-      "instead.",
-      "Aucune fenêtre de choix de fichier ne peut s'ouvrir sur ce bureau. Déposez plutôt "
-      "l'image disque sur cette fenêtre.");
+  return tr(kNoFileDialogText);
 }
 
 std::string dialogAlreadyOpenText() {
-  return tr("The file dialog is already open. It may be behind this window.",
-            "La fenêtre de choix de fichier est déjà ouverte. Elle est peut-être derrière "
-            "cette fenêtre.");
+  return tr(kDialogAlreadyOpenText);
 }
 
 void DiscCheck::choose(App& app) {
@@ -50,7 +53,9 @@ void takeDialogAnswer(App& app, const FileDialogAnswer& answer) {
       break;
     case FileDialogAnswer::Kind::cancelled:
       // The dialog that was open has closed: the sentence about it is over.
-      if (app.discCheck.chooseError == dialogAlreadyOpenText()) app.discCheck.chooseError.clear();
+      if (sayNow(app.discCheck.chooseError, {kDialogAlreadyOpenText}) == dialogAlreadyOpenText()) {
+        app.discCheck.chooseError.clear();
+      }
       break;
   }
 }

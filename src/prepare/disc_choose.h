@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/file_dialog.h"
+#include "ui/tr.h"
 
 namespace scf {
 
@@ -12,6 +13,10 @@ struct App;
 // The open-file dialog's title and file types for a disc image, in the current language.
 std::string discDialogTitle();
 std::vector<FileDialogFilter> discImageFilters();
+
+// The dialog's kept sentences, said in the language current when drawn.
+extern const TextPair kNoFileDialogText;
+extern const TextPair kDialogAlreadyOpenText;
 
 // The sentence shown when the desktop cannot show an open-file dialog.
 std::string noFileDialogText();

@@ -1,6 +1,7 @@
 #include "ui/choose_error.h"
 
 #include "app/app.h"
+#include "prepare/disc_choose.h"
 #include "ui/palette.h"
 #include "ui/text.h"
 
@@ -8,7 +9,9 @@ namespace scf {
 
 void drawChooseError(const App& app) {
   if (app.discCheck.chooseError.empty()) return;
-  paragraph(app.discCheck.chooseError.c_str(), 17.0f, colWarn);
+  const std::string text =
+      sayNow(app.discCheck.chooseError, {kNoFileDialogText, kDialogAlreadyOpenText});
+  paragraph(text.c_str(), 17.0f, colWarn);
 }
 
 }  // namespace scf

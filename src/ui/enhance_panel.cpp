@@ -109,9 +109,12 @@ void drawEnhancePanel(App& app, float width) {
   drawActions(app);
   drawStatus(app);
   if (!run.runError.empty()) {
-    wrappedParagraph(run.runError.c_str(), colBad, width);
+    const std::string error = sayNow(run.runError, {kEnhanceCouldNotStart, kEnhanceEnded});
+    wrappedParagraph(error.c_str(), colBad, width);
   } else if (!run.runResult.empty()) {
-    wrappedParagraph(run.runResult.c_str(), colGood, width);
+    const std::string result =
+        sayNow(run.runResult, {kEnhanceStoppedByUser, kEnhanceRemoved, kEnhanceDone});
+    wrappedParagraph(result.c_str(), colGood, width);
   }
 }
 
