@@ -3,7 +3,7 @@
 //
 //   SCF_SHIM_LOG=<file>    where the lines go (appended; nothing is recorded without it)
 //   SCF_SHIM_SLOW_MS=<n>   each file-status, free-space and file-read call first sleeps n ms
-//                          (not for /proc, /sys and /dev, which are not on a disk)
+//   SCF_SHIM_SLOW_UNDER=<folder>  only the calls on paths in this folder (the slow disk's)
 //
 // Lines, times in seconds of CLOCK_MONOTONIC:
 //   file <time> <main 0|1> <call> <path>      a file-status, free-space or file-read call
@@ -31,10 +31,12 @@
 
 static int logFd = -1;
 static long slowNs = 0;
+static const char* slowUnder = NULL;
+static size_t slowUnderLength = 0;
 static pid_t mainPid = 0;
-static double spanStart = 0;          // when the main thread's last wait ended
-static int spanFileCalls = 0;         // file calls the main thread made since then
-static __thread int inside = 0;       // a wrapped call made from inside another
+static double spanStart = 0;     // when the main thread's last wait ended
+static int spanFileCalls = 0;    // file calls the main thread made since then
+static __thread int inside = 0;  // a wrapped call made from inside another
 
 static double now(void) {
   struct timespec t;
@@ -65,19 +67,21 @@ __attribute__((constructor)) static void startShim(void) {
   mainPid = getpid();
   const char* path = getenv("SCF_SHIM_LOG");
   if (path && *path) {
-    logFd = (int)syscall(SYS_openat, AT_FDCWD, path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
-                         0644);
+    logFd =
+        (int)syscall(SYS_openat, AT_FDCWD, path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   }
   const char* slow = getenv("SCF_SHIM_SLOW_MS");
   if (slow) slowNs = atol(slow) * 1000000L;
+  slowUnder = getenv("SCF_SHIM_SLOW_UNDER");
+  if (slowUnder && *slowUnder) slowUnderLength = strlen(slowUnder);
   spanStart = now();
   unsetenv("LD_PRELOAD");
 }
 
-static int onDisk(const char* path) {
-  if (!path) return 0;
-  return strncmp(path, "/proc/", 6) != 0 && strncmp(path, "/sys/", 5) != 0 &&
-         strncmp(path, "/dev/", 5) != 0;
+static int onSlowDisk(const char* path) {
+  if (!path || slowUnderLength == 0) return 0;
+  return strncmp(path, slowUnder, slowUnderLength) == 0 &&
+         (path[slowUnderLength] == '/' || path[slowUnderLength] == '\0');
 }
 
 // Notes a file call and makes it slow; false for a call made from inside another wrapped one.
@@ -86,7 +90,7 @@ static int fileCall(const char* call, const char* path) {
   const int main = onMainThread();
   if (main) ++spanFileCalls;
   record("file %.6f %d %s %s", now(), main, call, path ? path : "(null)");
-  if (slowNs > 0 && onDisk(path)) {
+  if (slowNs > 0 && onSlowDisk(path)) {
     struct timespec delay = {slowNs / 1000000000L, slowNs % 1000000000L};
     // Straight to the kernel: this sleep is the disk's, not a wait of the frame loop.
     while (syscall(SYS_nanosleep, &delay, &delay) != 0) {
@@ -123,8 +127,8 @@ static void waitEnds(void) {
 
 // ---- file status ----
 
-#define STATUS_CALL(name, ...)                         \
-  static int (*real)(__VA_ARGS__);                     \
+#define STATUS_CALL(name, ...)     \
+  static int (*real)(__VA_ARGS__); \
   if (!real) real = (int (*)(__VA_ARGS__))next(name);
 
 int stat(const char* path, struct stat* buf) {
@@ -281,13 +285,13 @@ static int openCall(const char* call, const char* path, int flags) {
   return fileCall(call, path);
 }
 
-#define OPEN_MODE(flags)                                \
-  mode_t mode = 0;                                      \
-  if ((flags) & (O_CREAT | __O_TMPFILE)) {              \
-    va_list args;                                       \
-    va_start(args, flags);                              \
-    mode = va_arg(args, mode_t);                        \
-    va_end(args);                                       \
+#define OPEN_MODE(flags)                   \
+  mode_t mode = 0;                         \
+  if ((flags) & (O_CREAT | __O_TMPFILE)) { \
+    va_list args;                          \
+    va_start(args, flags);                 \
+    mode = va_arg(args, mode_t);           \
+    va_end(args);                          \
   }
 
 int open(const char* path, int flags, ...) {
@@ -387,8 +391,8 @@ int clock_nanosleep(clockid_t clock, int flags, const struct timespec* request,
                     struct timespec* remain) {
   static int (*real)(clockid_t, int, const struct timespec*, struct timespec*);
   if (!real)
-    real = (int (*)(clockid_t, int, const struct timespec*, struct timespec*))next(
-        "clock_nanosleep");
+    real =
+        (int (*)(clockid_t, int, const struct timespec*, struct timespec*))next("clock_nanosleep");
   waitBegins();
   int result = real(clock, flags, request, remain);
   waitEnds();
@@ -406,8 +410,7 @@ int poll(struct pollfd* fds, nfds_t count, int timeout) {
   return result;
 }
 
-int ppoll(struct pollfd* fds, nfds_t count, const struct timespec* timeout,
-          const sigset_t* mask) {
+int ppoll(struct pollfd* fds, nfds_t count, const struct timespec* timeout, const sigset_t* mask) {
   static int (*real)(struct pollfd*, nfds_t, const struct timespec*, const sigset_t*);
   if (!real)
     real = (int (*)(struct pollfd*, nfds_t, const struct timespec*, const sigset_t*))next("ppoll");
@@ -418,8 +421,7 @@ int ppoll(struct pollfd* fds, nfds_t count, const struct timespec* timeout,
   return result;
 }
 
-int select(int count, fd_set* readable, fd_set* writable, fd_set* failed,
-           struct timeval* timeout) {
+int select(int count, fd_set* readable, fd_set* writable, fd_set* failed, struct timeval* timeout) {
   static int (*real)(int, fd_set*, fd_set*, fd_set*, struct timeval*);
   if (!real) real = (int (*)(int, fd_set*, fd_set*, fd_set*, struct timeval*))next("select");
   const int wait = timeout && (timeout->tv_sec > 0 || timeout->tv_usec > 0);

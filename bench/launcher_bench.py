@@ -36,7 +36,9 @@ class Workspace:
         shutil.copytree(demo / "release", self.release, symlinks=True)
         self.user = self.dir / "user"
         self.user.mkdir()
-        self.disc = demo / "discs" / "scrapfury-usa.iso"
+        # The disc is copied in, so it is on the same (maybe slowed) disk as the rest.
+        self.disc = self.dir / "scrapfury-usa.iso"
+        shutil.copyfile(demo / "discs" / "scrapfury-usa.iso", self.disc)
         self.shim = self.build / "bench" / "libbench_file_shim.so"
 
     def __enter__(self):
@@ -74,7 +76,8 @@ class Workspace:
         """Starts the launcher of the copy (or another program given its arguments)."""
         extra = dict(env)
         if shim_log:
-            extra.update(LD_PRELOAD=self.shim, SCF_SHIM_LOG=shim_log, SCF_SHIM_SLOW_MS=slow_ms)
+            extra.update(LD_PRELOAD=self.shim, SCF_SHIM_LOG=shim_log, SCF_SHIM_SLOW_MS=slow_ms,
+                         SCF_SHIM_SLOW_UNDER=self.dir)
         command = [str(program or self.release / "scf-launcher"), *map(str, args), *NO_NETWORK]
         return subprocess.Popen(command, cwd=self.dir, env=self.environment(**extra),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
@@ -119,6 +122,17 @@ def shim_lines(path):
                 start, ms, calls = rest.split(" ")
                 lines.append(["span", float(start), float(ms), int(calls)])
     return lines
+
+
+def wait_for_frames(process, log, seconds):
+    """Waits until the launcher's frame loop runs (the shim has timed a frame); False when it
+    ended or the time ran out first."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline and process.poll() is None:
+        if sum(1 for line in shim_lines(log) if line[0] == "span") >= 2:
+            return True
+        time.sleep(0.2)
+    return False
 
 
 def now():
