@@ -72,7 +72,8 @@ TEST(ShellFailureDialog, SaysTheOpenFailedShowsThePathAndCloses) {
   const char* clipboard = ImGui::GetClipboardText();
   EXPECT_EQ(std::string(clipboard ? clipboard : ""), target);
 
-  const DrawnRun* close = findRun(dialogRuns(), "Close");
+  const std::vector<DrawnRun> after = dialogRuns();
+  const DrawnRun* close = findRun(after, "Close");
   ASSERT_NE(close, nullptr);
   gui.click(ImVec2((close->min.x + close->max.x) / 2.0f, (close->min.y + close->max.y) / 2.0f),
             dialogFrame, true);
