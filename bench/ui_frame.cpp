@@ -11,10 +11,10 @@
 #include "app/app.h"
 #include "app/window.h"
 #include "imgui.h"
-#include "ui/background.h"
 #include "ui/headless_textures.h"
 #include "ui/look_and_feel.h"
 #include "ui/main_window.h"
+#include "ui/widgets/background.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "game/game_run.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
-#include "ui/background.h"
 #include "ui/main_window.h"
+#include "ui/widgets/background.h"
 #include "update/update_check.h"
 #include "update/update_install.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/app.h"
 #include "app/clock.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

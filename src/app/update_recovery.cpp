@@ -3,8 +3,8 @@
 #include "app/app.h"
 #include "app/clock.h"
 #include "app/window.h"
-#include "ui/background.h"
-#include "ui/recovery_screen.h"
+#include "ui/screens/recovery_screen.h"
+#include "ui/widgets/background.h"
 #include "update/install_recovery.h"
 
 namespace scf {

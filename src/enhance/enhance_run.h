@@ -6,7 +6,7 @@
 
 #include "platform/process.h"
 #include "platform/process_line_batch.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

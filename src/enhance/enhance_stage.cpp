@@ -1,7 +1,7 @@
 #include "enhance/enhance_stage.h"
 
 #include "enhance/enhance_run.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

@@ -1,7 +1,7 @@
 #include "game/game_failure.h"
 
 #include "app/app.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

@@ -12,7 +12,7 @@
 #include "platform/env.h"
 #include "platform/file_open.h"
 #include "platform/utf8_path.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

@@ -10,7 +10,7 @@
 #include "platform/file_status.h"
 #include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

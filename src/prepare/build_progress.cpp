@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "prepare/kit_contract.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

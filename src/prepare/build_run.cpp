@@ -13,7 +13,7 @@
 #include "prepare/failure_record.h"
 #include "prepare/kit_contract.h"
 #include "release/release_identity.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

@@ -8,7 +8,7 @@
 #include "app/task_table.h"
 #include "prepare/disc_choose.h"
 #include "prepare/kit_contract.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

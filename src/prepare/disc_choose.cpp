@@ -3,7 +3,7 @@
 #include "app/app.h"
 #include "app/window.h"
 #include "prepare/disc_check.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/file_dialog.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 

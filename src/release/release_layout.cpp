@@ -9,8 +9,8 @@
 #include "platform/python_exe.h"
 #include "platform/utf8_path.h"
 #include "release/old_files.h"
+#include "release/tr.h"
 #include "release/user_folder.h"
-#include "ui/tr.h"
 
 namespace scf {
 

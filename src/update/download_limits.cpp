@@ -5,7 +5,7 @@
 
 #include "platform/free_space.h"
 #include "platform/utf8_path.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 namespace {

@@ -7,7 +7,7 @@
 #include "app/clock.h"
 #include "platform/absolute_path.h"
 #include "platform/utf8_path.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 #include "update/install_lock.h"
 
 namespace scf {

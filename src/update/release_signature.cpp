@@ -11,8 +11,8 @@
 #include "platform/file_open.h"
 #include "platform/file_read.h"
 #include "platform/utf8_path.h"
+#include "release/tr.h"
 #include "release_keys.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

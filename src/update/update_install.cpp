@@ -13,7 +13,7 @@
 #include "platform/http_client.h"
 #include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 #include "update/download_limits.h"
 #include "update/update_chain.h"
 

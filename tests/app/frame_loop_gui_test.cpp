@@ -12,10 +12,10 @@
 #include "app/frame_loop.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "release/tr.h"
 #include "support/test_support.h"
 #include "ui/look_and_feel.h"
 #include "ui/screen_layout.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

@@ -13,10 +13,10 @@
 #include "game/game_run.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
+#include "release/tr.h"
 #include "support/running_tasks.h"
 #include "support/test_support.h"
 #include "ui/screen_layout.h"
-#include "ui/tr.h"
 #include "update/update_install.h"
 
 namespace scf {

@@ -25,10 +25,10 @@
 #include "imgui_internal.h"
 #include "kit/demo_kit_skip.h"
 #include "release/release_layout.h"
+#include "release/tr.h"
 #include "support/test_support.h"
-#include "ui/enhance_panel.h"
 #include "ui/palette.h"
-#include "ui/tr.h"
+#include "ui/screens/enhance_panel.h"
 
 namespace scf {
 

@@ -7,7 +7,7 @@
 #include "app/app.h"
 #include "enhance/enhance_run.h"
 #include "enhance/enhance_stage.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 namespace {

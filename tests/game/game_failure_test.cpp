@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 namespace {

@@ -22,9 +22,9 @@
 #include "game_release.h"
 #include "imgui.h"
 #include "platform/utf8_path.h"
+#include "release/tr.h"
 #include "support/test_support.h"
 #include "ui/look_and_feel.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

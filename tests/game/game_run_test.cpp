@@ -21,9 +21,9 @@
 #include "game_release.h"
 #include "platform/file_list.h"
 #include "platform/utf8_path.h"
+#include "release/tr.h"
 #include "stand_in_game.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

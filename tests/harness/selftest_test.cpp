@@ -16,8 +16,8 @@
 #include "game/stand_in_game.h"
 #include "platform/env.h"
 #include "platform/executable_name.h"
+#include "release/tr.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

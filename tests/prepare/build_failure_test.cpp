@@ -7,8 +7,8 @@
 
 #include "app/app.h"
 #include "app/build_info.h"
+#include "release/tr.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

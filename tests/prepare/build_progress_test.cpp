@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 namespace {

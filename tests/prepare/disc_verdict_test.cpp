@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "prepare/disc_check.h"
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 namespace {

@@ -16,8 +16,8 @@
 #include "app/app.h"
 #include "kit/demo_release.h"
 #include "release/release_layout.h"
+#include "release/tr.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 
 namespace scf::prepare_test {
 

@@ -17,9 +17,9 @@
 #include "platform/executable_name.h"
 #include "platform/utf8_path.h"
 #include "release/launcher_settings.h"
+#include "release/tr.h"
 #include "release/user_folder.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

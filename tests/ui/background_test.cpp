@@ -1,4 +1,4 @@
-#include "ui/background.h"
+#include "ui/widgets/background.h"
 
 #include <gtest/gtest.h>
 

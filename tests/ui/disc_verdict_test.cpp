@@ -1,6 +1,6 @@
 // The refused disc's box: the sentence in the language current when drawn, the file it refused,
 // and the kit's own words only where the sentence does not already say them.
-#include "ui/disc_verdict.h"
+#include "ui/screens/disc_verdict.h"
 
 #include <gtest/gtest.h>
 

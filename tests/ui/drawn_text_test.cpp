@@ -5,7 +5,7 @@
 #include "headless_gui.h"
 #include "imgui_internal.h"
 #include "ui/palette.h"
-#include "ui/text.h"
+#include "ui/widgets/text.h"
 
 namespace scf {
 namespace {

@@ -10,11 +10,11 @@
 #include "app/file_facts.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
+#include "release/tr.h"
 #include "screen_layout.h"
 #include "support/test_support.h"
 #include "ui/layout_record.h"
 #include "ui/main_window.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

@@ -13,7 +13,7 @@
 #include "support/test_support.h"
 #include "ui/fonts.h"
 #include "ui/palette.h"
-#include "ui/text.h"
+#include "ui/widgets/text.h"
 
 namespace scf {
 namespace {

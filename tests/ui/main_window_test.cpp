@@ -15,10 +15,10 @@
 #include "headless_gui.h"
 #include "imgui_internal.h"
 #include "release/launcher_settings.h"
-#include "ui/footer.h"
+#include "release/tr.h"
 #include "ui/palette.h"
-#include "ui/text.h"
-#include "ui/tr.h"
+#include "ui/screens/footer.h"
+#include "ui/widgets/text.h"
 
 namespace scf {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/maintenance_tab.h"
+#include "ui/screens/maintenance_tab.h"
 
 #ifndef _WIN32
 #include <arpa/inet.h>
@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "screen_fixture.h"
-#include "ui/installed_version_line.h"
+#include "ui/screens/installed_version_line.h"
 
 namespace scf {
 namespace {

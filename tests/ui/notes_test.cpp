@@ -1,4 +1,4 @@
-#include "ui/notes.h"
+#include "ui/dialogs/notes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "ui/play_tab.h"
+#include "ui/screens/play_tab.h"
 
 #include <cstdint>
 
 #include "screen_fixture.h"
-#include "ui/play_disc_section.h"
+#include "ui/screens/play_disc_section.h"
 
 namespace scf {
 namespace {

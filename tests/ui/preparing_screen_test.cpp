@@ -1,8 +1,8 @@
-#include "ui/preparing_screen.h"
+#include "ui/screens/preparing_screen.h"
 
 #include "screen_fixture.h"
-#include "ui/preparing_time.h"
-#include "ui/stage_grid.h"
+#include "ui/screens/preparing_time.h"
+#include "ui/widgets/stage_grid.h"
 
 namespace scf {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/resolution_choices.h"
+#include "ui/screens/resolution_choices.h"
 
 #include <gtest/gtest.h>
 

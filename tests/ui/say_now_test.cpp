@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ui/tr.h"
+#include "release/tr.h"
 
 namespace scf {
 namespace {

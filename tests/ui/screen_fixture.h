@@ -14,10 +14,10 @@
 #include "drawn_text.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
+#include "release/tr.h"
 #include "screen_layout.h"
 #include "support/test_support.h"
 #include "ui/palette.h"
-#include "ui/tr.h"
 
 namespace scf {
 

@@ -16,9 +16,9 @@
 #include "app/window.h"
 #include "imgui.h"
 #include "png_picture.h"
+#include "release/tr.h"
 #include "ui/fonts.h"
 #include "ui/look_and_feel.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

@@ -1,9 +1,9 @@
-#include "ui/settings_tab.h"
+#include "ui/screens/settings_tab.h"
 
 #include <string>
 
 #include "screen_fixture.h"
-#include "ui/video_section.h"
+#include "ui/screens/video_section.h"
 
 namespace scf {
 namespace {

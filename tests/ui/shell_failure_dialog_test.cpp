@@ -1,5 +1,5 @@
 // The dialog for a target the desktop did not open, drawn from a real failed hand-over.
-#include "ui/shell_failure_dialog.h"
+#include "ui/dialogs/shell_failure_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 #include "headless_gui.h"
 #include "imgui_internal.h"
 #include "platform/shell.h"
+#include "release/tr.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

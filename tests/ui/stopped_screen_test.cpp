@@ -1,4 +1,4 @@
-#include "ui/stopped_screen.h"
+#include "ui/screens/stopped_screen.h"
 
 #include "prepare/build_failure.h"
 #include "screen_fixture.h"

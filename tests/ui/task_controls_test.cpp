@@ -10,11 +10,11 @@
 #include "imgui_internal.h"
 #include "screen_fixture.h"
 #include "support/running_tasks.h"
-#include "ui/enhance_panel.h"
-#include "ui/maintenance_tab.h"
-#include "ui/play_tab.h"
-#include "ui/stopped_screen.h"
-#include "ui/welcome.h"
+#include "ui/screens/enhance_panel.h"
+#include "ui/screens/maintenance_tab.h"
+#include "ui/screens/play_tab.h"
+#include "ui/screens/stopped_screen.h"
+#include "ui/screens/welcome.h"
 #include "update/update_install.h"
 
 namespace scf {

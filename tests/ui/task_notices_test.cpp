@@ -1,6 +1,6 @@
 // A running disc check shows in the footer of every screen but the welcome screen, with a Cancel
 // that ends it; a refused start shows its sentence above the footer.
-#include "ui/task_notices.h"
+#include "ui/screens/task_notices.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include "drawn_text.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
+#include "release/tr.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
 #include "ui/screen_layout.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/update_card.h"
+#include "ui/screens/update_card.h"
 
 #include "screen_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "ui/welcome.h"
+#include "ui/screens/welcome.h"
 
 #include "screen_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "ui/whats_new.h"
+#include "ui/dialogs/whats_new.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "app/window.h"
 #include "headless_gui.h"
 #include "ui/palette.h"
-#include "ui/text.h"
+#include "ui/widgets/text.h"
 
 namespace scf {
 namespace {

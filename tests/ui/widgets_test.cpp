@@ -6,14 +6,14 @@
 #include "app/window.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
-#include "ui/action_row.h"
-#include "ui/button.h"
 #include "ui/fonts.h"
-#include "ui/notice_box.h"
 #include "ui/palette.h"
-#include "ui/pill.h"
-#include "ui/progress_bar.h"
-#include "ui/text.h"
+#include "ui/widgets/action_row.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/notice_box.h"
+#include "ui/widgets/pill.h"
+#include "ui/widgets/progress_bar.h"
+#include "ui/widgets/text.h"
 
 namespace scf {
 namespace {

@@ -15,10 +15,10 @@
 #include "app/window.h"
 #include "imgui.h"
 #include "png_picture.h"
+#include "release/tr.h"
 #include "screen_layout.h"
 #include "support/test_support.h"
 #include "ui/look_and_feel.h"
-#include "ui/tr.h"
 
 namespace scf {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
+#include "release/tr.h"
 #include "support/release_host.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 #include "update/release_assets.h"
 #include "update/update_check.h"
 

@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "platform/python_exe.h"
+#include "release/tr.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 #include "update/install_lock.h"
 
 namespace scf {

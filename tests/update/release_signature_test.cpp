@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "release/tr.h"
 #include "support/test_support.h"
-#include "ui/tr.h"
 
 namespace scf {
 namespace {
