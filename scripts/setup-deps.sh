@@ -30,7 +30,8 @@ packages=(build-essential cmake ninja-build pkg-config dpkg-dev
   libxss-dev libxtst-dev libxkbcommon-dev libgl-dev libegl-dev libdbus-1-dev
   libcurl4-openssl-dev python3 xvfb xauth x11-utils libgl1-mesa-dri libegl-mesa0
   fonts-dejavu-core libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xorriso procps clang-format clang-tidy libsodium-dev minisign)
+  xorriso procps clang-format clang-tidy libsodium-dev minisign
+  libwayland-dev libwayland-bin wayland-protocols libdecor-0-dev libdecor-0-plugin-1-cairo weston)
 # npm usually comes with the machine's Node.js; Debian's own npm only when none is there.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
 missing=()
@@ -102,14 +103,20 @@ build_sdl() {
 }
 
 # --- SDL 3 -----------------------------------------------------------------
+# The Linux build's recipe, part of its cache key: a change here builds SDL again.
+sdl_recipe="x11-wayland"
 if pkg-config --exists sdl3 2>/dev/null; then
   say "SDL 3 from the system ($(pkg-config --modversion sdl3))"
-elif [ ! -f "$deps/sdl3/lib/cmake/SDL3/SDL3Config.cmake" ]; then
+elif [ ! -f "$deps/sdl3/lib/cmake/SDL3/SDL3Config.cmake" ] ||
+  [[ "$(readlink "$deps/sdl3")" != *"-linux-$sdl_recipe-"* ]]; then
   ver=$(sdl_version)
   [ -n "$ver" ] || { echo "setup-deps: no SDL 3.2 source package is offered by Debian" >&2; exit 1; }
-  prefix="$cache_root/sdl3-$ver-linux-$(uname -m)"
+  prefix="$cache_root/sdl3-$ver-linux-$sdl_recipe-$(uname -m)"
+  # Wayland (with libdecor for decorations) and X11 are both built in, each loaded at run time
+  # when its session is there: SDL picks the driver, SDL_VIDEO_DRIVER can force one.
   [ -f "$prefix/lib/cmake/SDL3/SDL3Config.cmake" ] ||
-    build_sdl "$ver" "$prefix" -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DSDL_WAYLAND=OFF -DSDL_KMSDRM=OFF
+    build_sdl "$ver" "$prefix" -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DSDL_X11=ON \
+      -DSDL_WAYLAND=ON -DSDL_WAYLAND_LIBDECOR=ON -DSDL_WAYLAND_SHARED=ON -DSDL_KMSDRM=OFF
   link_cached "$prefix" "$deps/sdl3"
 fi
 
