@@ -10,6 +10,7 @@
 #include "prepare/build_progress.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
+#include "prepare/disc_list.h"
 #include "release/launcher_settings.h"
 #include "release/release_identity.h"
 #include "release/release_layout.h"
@@ -58,6 +59,8 @@ struct App {
 
   // Tasks. Their ChildProcess records are torn down in reverse order: game, build, disc check.
   DiscCheck discCheck;
+  // The in-window list of disc images found on the disk.
+  DiscList discList;
   BuildRun build;
   BuildProgress progress;
   GameRun game;

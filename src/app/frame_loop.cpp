@@ -10,6 +10,7 @@
 #include "game/game_run.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
+#include "prepare/disc_list.h"
 #include "ui/main_window.h"
 #include "ui/widgets/background.h"
 #include "update/update_check.h"
@@ -57,6 +58,7 @@ void followFileFacts(App& app, bool& wasRunning) {
 // The tasks' steps of one turn, in their fixed order.
 void advanceTasks(App& app) {
   DiscCheck::poll(app);
+  pollDiscList(app);
   if (app.build.building) BuildRun::finish(app);
   UpdateInstall::poll(app);
   EnhanceRun::poll(app);

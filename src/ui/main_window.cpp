@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "ui/dialogs/disc_list_dialog.h"
 #include "ui/dialogs/quit_dialog.h"
 #include "ui/dialogs/shell_failure_dialog.h"
 #include "ui/dialogs/whats_new.h"
@@ -104,6 +105,7 @@ void drawMainWindow(App& app) {
   drawQuitDialog(app);
   drawWhatsNewDialog(app);
   drawShellFailureDialog();
+  drawDiscListDialog(app);
   ImGui::PopStyleVar();
 
   ImGui::End();

@@ -12,6 +12,7 @@
 #include "platform/utf8_path.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
+#include "prepare/disc_list.h"
 #include "release/tr.h"
 #include "ui/palette.h"
 #include "ui/screens/choose_error.h"
@@ -57,6 +58,12 @@ void drawMaintenanceTab(App& app, const UpdateCheckView& check, float contentWid
                 tr("Use another copy of your disc.", "Utiliser une autre copie de votre disque."),
                 checkWhy.empty(), buttonWidth, contentWidth, checkWhy.c_str())) {
     DiscCheck::choose(app);
+  }
+  if (actionRow(findDiscImagesLabel(),
+                tr("Pick one of the disc images found on this computer.",
+                   "Choisir parmi les images disque trouvées sur cet ordinateur."),
+                checkWhy.empty(), buttonWidth, contentWidth, checkWhy.c_str())) {
+    openDiscList(app);
   }
   drawChooseError(app);
   drawDiscVerdict(app, contentWidth);

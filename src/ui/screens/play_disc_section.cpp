@@ -7,6 +7,7 @@
 #include "imgui.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
+#include "prepare/disc_list.h"
 #include "release/tr.h"
 #include "ui/palette.h"
 #include "ui/screens/choose_error.h"
@@ -67,6 +68,11 @@ void drawDiscSection(App& app, float contentWidth, std::uint64_t freeBytes) {
                    tr("Select your disc image…", "Choisir votre image disque…"),
                    ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 20.0f)) {
       DiscCheck::choose(app);
+    }
+    ImGui::SameLine(0.0f, 12.0f * s);
+    if (taskButton(app, Task::discCheck, findDiscImagesLabel(), ImVec2(0.0f, 56.0f * s),
+                   ButtonStyle::secondary, true, 19.0f)) {
+      openDiscList(app);
     }
     drawChooseError(app);
   } else {

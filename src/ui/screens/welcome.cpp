@@ -6,6 +6,7 @@
 #include "app/window.h"
 #include "imgui.h"
 #include "prepare/disc_check.h"
+#include "prepare/disc_list.h"
 #include "release/tr.h"
 #include "ui/palette.h"
 #include "ui/screens/choose_error.h"
@@ -58,6 +59,11 @@ void drawWelcome(App& app, float contentWidth) {
       DiscCheck::choose(app);
     }
     ImGui::SetItemDefaultFocus();
+    ImGui::SameLine(0.0f, 12.0f * s);
+    if (taskButton(app, Task::discCheck, findDiscImagesLabel(), ImVec2(0.0f, 56.0f * s),
+                   ButtonStyle::secondary, true, 19.0f)) {
+      openDiscList(app);
+    }
     drawChooseError(app);
   }
 
