@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -62,6 +63,11 @@ class ChildProcess {
   //   LineBatch lines;  // kept across frames
   //   child.takeLineBatch(lines);
   //   for (std::string_view line : lines) handle(line);
+  //
+  // The queue holds at most about queueLimitBytes of text: beyond it the reader stops reading
+  // until the queue is taken, and the child waits on its full pipe. A child printing faster than
+  // the frame loop takes its lines is slowed down instead of filling the launcher's memory, so
+  // an owner of a captured run takes its lines every turn while the run lasts.
   void takeLineBatch(LineBatch& batch);
   // The same, into a new batch.
   LineBatch takeLineBatch();
@@ -69,7 +75,8 @@ class ChildProcess {
   std::vector<std::string> takeLines();
   // Ends the job (captured) or the process (uncaptured); returns at once.
   void kill();
-  // Returns when the reader has seen the end of the output or after milliseconds.
+  // Returns when the reader has seen the end of the output or after milliseconds. From then on
+  // the reader queues the rest whatever its size: the owner takes it after this wait.
   void waitReader(int milliseconds);
   // True once the reader has queued the last line (always for uncaptured runs).
   bool readerDone() const { return readerDone_.load(); }
@@ -117,8 +124,18 @@ class ChildProcess {
 
   std::thread reader_;
 #endif
+  // Reader side of the queue's limit: returns when the queue has room again, or when the owner
+  // no longer wants a limit (waitReader, teardown); waits at most waitSliceMs per look.
+  void waitForQueueRoom();
+
+ public:
+  static constexpr std::size_t queueLimitBytes = std::size_t{4} << 20;
+
+ private:
   std::mutex queueLock_;
   LineBatch lines_;
+  std::condition_variable queueTaken_;       // notified when the owner took the queue
+  std::atomic<bool> queueUnlimited_{false};  // the owner waits for the end, or teardown runs
   std::atomic<bool> readerDone_{true};
 };
 

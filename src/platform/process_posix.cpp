@@ -82,6 +82,7 @@ bool ChildProcess::startCaptured(const std::string& program,
   processPid_ = job.programPid;
   processId_ = static_cast<std::uint32_t>(job.programPid);
   readerDone_ = false;
+  queueUnlimited_ = false;
   try {
     reader_ = std::thread([this] { readOutput(); });
   } catch (const std::system_error& failure) {
@@ -168,6 +169,7 @@ void ChildProcess::readOutput() {
       continue;
     }
     addLines([&](LineBatch& queue) { splitter.addTo(queue); });
+    waitForQueueRoom();
   }
   addLines([&](LineBatch& queue) { splitter.finish(queue); });
   readerDone_.exchange(true);
@@ -231,6 +233,8 @@ void ChildProcess::kill() {
 }
 
 void ChildProcess::waitReader(int milliseconds) {
+  queueUnlimited_ = true;
+  queueTaken_.notify_one();
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   while (!readerDone_.load() && std::chrono::steady_clock::now() < deadline) {
     sleepMilliseconds(10);
@@ -260,6 +264,8 @@ void ChildProcess::tearDown() {
   if (reader_.joinable()) {
     // The tree is gone with its holder, and its queued lines are dropped below: a writer
     // still holding the pipe open is outside the tree, so the read is ended at once.
+    queueUnlimited_ = true;
+    queueTaken_.notify_one();
     if (!readerDone_.load()) {
       std::uint64_t one = 1;
       [[maybe_unused]] ssize_t ignored = write(readerWake_, &one, sizeof one);

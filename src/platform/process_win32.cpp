@@ -25,6 +25,8 @@ struct ReaderLink {
   std::mutex* queueLock = nullptr;  // null once the record has let the reader go
   LineBatch* lines = nullptr;
   std::atomic<bool>* done = nullptr;
+  std::condition_variable* taken = nullptr;  // the record's owner took the queue
+  std::atomic<bool>* unlimited = nullptr;    // the owner waits for the end: no limit
   bool finished = false;  // the reader has queued its last line and touches nothing more
 };
 
@@ -152,6 +154,16 @@ DWORD WINAPI readOutput(void* parameter) {
     link.lines->swap(adding);
     return true;
   };
+  // The queue's limit, as on Linux: once the queue is full, no read until the owner takes it.
+  auto waitForRoom = [&] {
+    std::lock_guard<std::mutex> linked(link.lock);
+    if (link.lines == nullptr) return;
+    std::unique_lock<std::mutex> lock(*link.queueLock);
+    while (link.lines->textSize() >= ChildProcess::queueLimitBytes && !link.unlimited->load() &&
+           !link.stopping.load()) {
+      link.taken->wait_for(lock, std::chrono::milliseconds(50));
+    }
+  };
   bool emptyGiven = false;
   while (!link.stopping.load()) {
     DWORD size = 0;
@@ -166,6 +178,7 @@ DWORD WINAPI readOutput(void* parameter) {
       continue;
     }
     if (!addLines([&](LineBatch& queue) { splitter.addTo(queue); })) break;
+    waitForRoom();
   }
   addLines([&](LineBatch& queue) { splitter.finish(queue); });
   std::lock_guard<std::mutex> linked(link.lock);
@@ -270,7 +283,10 @@ bool ChildProcess::startCaptured(const std::string& program,
   readerLink_->queueLock = &queueLock_;
   readerLink_->lines = &lines_;
   readerLink_->done = &readerDone_;
+  readerLink_->taken = &queueTaken_;
+  readerLink_->unlimited = &queueUnlimited_;
   readerDone_ = false;
+  queueUnlimited_ = false;
   auto* shared = new std::shared_ptr<ReaderLink>(readerLink_);
   HANDLE reader = CreateThread(nullptr, 0, readOutput, shared, 0, nullptr);
   if (reader == nullptr) {
@@ -340,6 +356,8 @@ void ChildProcess::endTree() {
 }
 
 void ChildProcess::waitReader(int milliseconds) {
+  queueUnlimited_ = true;
+  queueTaken_.notify_one();
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   while (!readerDone_.load() && std::chrono::steady_clock::now() < deadline) {
     Sleep(10);
@@ -374,6 +392,8 @@ void ChildProcess::tearDown() {
     // open for ever. A cancel that lands between two reads is lost, so it is repeated until
     // the reader has ended, for a bounded time.
     readerLink_->stopping = true;
+    queueUnlimited_ = true;
+    queueTaken_.notify_one();
     auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(cancelMilliseconds);
     while (WaitForSingleObject(reader_, 0) == WAIT_TIMEOUT &&
@@ -388,6 +408,8 @@ void ChildProcess::tearDown() {
       readerLink_->queueLock = nullptr;
       readerLink_->lines = nullptr;
       readerLink_->done = nullptr;
+      readerLink_->taken = nullptr;
+      readerLink_->unlimited = nullptr;
       pipeRead_ = nullptr;
     }
     closeIfOpen(reader_);

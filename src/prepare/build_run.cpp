@@ -26,8 +26,10 @@ constexpr std::uint32_t kStatusWarn = 0xFFC35C;
 constexpr int kReaderWaitMs = 2000;
 
 void feedLines(App& app, double now) {
-  for (const std::string& line : app.build.process.takeLines())
+  app.build.process.takeLineBatch(app.build.lines);
+  for (std::string_view line : app.build.lines)
     app.progress.feed(line, now);
+  app.build.lines.clear();
 }
 
 // Adds this run's time to the pending sum, once per run, and keeps it on disk at once so a

@@ -17,6 +17,7 @@ struct ReleaseLayout;
 // `lastBuildSeconds`. The forms taking `now` read no clock of their own.
 struct BuildRun {
   ChildProcess process;
+  LineBatch lines;  // the kit's lines of this turn; its room is kept from turn to turn
   bool building = false;
   bool stopRequested = false;
   std::string statusText;                 // the Play tab's result line, as it was made

@@ -17,7 +17,7 @@ namespace {
 // The disc check is quick, and its last lines follow its end closely.
 constexpr int kReaderWaitMs = 1000;
 
-bool startsWith(const std::string& text, std::string_view prefix) {
+bool startsWith(std::string_view text, std::string_view prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
@@ -27,25 +27,31 @@ bool contains(const std::string& text, const char* part) {
 
 }  // namespace
 
-DiscCheckAnswer readDiscCheckOutput(const std::vector<std::string>& lines, int exitCode) {
-  std::string okLine;
-  std::string reason;
-  for (const std::string& line : lines) {
-    if (startsWith(line, discAcceptedPrefix)) {
-      okLine = line;
-    } else if (startsWith(line, discRefusalPrefix)) {
-      // The kit's own verdict wins over anything else it printed, and the last one over earlier.
-      reason = line.substr(discRefusalPrefix.size());
-    } else if (!reason.empty() || line.empty() || startsWith(line, kitInfoPrefix)) {
-      continue;
-    } else {
-      reason = line;
-    }
+void DiscCheckReading::feed(std::string_view line) {
+  if (startsWith(line, discAcceptedPrefix)) {
+    okLine = line;
+  } else if (startsWith(line, discRefusalPrefix)) {
+    // The kit's own verdict wins over anything else it printed, and the last one over earlier.
+    reason = line.substr(discRefusalPrefix.size());
+  } else if (!reason.empty() || line.empty() || startsWith(line, kitInfoPrefix)) {
+    return;
+  } else {
+    reason = line;
   }
+}
+
+DiscCheckAnswer readDiscCheckOutput(const DiscCheckReading& reading, int exitCode) {
   DiscCheckAnswer answer;
-  answer.accepted = !okLine.empty() && exitCode == 0;
-  if (!answer.accepted) answer.reason = reason;
+  answer.accepted = !reading.okLine.empty() && exitCode == 0;
+  if (!answer.accepted) answer.reason = reading.reason;
   return answer;
+}
+
+DiscCheckAnswer readDiscCheckOutput(const std::vector<std::string>& lines, int exitCode) {
+  DiscCheckReading reading;
+  for (const std::string& line : lines)
+    reading.feed(line);
+  return readDiscCheckOutput(reading, exitCode);
 }
 
 std::string discRefusalVerdict(const std::string& reason) {
@@ -110,6 +116,7 @@ void DiscCheck::start(App& app, const std::string& imagePath) {
     return;
   }
   check.discChecking = true;
+  check.reading = {};
   check.checkedImage = imagePath;
   check.startedAt = nowSeconds();
   check.startedOnTab = app.screen == kScreenMain ? app.currentTab : kTabPlay;
@@ -119,7 +126,8 @@ void DiscCheck::cancel(App& app) {
   DiscCheck& check = app.discCheck;
   if (!check.discChecking) return;
   check.process.kill();
-  check.process.takeLines();
+  check.process.takeLineBatch(check.lines);
+  check.lines.clear();
   check.discChecking = false;
 }
 
@@ -140,6 +148,14 @@ void DiscCheck::poll(App& app) {
   takeChosenFiles(app);
   DiscCheck& check = app.discCheck;
   if (!check.discChecking) return;
+  // Read while it runs: the kit's output waits in its pipe once the launcher's queue is full.
+  auto takeLines = [&check] {
+    check.process.takeLineBatch(check.lines);
+    for (std::string_view line : check.lines)
+      check.reading.feed(line);
+    check.lines.clear();
+  };
+  takeLines();
   if (check.process.running()) {
     if (nowSeconds() - check.startedAt < timeLimitSeconds) return;
     cancel(app);
@@ -153,8 +169,8 @@ void DiscCheck::poll(App& app) {
     return;
   }
   check.process.waitReader(kReaderWaitMs);
-  const DiscCheckAnswer answer =
-      readDiscCheckOutput(check.process.takeLines(), check.process.exitCode());
+  takeLines();
+  const DiscCheckAnswer answer = readDiscCheckOutput(check.reading, check.process.exitCode());
   check.discChecking = false;
   if (answer.accepted) {
     app.settings.disc = check.checkedImage;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/process.h"
@@ -11,8 +12,17 @@ struct App;
 
 // Choosing a disc image and having the kit check it. The check runs in the background and is
 // finished by the frame loop's poll; an accepted image becomes the `disc` setting.
+// What the kit's disc check has said so far, read line by line while it runs.
+struct DiscCheckReading {
+  std::string okLine;
+  std::string reason;
+  void feed(std::string_view line);
+};
+
 struct DiscCheck {
   ChildProcess process;
+  LineBatch lines;  // the kit's lines of this turn; its room is kept from turn to turn
+  DiscCheckReading reading;
   bool discChecking = false;
   std::string checkedImage;  // the image of the running or last check
   std::string discVerdict;   // one sentence for a refused image; empty: nothing to report
@@ -49,6 +59,7 @@ struct DiscCheckAnswer {
   std::string reason;
 };
 
+DiscCheckAnswer readDiscCheckOutput(const DiscCheckReading& reading, int exitCode);
 DiscCheckAnswer readDiscCheckOutput(const std::vector<std::string>& lines, int exitCode);
 
 // The sentence shown for a refused image, in the current language.

@@ -100,6 +100,45 @@ TEST(ChildOutput, LosesNoLineOfALongOutput) {
   EXPECT_EQ(lines.back(), "100000");
 }
 
+// A child printing faster than its owner takes the lines is held up on its full pipe: the
+// launcher's queue stays within its limit however much is printed, and no line is lost.
+TEST(ChildOutput, AChildAheadOfItsTakerWaitsInsteadOfFillingTheQueue) {
+  constexpr long long kCount = 2000000;  // about 15 MB, four times the queue's limit
+  ChildProcess child;
+  std::string error;
+  ASSERT_TRUE(child.start(test::processHelper, {"count", std::to_string(kCount)}, "", true, error))
+      << error;
+  // Nobody takes for a while: without a limit the whole output would be read by now.
+  test::waitUntil([&] { return !child.running(); }, 3000);
+  LineBatch batch;
+  child.takeLineBatch(batch);
+  const std::size_t readChunk = std::size_t{256} << 10;
+  EXPECT_LE(batch.textSize(), ChildProcess::queueLimitBytes + readChunk);
+  EXPECT_TRUE(child.running()) << "the child should wait on its pipe until the queue is taken";
+
+  long long expected = 1;
+  bool inOrder = true;
+  auto check = [&] {
+    for (std::string_view line : batch) {
+      inOrder = inOrder && line == std::to_string(expected);
+      ++expected;
+    }
+  };
+  check();
+  test::waitUntil(
+      [&] {
+        child.takeLineBatch(batch);
+        check();
+        return !child.running();
+      },
+      30000);
+  child.waitReader(2000);
+  child.takeLineBatch(batch);
+  check();
+  EXPECT_TRUE(inOrder);
+  EXPECT_EQ(expected - 1, kCount);
+}
+
 TEST(ChildOutput, ChildSeesOnlyItsStandardDescriptorsAndNoInput) {
 #ifdef _WIN32
   GTEST_SKIP() << "lists /proc and runs /bin/sh; ChildOutput.InheritsNoOtherHandle checks Windows";
