@@ -15,9 +15,9 @@ double FileFactsWatcher::intervalSeconds = 5.0;
 
 bool FileFactsQuery::operator==(const FileFactsQuery& other) const {
   return disc == other.disc && gameExe == other.gameExe && bootFile == other.bootFile &&
-         buildDir == other.buildDir && releaseDir == other.releaseDir &&
-         buildLogsDir == other.buildLogsDir && texturePack == other.texturePack &&
-         enhanceScript == other.enhanceScript && upscaler == other.upscaler;
+         buildDir == other.buildDir && buildLogsDir == other.buildLogsDir &&
+         texturePack == other.texturePack && enhanceScript == other.enhanceScript &&
+         upscaler == other.upscaler;
 }
 
 FileFactsQuery fileFactsQuery(const App& app) {
@@ -27,9 +27,8 @@ FileFactsQuery fileFactsQuery(const App& app) {
   query.gameExe = layout.gameExe;
   query.bootFile = layout.bootFile;
   query.buildDir = layout.buildDir;
-  query.releaseDir = layout.releaseDir;
   query.buildLogsDir = layout.buildLogsDir;
-  query.texturePack = texturePackFolder(layout);
+  if (app.enhance.textureCount < 0) query.texturePack = texturePackFolder(layout);
   query.enhanceScript = enhanceScriptPath(layout);
   query.upscaler = upscalerPath(layout);
   return query;
@@ -41,11 +40,11 @@ FileFacts lookAtFiles(const FileFactsQuery& query) {
   facts.discExists = !query.disc.empty() && pathExists(query.disc);
   facts.gameBuilt = pathExists(query.gameExe) && pathExists(query.bootFile);
   // The build writes into buildDir, which may be a link to another drive; before the first
-  // build it does not exist yet and the release folder's drive is the one it will use.
-  facts.freeBytes =
-      volumeFreeBytes(isDirectory(query.buildDir) ? query.buildDir : query.releaseDir);
+  // build it does not exist yet and its parent, the release folder, has the drive it will use.
+  facts.freeBytes = volumeFreeBytes(query.buildDir);
   facts.buildLogsExist = isDirectory(query.buildLogsDir);
-  facts.textureCount = countPackTextures(query.texturePack);
+  // Counted only when asked: the pack changes only through a texture run, which counts it.
+  facts.textureCount = query.texturePack.empty() ? -1 : countPackTextures(query.texturePack);
   facts.enhanceAvailable = pathExists(query.upscaler) && pathExists(query.enhanceScript);
   return facts;
 }
@@ -54,7 +53,7 @@ void takeFileFacts(App& app, const FileFacts& facts) {
   app.files = facts;
   // The pack is counted once, and again when a texture run ends (a stopped run's partial pack
   // does not change the count until the next run ends).
-  if (!app.enhance.running && app.enhance.textureCount < 0) {
+  if (!app.enhance.running && app.enhance.textureCount < 0 && facts.textureCount >= 0) {
     app.enhance.textureCount = facts.textureCount;
   }
 }

@@ -19,7 +19,7 @@ struct FileFacts {
   bool discExists = false;
   bool gameBuilt = false;
   std::uint64_t freeBytes = 0;  // on the drive the build writes to; 0 when unknown
-  int textureCount = 0;         // enhanced textures in the pack
+  int textureCount = -1;        // enhanced textures in the pack; -1: not counted
   bool buildLogsExist = false;
   bool enhanceAvailable = false;  // the release ships the texture script and the upscaler
 };
@@ -30,7 +30,6 @@ struct FileFactsQuery {
   std::string gameExe;
   std::string bootFile;
   std::string buildDir;
-  std::string releaseDir;
   std::string buildLogsDir;
   std::string texturePack;
   std::string enhanceScript;

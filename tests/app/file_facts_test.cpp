@@ -86,6 +86,12 @@ TEST_F(FileFactsTest, TheTextureCountIsTakenOnceAndLeftToTheTextureRun) {
   takeFileFacts(app, facts);
   EXPECT_EQ(app.enhance.textureCount, 7) << "counted once";
   EXPECT_EQ(app.files.textureCount, 9);
+
+  // Known, the count is not taken again: the worker's looks leave the pack's folder alone.
+  testing::writeFile(texturePackFolder(app.layout) + "/a.png", "x");
+  takeFileFacts(app, lookAtFiles(fileFactsQuery(app)));
+  EXPECT_EQ(app.files.textureCount, -1);
+  EXPECT_EQ(app.enhance.textureCount, 7);
 }
 
 }  // namespace
