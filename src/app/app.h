@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/file_facts.h"
+#include "app/input_kind.h"
 #include "app/task_table.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
@@ -80,6 +81,8 @@ struct App {
   bool videoSaved = false;
   bool quitAsked = false;
   bool quitConfirmed = false;
+  // Where the last input came from (the footer shows the pad's buttons after a pad).
+  InputKind lastInput = InputKind::none;
   double animTime = 0;
   std::string screenshotRequest;
   // Every turn presents a frame, changed or not (the self-test's pacing counts on it).

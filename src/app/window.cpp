@@ -8,12 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "app/display_scale.h"
 #include "app/frame_record.h"
+#include "app/gamepads.h"
 #include "app/window_size.h"
 #include "harness/png_writer.h"
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl3.h"
+#include "platform/gaming_mode.h"
 #include "platform/icon.h"
 #include "platform/ui_wake.h"
 
@@ -39,6 +42,8 @@ struct Host {
   Uint64 lastPresent = 0;
   Uint64 framesPresented = 0;
   Uint64 frameNs = kSecondNs / 60;
+  double busyShare = 1.0;
+  Uint64 frameBegin = 0;  // when the turn's frame began to be built
   bool focused = true;
   // What the window events said about the window being out of sight.
   bool minimised = false;
@@ -134,6 +139,9 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
   // Closing the window is the user's request, seen as the window's own close event; a quit event
   // then only ever means the system (a signal, a logout), which must not wait for an answer.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // On Wayland too, sizes are pixels and the display's scale is the content scale (as on X11 and
+  // Windows): the launcher draws at the display's own density and its text stays sharp.
+  SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_SCALE_TO_DISPLAY, "1");
   if (!startVideo()) {
     error = std::string("SDL could not start: ") + SDL_GetError();
     return false;
@@ -151,6 +159,7 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
                                      mode != nullptr, mode ? mode->w : 0, mode ? mode->h : 0);
   uiScale = plan.scale;
   host.plan = plan;
+  setScaleFollowsDisplay(requestedScale <= 0.0f, baseWidth, baseHeight);
 
   host.window = createWindow(title, plan.width, plan.height);
   if (!host.window) {
@@ -185,6 +194,8 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
 
   setWindowIcon(host.window);
   centreOnPrimaryDisplay();
+  // A console-like session shows one program at a time: the launcher takes the whole screen.
+  if (gamingModeSession()) SDL_SetWindowFullscreen(host.window, true);
   SDL_ShowWindow(host.window);
 
   IMGUI_CHECKVERSION();
@@ -197,6 +208,7 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
     error = "ImGui's SDL3 / OpenGL 3 backends could not start";
     return false;
   }
+  startGamepads();
   host.lastPresent = SDL_GetTicksNS();
   setUiWaker(pushWakeEvent);
   return true;
@@ -245,11 +257,14 @@ void trackVisibility(Uint32 type) {
 WindowEvents pollEvents() {
   WindowEvents events;
   const SDL_WindowID own = host.window ? SDL_GetWindowID(host.window) : 0;
+  bool scaleChanged = false;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     if (event.type == SDL_EVENT_USER) continue;
     events.any = true;
     ImGui_ImplSDL3_ProcessEvent(&event);
+    const InputKind input = takeInputEvent(event);
+    if (input != InputKind::none) events.lastInput = input;
     // With the last window's close request kept apart (see openWindow), a quit event comes from
     // the system only: SIGTERM or SIGINT, or the session ending.
     if (event.type == SDL_EVENT_QUIT || event.type == SDL_EVENT_TERMINATING) {
@@ -265,11 +280,16 @@ WindowEvents pollEvents() {
       host.focused = false;
     }
     if (event.type == SDL_EVENT_DROP_FILE && event.drop.data) droppedFile = event.drop.data;
+    if ((event.type == SDL_EVENT_WINDOW_DISPLAY_SCALE_CHANGED && event.window.windowID == own) ||
+        event.type == SDL_EVENT_DISPLAY_CONTENT_SCALE_CHANGED) {
+      scaleChanged = true;
+    }
     if (event.type >= SDL_EVENT_WINDOW_FIRST && event.type <= SDL_EVENT_WINDOW_LAST &&
         event.window.windowID == own) {
       trackVisibility(event.type);
     }
   }
+  if (scaleChanged) followDisplayScale();
   return events;
 }
 
@@ -290,13 +310,15 @@ void waitForEvents(double seconds) {
 }
 
 void beginFrame() {
+  host.frameBegin = SDL_GetTicksNS();
   ImGui_ImplOpenGL3_NewFrame();
   ImGui_ImplSDL3_NewFrame();
   ImGui::NewFrame();
 }
 
-void setFrameRateLimit(int framesPerSecond) {
+void setFrameRateLimit(int framesPerSecond, double busyShare) {
   host.frameNs = kSecondNs / static_cast<Uint64>(std::clamp(framesPerSecond, 1, 1000));
+  host.busyShare = std::clamp(busyShare, 0.05, 1.0);
 }
 
 bool endFrame(const std::string& screenshotPath, bool onlyIfChanged) {
@@ -317,15 +339,21 @@ bool endFrame(const std::string& screenshotPath, bool onlyIfChanged) {
 
   // Vertical sync may be off or ignored; this keeps the loop at the frame rate limit.
   const Uint64 now = SDL_GetTicksNS();
-  if (now - host.lastPresent < host.frameNs) {
-    SDL_DelayPrecise(host.lastPresent + host.frameNs - now);
+  Uint64 until = host.lastPresent + host.frameNs;
+  if (host.busyShare < 1.0 && host.frameBegin != 0 && now > host.frameBegin) {
+    const double work = static_cast<double>(now - host.frameBegin);
+    until = std::max(until, now + static_cast<Uint64>(work * (1.0 / host.busyShare - 1.0)));
   }
+  // Never more than a second, whatever a stalled frame measured.
+  until = std::min(until, now + kSecondNs);
+  if (now < until) SDL_DelayPrecise(until - now);
   host.lastPresent = SDL_GetTicksNS();
   return true;
 }
 
 void closeWindow() {
   setUiWaker(nullptr);
+  stopGamepads();
   if (ImGui::GetCurrentContext()) {
     ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplSDL3_Shutdown();

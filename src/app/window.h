@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/input_kind.h"
+
 struct SDL_Window;
 
 namespace scf {
@@ -22,6 +24,7 @@ struct WindowEvents {
   bool any = false;             // at least one event arrived (the next frame must be presented)
   bool closeRequested = false;  // the user closed this window
   bool sessionEnd = false;      // the system asked the program to end (SIGTERM, a logout)
+  InputKind lastInput = InputKind::none;  // the kind of the last input event, if any
   explicit operator bool() const { return closeRequested || sessionEnd; }
 };
 
@@ -41,8 +44,11 @@ void beginFrame();
 // rate limit. With onlyIfChanged, a frame that would draw exactly what the last presented one
 // drew is neither rendered nor presented (a screenshot always is). True when it was presented.
 bool endFrame(const std::string& screenshotPath, bool onlyIfChanged = false);
-// The most frames per second endFrame presents (60 unless changed).
-void setFrameRateLimit(int framesPerSecond);
+// The most frames per second endFrame presents (60 unless changed). With busyShare below 1, a
+// presented frame is also followed by a pause long enough that the turns' own work (building,
+// rendering and presenting the frame) takes at most that share of the time: where a frame is
+// dear (software OpenGL, a large window) the rate drops further.
+void setFrameRateLimit(int framesPerSecond, double busyShare = 1.0);
 void closeWindow();
 
 int windowPixelWidth();

@@ -1,7 +1,7 @@
 #include "ui/look_and_feel.h"
 
 #include "app/window.h"
-#include "imgui.h"
+#include "imgui_internal.h"
 #include "platform/fonts.h"
 #include "ui/fonts.h"
 
@@ -70,9 +70,21 @@ void applyStyle() {
   applyColours(style);
 }
 
+void configureNavigation() {
+  ImGuiIO& io = ImGui::GetIO();
+  io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NavEnableGamepad;
+  // Escape and the pad's B go back; they never leave the page without a focused item.
+  io.ConfigNavEscapeClearFocusItem = false;
+  io.ConfigNavEscapeClearFocusWindow = false;
+  // Ctrl+Tab and Ctrl+Shift+Tab switch the launcher's tabs, not the GUI library's windows.
+  ImGuiContext& g = *GImGui;
+  g.ConfigNavWindowingKeyNext = ImGuiKey_None;
+  g.ConfigNavWindowingKeyPrev = ImGuiKey_None;
+}
+
 void applyLookAndFeel() {
   ImGuiIO& io = ImGui::GetIO();
-  io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+  configureNavigation();
   io.IniFilename = nullptr;
   io.LogFilename = nullptr;
   loadFonts(fixedWidthFontPath());

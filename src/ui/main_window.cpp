@@ -12,6 +12,8 @@
 #include "ui/dialogs/shell_failure_dialog.h"
 #include "ui/dialogs/whats_new.h"
 #include "ui/layout_record.h"
+#include "ui/nav_focus.h"
+#include "ui/nav_keys.h"
 #include "ui/screens/footer.h"
 #include "ui/screens/header.h"
 #include "ui/screens/maintenance_tab.h"
@@ -22,6 +24,7 @@
 #include "ui/screens/stopped_screen.h"
 #include "ui/screens/task_notices.h"
 #include "ui/screens/welcome.h"
+#include "ui/widget_trace.h"
 #include "ui/widgets/card.h"
 
 namespace scf {
@@ -45,11 +48,13 @@ void drawBody(App& app, float contentWidth) {
   }
 }
 
-void handleEscape(App& app) {
-  if (ImGui::IsKeyPressed(ImGuiKey_Escape, true) &&
-      !ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId) && app.currentTab != kTabPlay) {
-    app.currentTab = kTabPlay;
-  }
+// The page as the focus sees it: a change of screen, tab or of what the page offers (the game
+// built, a disc being checked, the game coming back) lands the focus on the new page.
+long focusPlace(const App& app) {
+  const bool ready = app.files.gameBuilt && !app.settings.buildPending;
+  const int tab = app.screen >= kScreenMain ? app.currentTab : 0;
+  return app.screen + 8L * tab + 64L * ready + 128L * app.discCheck.discChecking +
+         256L * app.game.gameRunning + 512L * app.files.discExists;
 }
 
 }  // namespace
@@ -72,6 +77,8 @@ void drawMainWindow(App& app) {
       ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBackground |
       ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus;
   ImGui::Begin("##root", nullptr, kRootFlags);
+  beginFocusFrame(focusPlace(app),
+                  app.lastInput == InputKind::keyboard || app.lastInput == InputKind::gamepad);
 
   // Header, card and footer form one column as wide as the card, centred in wide windows.
   const float card = cardWidth(size.x);
@@ -99,7 +106,7 @@ void drawMainWindow(App& app) {
   drawDiscCheckStatus(app, columnWindow, size.y);
   drawRefusalNotice(app, columnWindow, size.y);
   setLayoutPart(LayoutPart::card);
-  handleEscape(app);
+  handlePageKeys(app);
 
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(28.0f * s, 24.0f * s));
   drawQuitDialog(app);
@@ -108,6 +115,8 @@ void drawMainWindow(App& app) {
   drawDiscListDialog(app);
   ImGui::PopStyleVar();
 
+  endFocusFrame();
+  endTraceFrame();
   ImGui::End();
 }
 

@@ -263,9 +263,15 @@ TEST_F(MainWindow, QuitDialogKeepsGoingOrQuits) {
     draw();
     EXPECT_FALSE(app.quitAsked);
     ASSERT_TRUE(popupOpen("##quit"));
+    // Escape means "Keep going": the dialog closes, the tab stays.
     gui->pressKey(ImGuiKey_Escape, [&] { drawMainWindow(app); });
-    EXPECT_TRUE(popupOpen("##quit")) << "Escape does not close the quit dialog";
+    EXPECT_FALSE(popupOpen("##quit")) << "Escape keeps going";
+    EXPECT_FALSE(app.quitConfirmed);
     EXPECT_EQ(app.currentTab, kTabSettings);
+    app.quitAsked = true;
+    draw();
+    draw();
+    ASSERT_TRUE(popupOpen("##quit"));
 
     // Each button is found by its resting border colour.
     const ImU32 border = stop ? withAlpha(colBad, 0.25f) : withAlpha(0xDBE7FF, 0.55f);

@@ -1,6 +1,7 @@
 #include "ui/dialogs/disc_list_dialog.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cstdio>
 
 #include "app/app.h"
@@ -11,6 +12,7 @@
 #include "prepare/disc_list.h"
 #include "release/tr.h"
 #include "ui/fonts.h"
+#include "ui/nav_keys.h"
 #include "ui/palette.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/gap.h"
@@ -26,15 +28,42 @@ constexpr const char* kPopup = "##disc-list";
 // The search whose results the focus was last moved to; the UI thread's alone.
 bool focusPlaced = false;
 
-// One line of text clipped with an ellipsis to the row's width, drawn without layout.
-void rowText(ImVec2 at, float right, const std::string& text, float sizePt, std::uint32_t rgb) {
-  ImGui::PushFont(textFont(), sizePt * uiScale);
-  ImGui::PushStyleColor(ImGuiCol_Text, withAlpha(rgb, 1.0f));
-  const float height = ImGui::GetFontSize();
-  ImGui::RenderTextEllipsis(ImGui::GetWindowDrawList(), at, ImVec2(right, at.y + height), right,
-                            text.c_str(), text.c_str() + text.size(), nullptr);
-  ImGui::PopStyleColor();
-  ImGui::PopFont();
+// The text cut to fit `width` at this size, with "…" where it was cut: at the end, or at the
+// start when the end matters more (a folder followed by the size and date).
+std::string fitted(const std::string& text, float size, float width, bool keepEnd) {
+  ImFont* font = textFont();
+  const auto widthOf = [&](const std::string& part) {
+    return font->CalcTextSizeA(size, FLT_MAX, 0.0f, part.c_str(), part.c_str() + part.size()).x;
+  };
+  if (widthOf(text) <= width) return text;
+  static const std::string kEllipsis = "…";
+  std::string kept = text;
+  while (!kept.empty()) {
+    // One whole UTF-8 character at a time.
+    if (keepEnd) {
+      std::size_t cut = 1;
+      while (cut < kept.size() && (static_cast<unsigned char>(kept[cut]) & 0xC0) == 0x80)
+        ++cut;
+      kept.erase(0, cut);
+    } else {
+      std::size_t cut = kept.size() - 1;
+      while (cut > 0 && (static_cast<unsigned char>(kept[cut]) & 0xC0) == 0x80)
+        --cut;
+      kept.erase(cut);
+    }
+    const std::string shown = keepEnd ? kEllipsis + kept : kept + kEllipsis;
+    if (widthOf(shown) <= width) return shown;
+  }
+  return kEllipsis;
+}
+
+// One line of a row, drawn without taking layout room (the row's selectable holds the room).
+void rowText(ImVec2 at, float right, const std::string& text, float sizePt, std::uint32_t rgb,
+             bool keepEnd) {
+  const float size = sizePt * uiScale;
+  const std::string shown = fitted(text, size, right - at.x, keepEnd);
+  ImGui::GetWindowDrawList()->AddText(textFont(), size, at, withAlpha(rgb, 1.0f), shown.c_str(),
+                                      shown.c_str() + shown.size());
 }
 
 // The rows of the images; returns the index of a picked one, or -1.
@@ -47,19 +76,20 @@ int drawRows(const DiscSearchResult& result, float width, float height) {
     const FoundDisc& disc = result.discs[i];
     ImGui::PushID(static_cast<int>(i));
     const ImVec2 at = ImGui::GetCursorScreenPos();
-    if (!focusPlaced && i == 0) {
-      ImGui::SetKeyboardFocusHere();
-      focusPlaced = true;
-    }
     if (ImGui::Selectable("##disc", false, ImGuiSelectableFlags_NoAutoClosePopups,
                           ImVec2(0.0f, rowHeight))) {
       picked = static_cast<int>(i);
     }
+    // When the images arrive the focus goes to the newest: one press picks it.
+    if (!focusPlaced && i == 0) {
+      ImGui::SetFocusID(ImGui::GetItemID(), ImGui::GetCurrentWindow());
+      focusPlaced = true;
+    }
     const float right = ImGui::GetItemRectMax().x - 12.0f * s;
-    rowText(ImVec2(at.x + 12.0f * s, at.y + 7.0f * s), right, disc.name, 19.0f, colText);
+    rowText(ImVec2(at.x + 12.0f * s, at.y + 7.0f * s), right, disc.name, 19.0f, colText, false);
     const std::string detail =
         disc.folder + "  ·  " + discSizeText(disc.size) + "  ·  " + discDateText(disc.modified);
-    rowText(ImVec2(at.x + 12.0f * s, at.y + 32.0f * s), right, detail, 15.0f, colMuted);
+    rowText(ImVec2(at.x + 12.0f * s, at.y + 32.0f * s), right, detail, 15.0f, colMuted, true);
     ImGui::PopID();
   }
   ImGui::EndChild();
@@ -178,7 +208,7 @@ void drawDiscListDialog(App& app) {
   if (browse) {
     closeDiscList(app);
     DiscCheck::choose(app);
-  } else if (close || ImGui::IsKeyPressed(ImGuiKey_Escape, false)) {
+  } else if (close || backPressed()) {
     closeDiscList(app);
   }
   if (!list.open) ImGui::CloseCurrentPopup();

@@ -4,6 +4,7 @@
 #include "app/window.h"
 #include "imgui.h"
 #include "release/tr.h"
+#include "ui/nav_keys.h"
 #include "ui/palette.h"
 #include "ui/screens/task_status.h"
 #include "ui/widgets/button.h"
@@ -33,6 +34,8 @@ void drawQuitDialog(App& app) {
     ImGui::CloseCurrentPopup();
   }
   ImGui::SetItemDefaultFocus();
+  // Escape and the pad's B mean "Keep going" too.
+  if (backPressed()) ImGui::CloseCurrentPopup();
   ImGui::SameLine(0.0f, 12.0f * s);
   if (button(tr("Stop and quit", "Arrêter et quitter"), ImVec2(220.0f * s, 48.0f * s),
              ButtonStyle::danger, true, 20.0f)) {

@@ -7,6 +7,7 @@
 #include "imgui.h"
 #include "platform/shell.h"
 #include "release/tr.h"
+#include "ui/nav_keys.h"
 #include "ui/palette.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/text.h"
@@ -53,7 +54,7 @@ void drawShellFailureDialog() {
   const bool close = button(tr("Close##shell-failure", "Fermer##shell-failure"),
                             ImVec2(160.0f * s, 44.0f * s), ButtonStyle::secondary, true, 18.0f);
   ImGui::SetItemDefaultFocus();
-  if (close || ImGui::IsKeyPressed(ImGuiKey_Escape, false)) {
+  if (close || backPressed()) {
     ImGui::CloseCurrentPopup();
     shown.reset();
   }

@@ -8,6 +8,7 @@
 #include "imgui.h"
 #include "release/tr.h"
 #include "ui/dialogs/notes.h"
+#include "ui/nav_keys.h"
 #include "ui/palette.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/text.h"
@@ -62,7 +63,7 @@ void drawWhatsNewDialog(App& app) {
   ImGui::Dummy(ImVec2(0.0f, 8.0f * s));
   if (button(tr("Close", "Fermer"), ImVec2(160.0f * s, 44.0f * s), ButtonStyle::primary, true,
              20.0f) ||
-      ImGui::IsKeyPressed(ImGuiKey_Escape)) {
+      backPressed()) {
     ImGui::CloseCurrentPopup();
   }
   ImGui::EndPopup();

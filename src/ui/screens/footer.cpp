@@ -14,6 +14,7 @@
 #include "ui/palette.h"
 #include "ui/screens/task_status.h"
 #include "ui/widgets/button.h"
+#include "ui/widgets/pad_hints.h"
 #include "ui/widgets/text.h"
 
 namespace scf {
@@ -51,6 +52,12 @@ void drawFooter(App& app, float left, float windowHeight) {
                ImVec2(0.0f, 0.0f), ButtonStyle::link, true, 16.0f)) {
       app.showWhatsNew = true;
     }
+  }
+  // After a pad's input the footer says what its buttons do; a mouse or key input hides it.
+  if (app.lastInput == InputKind::gamepad) {
+    ImGui::SameLine(0.0f, 28.0f * s);
+    ImGui::SetCursorPosY(top);
+    padHints({{'A', tr("Select", "Choisir")}, {'B', tr("Back", "Retour")}}, 16.0f);
   }
 }
 

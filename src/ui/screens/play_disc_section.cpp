@@ -9,6 +9,7 @@
 #include "prepare/disc_check.h"
 #include "prepare/disc_list.h"
 #include "release/tr.h"
+#include "ui/nav_focus.h"
 #include "ui/palette.h"
 #include "ui/screens/choose_error.h"
 #include "ui/screens/disc_verdict.h"
@@ -69,6 +70,7 @@ void drawDiscSection(App& app, float contentWidth, std::uint64_t freeBytes) {
                    ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 20.0f)) {
       DiscCheck::choose(app);
     }
+    mainAction();
     ImGui::SameLine(0.0f, 12.0f * s);
     if (taskButton(app, Task::discCheck, findDiscImagesLabel(), ImVec2(0.0f, 56.0f * s),
                    ButtonStyle::secondary, true, 19.0f)) {
@@ -82,7 +84,7 @@ void drawDiscSection(App& app, float contentWidth, std::uint64_t freeBytes) {
                    ImVec2(300.0f * s, 64.0f * s), ButtonStyle::primary, true, 24.0f)) {
       BuildRun::start(app);
     }
-    ImGui::SetItemDefaultFocus();
+    mainAction();
   }
 
   drawDiscVerdict(app, contentWidth);

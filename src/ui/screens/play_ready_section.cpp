@@ -6,6 +6,7 @@
 #include "imgui.h"
 #include "release/tr.h"
 #include "ui/fonts.h"
+#include "ui/nav_focus.h"
 #include "ui/palette.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/file_name.h"
@@ -38,7 +39,7 @@ void drawReadySection(App& app) {
                  ButtonStyle::primary, true, 34.0f)) {
     GameRun::launch(app);
   }
-  ImGui::SetItemDefaultFocus();
+  mainAction();
 
   ImGui::SetCursorScreenPos(ImVec2(top.x + 330.0f * s, top.y + 4.0f * s));
   ImGui::BeginGroup();

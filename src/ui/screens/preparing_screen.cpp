@@ -9,6 +9,7 @@
 #include "imgui.h"
 #include "prepare/build_run.h"
 #include "release/tr.h"
+#include "ui/nav_focus.h"
 #include "ui/palette.h"
 #include "ui/screens/preparing_time.h"
 #include "ui/widgets/button.h"
@@ -57,6 +58,7 @@ void drawPreparingScreenAt(App& app, float contentWidth, double now) {
       app.build.building) {
     BuildRun::stop(app);
   }
+  mainAction();
   ImGui::SameLine(0.0f, 16.0f * s);
   ImGui::SetCursorPosY(ImGui::GetCursorPosY() + 12.0f * s);
   label(tr("Stopping is safe: it continues from there next time.",

@@ -11,6 +11,7 @@
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
 #include "release/tr.h"
+#include "ui/nav_focus.h"
 #include "ui/palette.h"
 #include "ui/screens/choose_error.h"
 #include "ui/screens/disc_verdict.h"
@@ -49,7 +50,7 @@ void drawStoppedScreen(App& app, float contentWidth) {
                  20.0f)) {
     BuildRun::start(app);
   }
-  ImGui::SetItemDefaultFocus();
+  mainAction();
   ImGui::SameLine(0.0f, 12.0f * s);
   if (button(tr("Open log", "Ouvrir le journal"), size, ButtonStyle::secondary, true, 20.0f)) {
     openInShell(stoppedLogTarget(app));

@@ -11,6 +11,8 @@
 #include "ui/layout_record.h"
 #include "ui/palette.h"
 #include "ui/screens/resolution_choices.h"
+#include "ui/widget_trace.h"
+#include "ui/widgets/focus_ring.h"
 #include "ui/widgets/gap.h"
 #include "ui/widgets/pill.h"
 #include "ui/widgets/text.h"
@@ -66,7 +68,11 @@ bool drawSizeCombo(VideoSettings& video, int monitorWidth, int monitorHeight) {
   // Tall enough for every size at once: the list never needs scrolling.
   const bool open = ImGui::BeginCombo("##resolution", preview, ImGuiComboFlags_HeightLarge);
   // While open, the last item is the list's window, not the box.
-  if (!open) recordLayout(preview, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+  if (!open) {
+    recordLayout(preview, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+    focusRingOnLastItem(ImGui::GetStyle().FrameRounding);
+    traceItem("Resolution##resolution", false);
+  }
   if (open) {
     if (ImGui::Selectable(defaultText, video.width == 0)) {
       video.width = 0;

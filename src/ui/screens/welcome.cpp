@@ -8,6 +8,7 @@
 #include "prepare/disc_check.h"
 #include "prepare/disc_list.h"
 #include "release/tr.h"
+#include "ui/nav_focus.h"
 #include "ui/palette.h"
 #include "ui/screens/choose_error.h"
 #include "ui/screens/disc_verdict.h"
@@ -51,14 +52,14 @@ void drawWelcome(App& app, float contentWidth) {
                ButtonStyle::secondary, true, 18.0f)) {
       DiscCheck::cancel(app);
     }
-    ImGui::SetItemDefaultFocus();
+    mainAction();
   } else {
     if (taskButton(app, Task::discCheck,
                    tr("Select your disc image…", "Choisir votre image disque…"),
                    ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 21.0f)) {
       DiscCheck::choose(app);
     }
-    ImGui::SetItemDefaultFocus();
+    mainAction();
     ImGui::SameLine(0.0f, 12.0f * s);
     if (taskButton(app, Task::discCheck, findDiscImagesLabel(), ImVec2(0.0f, 56.0f * s),
                    ButtonStyle::secondary, true, 19.0f)) {

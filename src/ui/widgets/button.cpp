@@ -7,6 +7,7 @@
 #include "ui/fonts.h"
 #include "ui/layout_record.h"
 #include "ui/palette.h"
+#include "ui/widgets/focus_ring.h"
 #include "ui/widgets/widget_state.h"
 
 namespace scf {
@@ -128,6 +129,7 @@ bool button(const char* label, ImVec2 size, ButtonStyle style, bool enabled, flo
       drawLink(dl, look, item, font, px, label, textEnd);
       break;
   }
+  if (item.focused) focusRing(item.min, item.max, isLink ? 4.0f * uiScale : look.radius);
   return item.clicked;
 }
 

@@ -5,6 +5,7 @@
 #include "ui/fonts.h"
 #include "ui/layout_record.h"
 #include "ui/palette.h"
+#include "ui/widgets/focus_ring.h"
 #include "ui/widgets/widget_state.h"
 
 namespace scf {
@@ -36,6 +37,7 @@ bool pill(const char* label, bool selected, float fontPt, bool enabled) {
   const ImVec2 textPos(item.min.x + (size.x - textSize.x) / 2.0f,
                        item.min.y + (size.y - textSize.y) / 2.0f - uiScale);
   dl->AddText(font, px, textPos, withAlphaByte(ink, textAlpha), label, textEnd);
+  if (item.focused) focusRing(item.min, item.max, radius);
   return item.clicked;
 }
 

@@ -2,7 +2,9 @@
 
 #include "app/window.h"
 #include "imgui_internal.h"
+#include "ui/nav_focus.h"
 #include "ui/palette.h"
+#include "ui/widget_trace.h"
 
 namespace scf {
 
@@ -18,6 +20,8 @@ ItemState invisibleItem(const char* id, ImVec2 size, bool enabled) {
   state.held = ImGui::IsItemActive();
   // Focus shows only while the keyboard drives the cursor, not after a mouse click.
   state.focused = ImGui::IsItemFocused() && GImGui->NavCursorVisible;
+  traceItem(id, state.clicked);
+  if (enabled) offerFocus();
   return state;
 }
 
