@@ -1,11 +1,14 @@
 #include "harness/selftest.h"
 
+#include <SDL3/SDL_video.h>
+
 #include <algorithm>
 #include <filesystem>
 
 #include "app/app.h"
 #include "app/clock.h"
 #include "app/launch_options.h"
+#include "app/window.h"
 #include "enhance/enhance_run.h"
 #include "game/game_contract.h"
 #include "harness/log_line.h"
@@ -51,6 +54,8 @@ Selftest::Selftest(const LaunchOptions& options, const App& app, Clock clock)
   log = openFile(shotPath("selftest.log"), "wb");  // the same bytes on every system
   runStart = now();
   logLine("release %s, user folder %s", app.layout.releaseDir, app.layout.userDir);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  logLine("video %s, scale %s", driver ? driver : "none", fixedSix(uiScale));
   build();
 }
 

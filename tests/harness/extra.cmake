@@ -21,6 +21,9 @@ function(scf_harness_run test_name script filter labels)
 endfunction()
 scf_harness_run(harness_self_check_py self_check_run_test SelfCheckRunTest "harness;python")
 scf_harness_run(harness_selftest_full_py selftest_run_test FullScenarioTest "harness;python;gui")
+# The same run drawn natively on Wayland, on a headless Weston the test starts itself.
+scf_harness_run(harness_selftest_wayland_py selftest_run_test FullScenarioOnWaylandTest
+  "harness;python;gui")
 scf_harness_run(harness_selftest_error_demo_py selftest_run_test ErrorDemoTest "harness;python;gui")
 scf_harness_run(harness_selftest_screens_py selftest_run_test ScreensAndTextureTest
   "harness;python;gui")

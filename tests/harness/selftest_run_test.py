@@ -8,6 +8,7 @@ from pathlib import Path
 
 from launcher_run import (ReleaseHost, Workspace, check_picture, demo_missing, find_in_order,
                           keep_picture, log_texts)
+from weston import Weston
 
 # Generous: a run takes about a minute under a software renderer on a busy machine.
 RUN_SECONDS = 270
@@ -17,6 +18,8 @@ NO_HOST = "http://127.0.0.1:9/repos/ZavUdedaved/ZER_Avudud/releases/latest"
 
 class SelftestRunCase(unittest.TestCase):
     release_name = "release"
+    # The run needs an X display (one of its own when there is none).
+    x_display = True
 
     def setUp(self):
         if demo_missing():
@@ -30,7 +33,7 @@ class SelftestRunCase(unittest.TestCase):
         code, out, err = self.work.run(
             ["--selftest", disc, "--shots", shots, "--ui-scale", "1", "--update-url", NO_HOST,
              *options], RUN_SECONDS,
-            gui=True, ZA2D_DEMO_BUILD_SECONDS=build_seconds,
+            gui=self.x_display, ZA2D_DEMO_BUILD_SECONDS=build_seconds,
             ZA2D_CAPTURE_WINDOW_DIR=str(self.work.dir / "captures"), **env)
         log = Path(shots) / "selftest.log"
         self.assertTrue(log.is_file(), f"no selftest.log; exit code {code}\n{err[-3000:]}")
@@ -54,6 +57,7 @@ class SelftestRunCase(unittest.TestCase):
 class FullScenarioTest(SelftestRunCase):
     # Spaces and non-ASCII letters in the release folder, the shots folder and the disc image.
     release_name = "release folder é ü"
+    video = "x11"
 
     def test_wrong_disc_cancel_and_crash(self):
         disc = self.work.dir / "disc images ß" / "Scrapfury copie é.iso"
@@ -81,6 +85,7 @@ class FullScenarioTest(SelftestRunCase):
             r"game exited, code [1-9]\d*, crash report: " + crashes, "screenshot 16-crash",
             "selftest done"])
         self.assertGreaterEqual(int(found[8].group(1)), 40)
+        self.assertEqual(texts[1], f"video {self.video}, scale 1.000000")
         self.assertEqual(texts[-1], "selftest done")
         self.assertEqual(code, 0, err[-3000:])
         # The stop was photographed after the stop line and before the build resumed.
@@ -105,6 +110,21 @@ class FullScenarioTest(SelftestRunCase):
                 key, value = line.split("=", 1)
                 values[key.strip()] = value.strip()
         return values
+
+
+class FullScenarioOnWaylandTest(FullScenarioTest):
+    """The same run drawn natively on Wayland: a headless Weston of the test's own, and no X
+    server (the launcher and the game it starts find only the compositor)."""
+    video = "wayland"
+    x_display = False
+
+    def setUp(self):
+        super().setUp()
+        self.weston = Weston()
+        self.addCleanup(self.weston.stop)
+
+    def run_selftest(self, disc, shots, *options, **env):
+        return super().run_selftest(disc, shots, *options, **self.weston.environment(), **env)
 
 
 class ErrorDemoTest(SelftestRunCase):
@@ -144,10 +164,11 @@ class ScreensAndTextureTest(SelftestRunCase):
         pictures = ["s1-play", "s2-settings", "s3-maintenance", "s4-play-fr",
                     "s5-maintenance-fr", "s6-whats-new"]
         # The local release host offers a newer release.
-        self.assertEqual(texts[1:7], [f"screenshot {name}" for name in pictures])
-        self.assertEqual(texts[7], "update check: state 3, 0.9.0 " + host.base
+        self.assertEqual(texts[1], "video x11, scale 1.000000")
+        self.assertEqual(texts[2:8], [f"screenshot {name}" for name in pictures])
+        self.assertEqual(texts[8], "update check: state 3, 0.9.0 " + host.base
                          + "/ZavUdedaved/ZER_Avudud/releases/tag/v0.9.0 ")
-        self.assertEqual(texts[8:], [f"source {commit}, built from ", "screens done"])
+        self.assertEqual(texts[9:], [f"source {commit}, built from ", "screens done"])
         self.assertEqual(code, 0, err[-3000:])
         self.check_pictures(shots, texts)
 

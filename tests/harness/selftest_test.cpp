@@ -13,6 +13,7 @@
 
 #include "app/app.h"
 #include "app/launch_options.h"
+#include "app/window.h"
 #include "game/stand_in_game.h"
 #include "platform/env.h"
 #include "platform/executable_name.h"
@@ -136,11 +137,15 @@ class SelftestTest : public ::testing::Test {
   std::vector<std::string> requests;
 };
 
-TEST_F(SelftestTest, SetUpMakesTheDefaultFolderAndWritesTheFirstLine) {
+TEST_F(SelftestTest, SetUpMakesTheDefaultFolderAndWritesTheFirstLines) {
+  // Without a window there is no video driver; the scale is the one in use.
+  uiScale = 1.25f;
   auto selftest = make();
+  uiScale = 1.0f;
   EXPECT_EQ(nativePath(selftest->shotsDir), nativePath(temp / "release/selftest"));
   EXPECT_EQ(readFile(temp / "release/selftest/selftest.log"),
-            "[     0.0] release " + (temp / "release") + ", user folder " + (temp / "user") + "\n");
+            "[     0.0] release " + (temp / "release") + ", user folder " + (temp / "user") +
+                "\n[     0.0] video none, scale 1.250000\n");
 }
 
 TEST_F(SelftestTest, SetUpMakesTheNamedFolderWithParentsAndTruncatesTheLog) {
@@ -149,8 +154,9 @@ TEST_F(SelftestTest, SetUpMakesTheNamedFolderWithParentsAndTruncatesTheLog) {
   auto selftest = make();
   EXPECT_EQ(selftest->shotsDir, options.shotsFolder);
   const auto lines = log(*selftest);
-  ASSERT_EQ(lines.size(), 1u);
+  ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].rfind("release ", 0), 0u);
+  EXPECT_EQ(lines[1].rfind("video ", 0), 0u);
 }
 
 TEST_F(SelftestTest, ALogThatCannotBeOpenedSilencesLinesAndTheRunGoesOn) {
@@ -682,8 +688,8 @@ TEST_P(GameStepTest, RunsTheGameAndJudgesItsEnd) {
   EXPECT_EQ(nativePath(getEnv("ZA2D_CAPTURE_WINDOW_DIR")), nativePath(capture));
   const auto lines = log(*selftest);
   const std::string started = c.crash ? "game started to crash (pid " : "game started (pid ";
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[1], started + std::to_string(app.game.process.processId()) + ")");
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[2], started + std::to_string(app.game.process.processId()) + ")");
   EXPECT_NE(app.game.process.processId(), 0u);
   const std::string exited =
       "game exited, code " + std::to_string(app.game.gameExitCode) + ", crash report: ";
