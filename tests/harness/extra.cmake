@@ -24,6 +24,8 @@ scf_harness_run(harness_selftest_full_py selftest_run_test FullScenarioTest "har
 # The same run drawn natively on Wayland, on a headless Weston the test starts itself.
 scf_harness_run(harness_selftest_wayland_py selftest_run_test FullScenarioOnWaylandTest
   "harness;python;gui")
+scf_harness_run(harness_selftest_wayland_scale_py selftest_run_test ScaledWaylandTest
+  "harness;python;gui")
 scf_harness_run(harness_selftest_error_demo_py selftest_run_test ErrorDemoTest "harness;python;gui")
 scf_harness_run(harness_selftest_screens_py selftest_run_test ScreensAndTextureTest
   "harness;python;gui")

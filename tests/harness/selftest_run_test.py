@@ -7,7 +7,7 @@ import unittest
 from pathlib import Path
 
 from launcher_run import (ReleaseHost, Workspace, check_picture, demo_missing, find_in_order,
-                          keep_picture, log_texts)
+                          keep_picture, log_texts, read_png)
 from weston import Weston
 
 # Generous: a run takes about a minute under a software renderer on a busy machine.
@@ -119,12 +119,34 @@ class FullScenarioOnWaylandTest(FullScenarioTest):
     x_display = False
 
     def setUp(self):
-        super().setUp()
+        # First: a compositor that does not start leaves nothing else behind.
         self.weston = Weston()
         self.addCleanup(self.weston.stop)
+        super().setUp()
 
     def run_selftest(self, disc, shots, *options, **env):
         return super().run_selftest(disc, shots, *options, **self.weston.environment(), **env)
+
+
+class ScaledWaylandTest(SelftestRunCase):
+    """On a Wayland output of scale 2 the automatic UI scale is 2: the window is drawn at the
+    output's own density, twice the size in pixels, not enlarged by the compositor."""
+    x_display = False
+
+    def test_screens_at_the_outputs_scale(self):
+        weston = Weston("--width=2560", "--height=1600", "--scale=2")
+        self.addCleanup(weston.stop)
+        shots = self.work.dir / "screens"
+        code, out, err = self.work.run(
+            ["--selftest", self.work.discs / "scrapfury-usa.iso", "--shots", shots, "--screens",
+             "--update-url", NO_HOST], RUN_SECONDS, **weston.environment())
+        texts = log_texts(shots / "selftest.log")
+        self.assertEqual(texts[1], "video wayland, scale 2.000000")
+        self.assertEqual(texts[-1], "screens done")
+        self.assertEqual(code, 0, err[-3000:])
+        width, height, colours = read_png(shots / "s1-play.png")
+        self.assertEqual((width, height), (2240, 1520))
+        self.assertGreater(colours, 16)
 
 
 class ErrorDemoTest(SelftestRunCase):

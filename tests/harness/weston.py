@@ -9,7 +9,7 @@ import tempfile
 import time
 from pathlib import Path
 
-# The launcher's window at scale 1 and its pictures fit on this output.
+# The launcher's window at scale 1 and its pictures fit on this output (options may change it).
 OUTPUT = ("--width=1920", "--height=1080")
 START_SECONDS = 20
 
