@@ -22,10 +22,10 @@ namespace {
 // How long a turn that changed nothing on screen waits for an event before it looks again (at
 // timers such as "Copied" going back, and at workers that did not wake it).
 constexpr double kIdleWaitSeconds = 0.25;
-// The background's frame rate while the window does not have the focus, and the most of the time
-// its frames may take then (a quarter: where frames are dear, the rate drops below 15).
+// The background's frame rate while the window does not have the focus, and the most of one
+// processor it may use then: where frames are dear, the rate drops below 15.
 constexpr int kUnfocusedFrameRate = 15;
-constexpr double kUnfocusedBusyShare = 0.25;
+constexpr double kUnfocusedBusyShare = 0.1;
 // How long the launcher lets its last settings reach the disk when the session ends.
 constexpr double kExitFlushSeconds = 1.0;
 

@@ -18,6 +18,7 @@
 #include "imgui_impl_sdl3.h"
 #include "platform/gaming_mode.h"
 #include "platform/icon.h"
+#include "platform/processor_time.h"
 #include "platform/ui_wake.h"
 
 namespace scf {
@@ -43,7 +44,7 @@ struct Host {
   Uint64 framesPresented = 0;
   Uint64 frameNs = kSecondNs / 60;
   double busyShare = 1.0;
-  Uint64 frameBegin = 0;  // when the turn's frame began to be built
+  double lastPresentCpu = 0;  // the process's processor time when the last frame went out
   bool focused = true;
   // What the window events said about the window being out of sight.
   bool minimised = false;
@@ -310,7 +311,6 @@ void waitForEvents(double seconds) {
 }
 
 void beginFrame() {
-  host.frameBegin = SDL_GetTicksNS();
   ImGui_ImplOpenGL3_NewFrame();
   ImGui_ImplSDL3_NewFrame();
   ImGui::NewFrame();
@@ -340,14 +340,18 @@ bool endFrame(const std::string& screenshotPath, bool onlyIfChanged) {
   // Vertical sync may be off or ignored; this keeps the loop at the frame rate limit.
   const Uint64 now = SDL_GetTicksNS();
   Uint64 until = host.lastPresent + host.frameNs;
-  if (host.busyShare < 1.0 && host.frameBegin != 0 && now > host.frameBegin) {
-    const double work = static_cast<double>(now - host.frameBegin);
-    until = std::max(until, now + static_cast<Uint64>(work * (1.0 / host.busyShare - 1.0)));
+  if (host.busyShare < 1.0) {
+    // The processor time of the turns since the last frame (every thread: a software OpenGL
+    // driver renders on several), spread over their time and a pause: the launcher then uses at
+    // most busyShare of one processor. Time spent waiting for events costs nothing here.
+    const double used = std::max(0.0, processorSeconds() - host.lastPresentCpu);
+    until = std::max(until, host.lastPresent + static_cast<Uint64>(used / host.busyShare * 1e9));
   }
-  // Never more than a second, whatever a stalled frame measured.
+  // Never more than a second, whatever a stalled turn measured.
   until = std::min(until, now + kSecondNs);
   if (now < until) SDL_DelayPrecise(until - now);
   host.lastPresent = SDL_GetTicksNS();
+  host.lastPresentCpu = processorSeconds();
   return true;
 }
 

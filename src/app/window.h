@@ -45,9 +45,10 @@ void beginFrame();
 // drew is neither rendered nor presented (a screenshot always is). True when it was presented.
 bool endFrame(const std::string& screenshotPath, bool onlyIfChanged = false);
 // The most frames per second endFrame presents (60 unless changed). With busyShare below 1, a
-// presented frame is also followed by a pause long enough that the turns' own work (building,
-// rendering and presenting the frame) takes at most that share of the time: where a frame is
-// dear (software OpenGL, a large window) the rate drops further.
+// presented frame is also followed by a pause long enough that the processor time the process
+// used since the last frame (building, rendering and presenting it, on every thread) is at most
+// that share of one processor: where a frame is dear (software OpenGL, a large window) the rate
+// drops further.
 void setFrameRateLimit(int framesPerSecond, double busyShare = 1.0);
 void closeWindow();
 

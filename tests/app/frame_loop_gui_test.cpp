@@ -12,6 +12,7 @@
 #include "app/frame_loop.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "platform/processor_time.h"
 #include "release/tr.h"
 #include "support/test_support.h"
 #include "ui/look_and_feel.h"
@@ -147,6 +148,38 @@ TEST_F(FrameLoopFrames, TheMovingBackgroundSlowsDownWithoutTheFocus) {
   });
   EXPECT_GE(unfocused, 5u) << "the background still moves";
   EXPECT_LE(unfocused, 17u) << "at most 15 frames a second without the focus";
+}
+
+// Where every turn is dear (software OpenGL in a large window), 15 frames a second would still
+// keep a processor busy: without the focus the loop pauses until its turns have used at most a
+// tenth of one processor.
+TEST_F(FrameLoopFrames, DearFramesWithoutTheFocusSlowDownFurther) {
+  app.settings.motion = true;
+  SDL_SetWindowSize(sdlWindow(), 64, 48);
+  SDL_SyncWindow(sdlWindow());
+  double start = 0;
+  std::uint64_t mark = 0;
+  std::uint64_t unfocused = 0;
+  int turn = 0;
+  runFrameLoop(app, [&](App& a) {
+    ++turn;
+    if (turn == 2) push(SDL_EVENT_WINDOW_FOCUS_LOST);
+    // Each turn burns 20 ms of processor time: at a tenth of a processor that is a turn every
+    // 200 ms, five in a second (at 15 frames a second it would be about twelve).
+    const double burnUntil = processorSeconds() + 0.02;
+    while (processorSeconds() < burnUntil) {
+    }
+    if (turn == 4) {
+      start = nowSeconds();
+      mark = framesPresented();
+    }
+    if (turn > 4 && nowSeconds() - start >= 1.0) {
+      unfocused = framesPresented() - mark;
+      a.quitConfirmed = true;
+    }
+  });
+  EXPECT_GE(unfocused, 1u) << "the background still moves";
+  EXPECT_LE(unfocused, 7u) << "dear turns without the focus use at most a tenth of a processor";
 }
 
 }  // namespace
