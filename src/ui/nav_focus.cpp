@@ -21,6 +21,7 @@ struct FocusState {
   ImGuiID savedScope = 0;
   ImGuiID savedWindow = 0;
   ImRect savedRect;
+  ImGuiID lastBodyControl = 0;  // the last control the card's body offered in this frame
 };
 
 // The UI thread's alone.
@@ -90,6 +91,7 @@ void beginFocusFrame(long place, bool cursorShown) {
   }
   state.landed = false;
   state.landedOnMain = false;
+  state.lastBodyControl = 0;
 }
 
 void mainAction() {
@@ -100,7 +102,6 @@ void mainAction() {
 }
 
 void offerFocus() {
-  if (!state.pending || state.blocked || state.landed) return;
   ImGuiContext& g = *GImGui;
   ImGuiWindow* window = g.CurrentWindow;
   // Only the card's body (a child of the page window, not of a dialog) offers its controls.
@@ -109,7 +110,13 @@ void offerFocus() {
     return;
   const int unreachable = ImGuiItemFlags_Disabled | static_cast<int>(ImGuiItemFlags_NoNav);
   if (g.LastItemData.ItemFlags & unreachable) return;
+  state.lastBodyControl = g.LastItemData.ID;
+  if (!state.pending || state.blocked || state.landed) return;
   land();
+}
+
+bool focusOnLastBodyControl() {
+  return state.lastBodyControl != 0 && GImGui->NavId == state.lastBodyControl;
 }
 
 void endFocusFrame() {

@@ -14,6 +14,9 @@ void mainAction();
 // Right after any control in the card's body: the first one takes the focus asked for, when the
 // page has no main action.
 void offerFocus();
+// True when the focus is on the last control the card's body drew so far in this frame (moving
+// down from it finds nothing more to focus in the body).
+bool focusOnLastBodyControl();
 // Ends the frame: a landing asked for is done (or waits for the open dialog to close).
 void endFocusFrame();
 // True when a dialog or a list was open at the end of the last frame or is open now: Escape and

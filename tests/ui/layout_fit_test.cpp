@@ -8,8 +8,10 @@
 
 #include "app/app.h"
 #include "app/file_facts.h"
+#include "app/window_size.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
+#include "platform/gaming_mode.h"
 #include "release/tr.h"
 #include "screen_layout.h"
 #include "support/test_support.h"
@@ -101,6 +103,7 @@ class LayoutFit : public ::testing::Test {
     app->identity.displayVersion = "0.8.0";
     app->identity.changelogText = "- one\n";
     screen.setUp(*app, dir);
+    app->lastInput = lastInput;
     lookAtFilesNow(*app);
     draw();
     draw();
@@ -118,6 +121,10 @@ class LayoutFit : public ::testing::Test {
   std::unique_ptr<HeadlessGui> gui;
   testing::TempFolder dir;
   std::unique_ptr<App> app;
+  // The pad's hints stand in the footer after a pad input.
+  InputKind lastInput = InputKind::none;
+
+  void expectThePadReachesEveryControl();
 };
 
 // Says what is wrong with the recorded frame, or nothing.
@@ -191,6 +198,73 @@ TEST_F(LayoutFit, EveryScreenFitsAtEverySizeInBothLanguages) {
     }
     EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
   }
+}
+
+// The footer's pieces (links, version, the pad's hints, the notices at its right end) never
+// overlap one another.
+std::string footerOverlaps() {
+  std::string faults;
+  const std::vector<LayoutRect>& rects = layoutRecord();
+  for (size_t i = 0; i < rects.size(); ++i) {
+    for (size_t j = i + 1; j < rects.size(); ++j) {
+      const LayoutRect& a = rects[i];
+      const LayoutRect& b = rects[j];
+      if (a.part != LayoutPart::footer || b.part != LayoutPart::footer) continue;
+      if (a.what.empty() || b.what.empty()) continue;
+      if (a.min.x < b.max.x && b.min.x < a.max.x && a.min.y < b.max.y && b.min.y < a.max.y)
+        faults += "'" + a.what + "' overlaps '" + b.what + "'\n";
+    }
+  }
+  return faults;
+}
+
+// Down on the pad's D-pad, again and again, walks the body's controls, and the body scrolls so
+// that each focused one is in view.
+void LayoutFit::expectThePadReachesEveryControl() {
+  ImGui::GetIO().BackendFlags |= ImGuiBackendFlags_HasGamepad;
+  ImGuiContext& g = *GImGui;
+  float scrolled = 0.0f;
+  for (int step = 0; step < 24; ++step) {
+    gui->pressKey(ImGuiKey_GamepadDpadDown, [&] { drawMainWindow(*app); });
+    draw();
+    ImGuiWindow* window = g.NavWindow;
+    ASSERT_NE(window, nullptr);
+    if (!(window->Flags & ImGuiWindowFlags_ChildWindow)) break;  // past the body
+    const ImRect focused = ImGui::WindowRectRelToAbs(window, window->NavRectRel[0]);
+    EXPECT_GE(focused.Min.y, window->InnerClipRect.Min.y - 0.5f) << "step " << step;
+    EXPECT_LE(focused.Max.y, window->InnerClipRect.Max.y + 0.5f) << "step " << step;
+    scrolled = std::max(scrolled, window->Scroll.y);
+  }
+  EXPECT_GT(scrolled, 0.0f) << "the body never followed the focus down";
+}
+
+// In the Steam Deck's gaming mode the launcher fills the 1280 × 800 screen at scale 1: every page
+// fits there whole, in both languages, with the pad's hints in the footer.
+TEST_F(LayoutFit, TheDeckScreenInGamingModeShowsEveryPageWhole) {
+  testing::EnvGuard env;
+  env.set("XDG_CURRENT_DESKTOP", "gamescope");
+  env.set("SteamDeck", "1");
+  ASSERT_TRUE(gamingModeSession());
+  const WindowPlan plan = planWindow(1120, 760, 0.0f, 1.0f, true, 1280, 800);
+  ASSERT_EQ(plan.scale, 1.0f);
+  lastInput = InputKind::gamepad;
+  for (const Screen& screen : kScreens) {
+    for (bool french : {false, true}) {
+      SCOPED_TRACE(std::string(screen.name) + (french ? " fr" : " en"));
+      // A fresh window each time: the focus starts on the page, as after a change of page.
+      gui.reset();
+      gui = std::make_unique<HeadlessGui>(plan.scale, ImVec2(1280.0f, 800.0f));
+      show(screen, french);
+      EXPECT_EQ(misfits(1.0f, ImVec2(1280.0f, 800.0f)), "");
+      EXPECT_EQ(footerOverlaps(), "");
+      if (cardBodyRecord().scrolls) expectThePadReachesEveryControl();
+      bool hints = false;
+      for (const LayoutRect& rect : layoutRecord())
+        hints = hints || rect.what == (french ? "Retour" : "Back");
+      EXPECT_TRUE(hints);
+    }
+  }
+  EXPECT_TRUE(gui->errors().empty()) << gui->errors().front();
 }
 
 TEST_F(LayoutFit, TheWheelAndPageKeysScrollASettingsBodyThatDoesNotFit) {

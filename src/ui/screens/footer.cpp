@@ -14,6 +14,7 @@
 #include "ui/palette.h"
 #include "ui/screens/task_status.h"
 #include "ui/widgets/button.h"
+#include "ui/widgets/card.h"
 #include "ui/widgets/pad_hints.h"
 #include "ui/widgets/text.h"
 
@@ -39,6 +40,8 @@ void drawFooter(App& app, float left, float windowHeight) {
   const float linkBaseline = top + s + font->GetFontBaked(16.0f * s)->Ascent;
   const float versionTop = linkBaseline - font->GetFontBaked(15.0f * s)->Ascent;
   ImGui::SetCursorPos(ImVec2(left - 2.0f * s, top));
+  // While the card's body hides more below, moving down goes on through the body.
+  ImGui::PushItemFlag(ImGuiItemFlags_NoNav, cardHasMoreBelow());
   if (button("Portlog ›##site", ImVec2(0.0f, 0.0f), ButtonStyle::link, true, 16.0f)) {
     openInShell(kMakersPage);
   }
@@ -53,6 +56,7 @@ void drawFooter(App& app, float left, float windowHeight) {
       app.showWhatsNew = true;
     }
   }
+  ImGui::PopItemFlag();
   // After a pad's input the footer says what its buttons do; a mouse or key input hides it.
   if (app.lastInput == InputKind::gamepad) {
     ImGui::SameLine(0.0f, 28.0f * s);

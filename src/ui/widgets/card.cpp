@@ -5,6 +5,7 @@
 #include "app/window.h"
 #include "imgui_internal.h"
 #include "ui/layout_record.h"
+#include "ui/nav_focus.h"
 #include "ui/palette.h"
 
 namespace scf {
@@ -19,6 +20,8 @@ struct CardSlot {
 };
 
 CardSlot openCard;
+// Whether the last scrolling body drawn had more below its visible part.
+bool moreBelow = false;
 
 constexpr ImU32 kCardFill = IM_COL32(8, 14, 36, 205);
 
@@ -36,11 +39,23 @@ void paintPanel(ImDrawList* dl, float left, float top, float right, float bottom
               s);
 }
 
-// Page Up/Down and Home/End move the body while no popup or text field has the keys.
+// Down on the keys or the pad from the body's last control: nothing more to focus, but the text
+// below is still to be read.
+bool downPastTheLastControl() {
+  if (!focusOnLastBodyControl()) return false;
+  for (ImGuiKey key : {ImGuiKey_DownArrow, ImGuiKey_GamepadDpadDown, ImGuiKey_GamepadLStickDown}) {
+    if (ImGui::IsKeyPressed(key, ImGuiInputFlags_Repeat, ImGuiKeyOwner_Any)) return true;
+  }
+  return false;
+}
+
+// Page Up/Down and Home/End move the body while no popup or text field has the keys, and so does
+// moving down from its last control.
 void scrollByKeys(ImGuiWindow* body) {
   if (ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId) || ImGui::GetIO().WantTextInput) return;
   const float page = body->InnerRect.GetHeight() * 0.8f;
   float target = body->Scroll.y;
+  if (downPastTheLastControl()) target += page / 2.0f;
   if (ImGui::IsKeyPressed(ImGuiKey_PageDown, ImGuiInputFlags_Repeat, ImGuiKeyOwner_Any))
     target += page;
   if (ImGui::IsKeyPressed(ImGuiKey_PageUp, ImGuiInputFlags_Repeat, ImGuiKeyOwner_Any))
@@ -105,6 +120,10 @@ void beginCard(float width, float paddingPt, float maxHeight, const char* bodyId
   ImGui::PushTextWrapPos(rightEdge - ImGui::GetWindowPos().x + ImGui::GetScrollX());
 }
 
+bool cardHasMoreBelow() {
+  return moreBelow;
+}
+
 void endCard() {
   const float left = openCard.topLeft.x;
   const float top = openCard.topLeft.y;
@@ -123,6 +142,7 @@ void endCard() {
     const float scroll = body->Scroll.y;
     const bool more = scrolls && scroll < content - body->Size.y - 0.5f;
     if (scrolls) scrollByKeys(body);
+    moreBelow = more;
     ImDrawList* bodyList = ImGui::GetWindowDrawList();
     ImGui::PushClipRect(ImVec2(left, top), ImVec2(right, top + openCard.maxHeight), false);
     if (more) drawMoreHint(bodyList, clipMin, clipMax, true);

@@ -11,4 +11,9 @@ void beginCard(float width, float paddingPt, float maxHeight = 0.0f,
                const char* bodyId = "##card-body");
 void endCard();
 
+// True when the last scrolling card body drawn had more below its visible part: what stands
+// under the card then stays out of the keyboard and pad's reach, so that moving down scrolls the
+// body to its next control instead of jumping past it.
+bool cardHasMoreBelow();
+
 }  // namespace scf
