@@ -31,6 +31,7 @@ constexpr FlagOption kFlagOptions[] = {
     {"--error-demo", &LaunchOptions::errorDemo}, {"--cancel", &LaunchOptions::cancel},
     {"--screens", &LaunchOptions::screens},      {"--enhance", &LaunchOptions::enhance},
     {"--update-now", &LaunchOptions::updateNow}, {"--version", &LaunchOptions::version},
+    {"--gamepad", &LaunchOptions::gamepad},      {"--keyboard", &LaunchOptions::keyboard},
 };
 
 }  // namespace

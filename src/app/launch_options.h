@@ -17,6 +17,9 @@ struct LaunchOptions {
   double crashSeconds = 0.0;
   bool screens = false;
   bool enhance = false;
+  // Self-test: the full scenario driven by a virtual gamepad's buttons or by keys only.
+  bool gamepad = false;
+  bool keyboard = false;
   float uiScale = 0.0f;
   std::string updateUrl;
   std::string downloadPrefix;

@@ -3,6 +3,7 @@
 #include <SDL3/SDL_video.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/app.h"
@@ -48,6 +49,12 @@ Selftest::Selftest(const LaunchOptions& options, const App& app, Clock clock)
       playSeconds(options.playSeconds),
       crashSeconds(options.crashSeconds),
       clock_(std::move(clock)) {
+  if (options.gamepad) {
+    input = InputMode::gamepad;
+  } else if (options.keyboard) {
+    input = InputMode::keyboard;
+  }
+  swallowPress = std::atoi(getEnv(kSwallowPressVariable).c_str());
   if (shotsDir.empty()) shotsDir = joinPath(app.layout.releaseDir, "selftest");
   std::error_code error;
   fs::create_directories(utf8Path(shotsDir), error);
@@ -78,6 +85,7 @@ std::string Selftest::shotPath(const std::string& fileName) const {
 
 void Selftest::tick(App& app) {
   if (index >= steps.size()) return;
+  if (input != InputMode::none) watchNav(app);
   const double current = now();
   if (stepStart == 0) stepStart = current;
   double t = current - stepStart;
@@ -131,6 +139,8 @@ void Selftest::build() {
     buildScreens();
   } else if (enhance) {
     buildEnhance();
+  } else if (input != InputMode::none) {
+    buildDriven();
   } else {
     buildFull();
   }

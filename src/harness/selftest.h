@@ -2,8 +2,12 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "harness/input_driver.h"
+#include "harness/press_walker.h"
 
 namespace scf {
 
@@ -13,6 +17,10 @@ struct LaunchOptions;
 // The scripted self-test: drives the launcher through a fixed list of steps on the frame-loop
 // thread, using only the operations and App fields the user interface uses, and leaves
 // selftest.log and PNG screenshots in shotsDir.
+// The number (from 1) of a press of the driven self-test that is not sent, to prove that a press
+// without effect fails the run.
+inline constexpr const char* kSwallowPressVariable = "SCF_SELFTEST_SWALLOW_PRESS";
+
 class Selftest {
  public:
   // A step's action gets the App and the seconds since the step's first call (exactly 0 on that
@@ -44,9 +52,17 @@ class Selftest {
   // The scenario's longer steps (a test can run one on its own).
   Step discCheckStep();
   Step vanishingDiscStep();
-  Step buildStep();
-  Step playStep();
-  Step crashStep();
+  // Driven: the build is started, stopped and resumed by presses, not by calls.
+  Step buildStep(bool driven = false);
+  // Started: the game was started by a press just before; the step only watches it.
+  Step playStep(bool started = false);
+  Step crashStep(bool started = false);
+  // A step that walks its goals with presses of the driver's buttons; before runs on the step's
+  // first call, after once the walk has succeeded.
+  Step pressStep(const std::string& name, std::vector<WalkGoal> goals,
+                 std::function<void(App&)> before = {}, std::function<void(App&)> after = {});
+  // Where the launcher is, as the walk names it: "welcome screen", "Play tab", "game running"...
+  static std::string placeOf(const App& app);
 
   // Every step ran and none recorded a failure.
   bool passed() const { return index >= steps.size() && !failed; }
@@ -69,6 +85,14 @@ class Selftest {
   double buildStart = 0;
   double runStart = 0;
   std::string captureBase;
+  // --gamepad or --keyboard: the full scenario driven by presses only.
+  InputMode input = InputMode::none;
+  std::unique_ptr<InputDriver> driver;
+  // What the last frame showed, read once per frame drawn.
+  NavView nav;
+  // Presses so far; the press with this number (from 1) is not sent: a test seam.
+  int presses = 0;
+  int swallowPress = 0;
 
  private:
   double now() const;
@@ -81,12 +105,25 @@ class Selftest {
   void buildFull();
   void buildScreens();
   void buildEnhance();
+  void buildDriven();
+  // The steps that open the in-window disc list, pick the image in it and wait for its check.
+  void pickFromList(const std::string& image, bool logVerdict);
+  // The button that moves to the next control of a row of buttons, and the one back.
+  NavButton across() const;
+  NavButton acrossBack() const;
+  // One turn of a walk: its press or release sent, its line logged, a failure recorded. True
+  // when the walk is over (failed included).
+  bool runWalk(App& app, PressWalker& walk);
+  // Reads the interface's navigation after each frame drawn.
+  void watchNav(const App& app);
   // The last step of a scenario this build cannot run yet: a FAIL line, so the run never passes.
 
   // Logs "game exited, code …, crash report: …" after a play or crash launch.
   void logGameExit(const App& app);
 
   Clock clock_;
+  uint64_t navFrame_ = 0;
+  bool swallowing_ = false;
 };
 
 }  // namespace scf

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -70,16 +71,45 @@ Selftest::Step Selftest::vanishingDiscStep() {
           }};
 }
 
-Selftest::Step Selftest::buildStep() {
+namespace {
+
+// The presses that reach a control of the page and activate it; place: where it leads.
+std::vector<WalkGoal> reachAndPress(const std::string& label, const std::string& place = {}) {
+  return {WalkGoals::focus(NavButton::next, label),
+          WalkGoals::activate(NavButton::activate, label, place)};
+}
+
+}  // namespace
+
+Selftest::Step Selftest::buildStep(bool driven) {
   struct State {
     std::set<std::string> photographed;
     bool stopIssued = false;
     bool halfShotTaken = false;
     int resume = 0;  // 1: stopped and photographed, resume next turn; 2: resumed
+    // Driven: the walk under way and the line logged once it has succeeded.
+    std::shared_ptr<PressWalker> walk;
+    std::string walkLine;
   };
-  return {"build", [this, s = State()](App& app, double t) mutable {
+  auto names = [this](NavButton button) { return InputDriver::buttonName(input, button); };
+  auto walkTo = [names](State& s, std::vector<WalkGoal> goals, std::string line) {
+    s.walk = std::make_shared<PressWalker>(std::move(goals), names);
+    s.walkLine = std::move(line);
+  };
+  return {"build", [this, driven, walkTo, s = State()](App& app, double t) mutable {
+            if (s.walk) {
+              if (!runWalk(app, *s.walk)) return false;
+              s.walk.reset();
+              if (failed) return true;
+              if (!s.walkLine.empty()) logLine("%s", s.walkLine);
+              return false;
+            }
             if (t == 0) {
               buildStart = now();
+              if (driven) {
+                walkTo(s, reachAndPress("Prepare the game", "preparing screen"), "build started");
+                return false;
+              }
               BuildRun::start(app);
               logLine("build started");
               return false;
@@ -87,6 +117,10 @@ Selftest::Step Selftest::buildStep() {
             if (!app.screenshotRequest.empty()) return false;
             if (s.resume == 1) {
               s.resume = 2;
+              if (driven) {
+                walkTo(s, reachAndPress("Continue preparing", "preparing screen"), "build resumed");
+                return false;
+              }
               logLine("build resumed");
               BuildRun::start(app);
               return false;
@@ -125,6 +159,10 @@ Selftest::Step Selftest::buildStep() {
               if (percent < 40) return false;
               s.stopIssued = true;
               logLine("stop at compile %s %%", std::to_string(percent));
+              if (driven) {
+                walkTo(s, reachAndPress("Stop"), "");
+                return false;
+              }
               if (app.build.building) BuildRun::stop(app);
             }
             // A picture requested above in this same turn is not replaced: it waits its frame.
@@ -141,12 +179,14 @@ void Selftest::logGameExit(const App& app) {
           app.game.crashReport.empty() ? std::string("none") : app.game.crashReport);
 }
 
-Selftest::Step Selftest::playStep() {
-  return {"play", [this, asked = false, killed = false](App& app, double t) mutable {
+Selftest::Step Selftest::playStep(bool started) {
+  return {"play", [this, started, asked = false, killed = false](App& app, double t) mutable {
             if (t == 0) {
-              prepareCaptureDir("play");
-              GameRun::launch(app);
-              logLine("game started (pid %s)", std::to_string(app.game.process.processId()));
+              if (!started) {
+                prepareCaptureDir("play");
+                GameRun::launch(app);
+                logLine("game started (pid %s)", std::to_string(app.game.process.processId()));
+              }
               if (!errorDemo && !app.game.gameRunning) failAndQuit(app, "FAIL game did not start");
               return false;
             }
@@ -171,17 +211,19 @@ Selftest::Step Selftest::playStep() {
           }};
 }
 
-Selftest::Step Selftest::crashStep() {
-  return {"crash", [this, killed = false](App& app, double t) mutable {
+Selftest::Step Selftest::crashStep(bool started) {
+  return {"crash", [this, started, killed = false](App& app, double t) mutable {
             if (t == 0) {
-              prepareCaptureDir("crash");
-              setEnv(envTestCrash, wholeSeconds(crashSeconds));
-              setEnv(envNoDialogs, envNoDialogsValue);
-              GameRun::launch(app);
-              setEnv(envTestCrash, "");
-              setEnv(envNoDialogs, "");
-              logLine("game started to crash (pid %s)",
-                      std::to_string(app.game.process.processId()));
+              if (!started) {
+                prepareCaptureDir("crash");
+                setEnv(envTestCrash, wholeSeconds(crashSeconds));
+                setEnv(envNoDialogs, envNoDialogsValue);
+                GameRun::launch(app);
+                setEnv(envTestCrash, "");
+                setEnv(envNoDialogs, "");
+                logLine("game started to crash (pid %s)",
+                        std::to_string(app.game.process.processId()));
+              }
               if (!errorDemo && !app.game.gameRunning)
                 failAndQuit(app, "FAIL crash-test game did not start");
               return false;

@@ -62,11 +62,16 @@ const OptionsCase kCases[] = {
        EXPECT_EQ(o.wrongDisc, "w.iso");
      }},
     {"AllFlags",
-     {"--error-demo", "--cancel", "--screens", "--enhance", "--update-now", "--version"},
+     {"--error-demo", "--cancel", "--screens", "--enhance", "--update-now", "--version",
+      "--gamepad", "--keyboard"},
      [](const LaunchOptions& o) {
        EXPECT_TRUE(o.errorDemo && o.cancel && o.screens && o.enhance && o.updateNow && o.version);
+       EXPECT_TRUE(o.gamepad && o.keyboard);
        EXPECT_TRUE(o.textMode());
      }},
+    {"DrivenSelftestFlagsAreOffByDefault",
+     {"--selftest", "d.iso"},
+     [](const LaunchOptions& o) { EXPECT_FALSE(o.gamepad || o.keyboard); }},
     {"AllStrings",
      {"--update-url", "http://u", "--download-prefix", "http://d/", "--self-check", "f.txt",
       "--report", "r.txt"},
