@@ -11,6 +11,7 @@
 //   span <start> <milliseconds> <file calls>  the main thread's work between two waits (a wait
 //                                             being a sleep, or a poll with a time limit); only
 //                                             spans of 0.5 ms or more
+//   wait <start> <end>                        one such wait of the main thread, 0.1 ms or more
 // The library unsets LD_PRELOAD when loaded, so the programs the launcher starts run without it.
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -35,6 +36,7 @@ static const char* slowUnder = NULL;
 static size_t slowUnderLength = 0;
 static pid_t mainPid = 0;
 static double spanStart = 0;     // when the main thread's last wait ended
+static double waitStart = 0;     // when its current wait began
 static int spanFileCalls = 0;    // file calls the main thread made since then
 static __thread int inside = 0;  // a wrapped call made from inside another
 
@@ -114,11 +116,13 @@ static void waitBegins(void) {
   const double t = now();
   const double ms = (t - spanStart) * 1000.0;
   if (ms >= 0.5) record("span %.6f %.3f %d", spanStart, ms, spanFileCalls);
+  waitStart = t;
 }
 
 static void waitEnds(void) {
   if (!onMainThread()) return;
   spanStart = now();
+  if (spanStart - waitStart >= 0.0001) record("wait %.6f %.6f", waitStart, spanStart);
   spanFileCalls = 0;
 }
 

@@ -105,7 +105,7 @@ def wait_exit(process, seconds):
 
 def shim_lines(path):
     """The shim's lines as lists of fields: ["file", time, main, call, path], ["write", time,
-    main, path], ["span", start, milliseconds, file calls]."""
+    main, path], ["span", start, milliseconds, file calls], ["wait", start, end]."""
     lines = []
     if not os.path.exists(path):
         return lines
@@ -121,6 +121,9 @@ def shim_lines(path):
             elif kind == "span":
                 start, ms, calls = rest.split(" ")
                 lines.append(["span", float(start), float(ms), int(calls)])
+            elif kind == "wait":
+                start, end = rest.split(" ")
+                lines.append(["wait", float(start), float(end)])
     return lines
 
 
