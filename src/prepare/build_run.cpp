@@ -12,6 +12,7 @@
 #include "platform/free_space.h"
 #include "prepare/failure_record.h"
 #include "prepare/kit_contract.h"
+#include "release/ini_file.h"
 #include "release/release_identity.h"
 #include "release/tr.h"
 
@@ -48,8 +49,9 @@ void succeed(App& app) {
   settings.lastBuildSeconds = settings.pendingBuildSeconds;
   settings.pendingBuildSeconds = 0;
   storeLauncherSettings(app);
-  // The game folder now says which source it was built from.
-  readReleaseIdentity(app.layout, app.identity);
+  // The game folder now says which source it was built from; the rest of the release's identity
+  // (its own files, its change log) is unchanged by a build and not read again.
+  app.identity.builtFromCommit = iniValue(app.layout.builtFromIni, "commit");
   app.screen = kScreenMain;
   app.build.status = Status::ready;
   app.build.statusSeconds = settings.lastBuildSeconds;
