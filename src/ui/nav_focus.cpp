@@ -15,12 +15,7 @@ struct FocusState {
   bool cursorShown = false;
   bool landedOnMain = false;  // this frame's landing went to the main action
   bool landed = false;
-  bool popupAtEnd = false;  // a popup was open when the last frame ended
-  // The page's focused item while no popup was open, given back when the popup closes.
-  ImGuiID savedId = 0;
-  ImGuiID savedScope = 0;
-  ImGuiID savedWindow = 0;
-  ImRect savedRect;
+  bool popupAtEnd = false;      // a popup was open when the last frame ended
   ImGuiID lastBodyControl = 0;  // the last control the card's body offered in this frame
 };
 
@@ -42,17 +37,6 @@ void dropLibraryPick() {
 void showCursor(bool shown) {
   GImGui->NavCursorVisible = shown;
   GImGui->NavHighlightItemUnderNav = shown;
-}
-
-// A popup closed: the page's focus is where it was before it opened.
-void restoreSaved() {
-  ImGuiContext& g = *GImGui;
-  ImGuiWindow* window = ImGui::FindWindowByID(state.savedWindow);
-  if (state.savedId == 0 || window == nullptr || !window->WasActive) return;
-  ImGui::FocusWindow(window);
-  ImGui::SetNavID(state.savedId, ImGuiNavLayer_Main, state.savedScope, state.savedRect);
-  dropLibraryPick();
-  showCursor(g.NavCursorVisible || state.cursorShown);
 }
 
 // Gives the last item the focus, in its own window, and scrolls it into view.
@@ -84,11 +68,7 @@ void beginFocusFrame(long place, bool cursorShown) {
   }
   state.cursorShown = cursorShown;
   state.blocked = anyPopupOpen();
-  if (state.pending && !state.blocked) {
-    dropLibraryPick();
-  } else if (state.popupAtEnd && !state.blocked) {
-    restoreSaved();
-  }
+  if (state.pending && !state.blocked) dropLibraryPick();
   state.landed = false;
   state.landedOnMain = false;
   state.lastBodyControl = 0;
@@ -122,13 +102,6 @@ bool focusOnLastBodyControl() {
 void endFocusFrame() {
   if (state.pending && !state.blocked) state.pending = false;
   state.popupAtEnd = anyPopupOpen();
-  ImGuiContext& g = *GImGui;
-  if (!state.popupAtEnd && g.NavWindow != nullptr && g.NavId != 0) {
-    state.savedId = g.NavId;
-    state.savedScope = g.NavFocusScopeId;
-    state.savedWindow = g.NavWindow->ID;
-    state.savedRect = g.NavWindow->NavRectRel[ImGuiNavLayer_Main];
-  }
 }
 
 bool popupOpenOrJustClosed() {
