@@ -3,7 +3,6 @@
 #include <SDL3/SDL_video.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 
 #include "app/app.h"
@@ -54,7 +53,7 @@ Selftest::Selftest(const LaunchOptions& options, const App& app, Clock clock)
   } else if (options.keyboard) {
     input = InputMode::keyboard;
   }
-  swallowPress = std::atoi(getEnv(kSwallowPressVariable).c_str());
+  swallowPress = getEnv(kSwallowPressVariable);
   if (shotsDir.empty()) shotsDir = joinPath(app.layout.releaseDir, "selftest");
   std::error_code error;
   fs::create_directories(utf8Path(shotsDir), error);

@@ -17,8 +17,8 @@ struct LaunchOptions;
 // The scripted self-test: drives the launcher through a fixed list of steps on the frame-loop
 // thread, using only the operations and App fields the user interface uses, and leaves
 // selftest.log and PNG screenshots in shotsDir.
-// The number (from 1) of a press of the driven self-test that is not sent, to prove that a press
-// without effect fails the run.
+// A press of the driven self-test that is not sent, to prove that a press without effect fails
+// the run: its number (from 1), or a button's name for that button's first press ("A", "Enter").
 inline constexpr const char* kSwallowPressVariable = "SCF_SELFTEST_SWALLOW_PRESS";
 
 class Selftest {
@@ -90,9 +90,9 @@ class Selftest {
   std::unique_ptr<InputDriver> driver;
   // What the last frame showed, read once per frame drawn.
   NavView nav;
-  // Presses so far; the press with this number (from 1) is not sent: a test seam.
+  // Presses so far, and the press that is not sent (the variable above).
   int presses = 0;
-  int swallowPress = 0;
+  std::string swallowPress;
 
  private:
   double now() const;
@@ -106,8 +106,9 @@ class Selftest {
   void buildScreens();
   void buildEnhance();
   void buildDriven();
-  // The steps that open the in-window disc list, pick the image in it and wait for its check.
-  void pickFromList(const std::string& image, bool logVerdict);
+  // The steps that open the in-window disc list, pick the image in it and wait for its check,
+  // after which the launcher must be at the place after.
+  void pickFromList(const std::string& image, bool logVerdict, const std::string& after);
   // The button that moves to the next control of a row of buttons, and the one back.
   NavButton across() const;
   NavButton acrossBack() const;
@@ -124,6 +125,7 @@ class Selftest {
   Clock clock_;
   uint64_t navFrame_ = 0;
   bool swallowing_ = false;
+  bool swallowed_ = false;
 };
 
 }  // namespace scf

@@ -26,6 +26,10 @@ scf_harness_run(harness_selftest_wayland_py selftest_run_test FullScenarioOnWayl
   "harness;python;gui")
 scf_harness_run(harness_selftest_wayland_scale_py selftest_run_test ScaledWaylandTest
   "harness;python;gui")
+scf_harness_run(harness_selftest_gamepad_py selftest_run_test GamepadScenarioTest
+  "harness;python;gui")
+scf_harness_run(harness_selftest_keyboard_py selftest_run_test KeyboardScenarioTest
+  "harness;python;gui")
 scf_harness_run(harness_selftest_error_demo_py selftest_run_test ErrorDemoTest "harness;python;gui")
 scf_harness_run(harness_selftest_screens_py selftest_run_test ScreensAndTextureTest
   "harness;python;gui")

@@ -19,7 +19,7 @@ XVFB = ["xvfb-run", "-a", "-s", "-screen 0 1920x1080x24 -nolisten tcp"]
 # Variables of an outer run that would change what the launcher, the kit or the game do.
 CLEARED = ("ZA2D_DEMO_FAIL_STAGE", "ZA2D_DEMO_FREE_SPACE_RESERVE", "ZA2D_CAPTURE_WINDOW_DIR",
            "ZA2D_TEST_CRASH", "ZA2D_NO_DIALOGS", "ZA2D_WINDOW_SIZE", "ZA2D_WINDOW_MODE",
-           "APPDATA", "LANG", "LC_MESSAGES")
+           "APPDATA", "LANG", "LC_MESSAGES", "SCF_DISC_PLACES", "SCF_SELFTEST_SWALLOW_PRESS")
 
 
 def demo_missing():

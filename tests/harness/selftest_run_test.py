@@ -149,6 +149,103 @@ class ScaledWaylandTest(SelftestRunCase):
         self.assertGreater(colours, 16)
 
 
+class DrivenScenarioCase(SelftestRunCase):
+    """The full road walked with one device's presses only: both images picked from the
+    in-window list, the build stopped and resumed, the game played and crashed."""
+    option = None
+    names = None       # the device's buttons as the log names them
+    crash_press = None  # the press that starts the crash run
+    activate = None
+
+    def run_driven(self, shots, **env):
+        discs = self.work.discs
+        return self.run_selftest(
+            discs / "scrapfury-usa.iso", shots, self.option, "--wrong",
+            discs / "scrapfury-europe.iso", "--cancel", "--crash-seconds", "2", "--play-seconds",
+            "2", build_seconds="12", SCF_DISC_PLACES=str(discs), **env)
+
+    def press(self, effect):
+        return re.escape(f"press {self.activate}: {effect}")
+
+    def test_whole_road(self):
+        if self.option is None:
+            self.skipTest("the device is chosen by the subclasses")
+        shots = self.work.dir / "shots"
+        code, texts, err = self.run_driven(shots)
+        self.assertNotIn("FAIL", "\n".join(texts))
+        crashes = re.escape(str(self.work.user / "crashes")) + r"/[^/]+\.txt"
+        activated = 'activated "{}"'.format
+        found = find_in_order(texts, [
+            "input: " + self.option[2:], "screenshot 01-welcome", "screenshot 02-welcome-fr",
+            self.press(activated("Find disc images")),
+            r"disc list: \d+ images, scrapfury-europe\.iso among them",
+            self.press(activated("scrapfury-europe.iso")), "screenshot 03-wrong-disc",
+            self.press(activated("Find disc images")),
+            self.press(activated("scrapfury-usa.iso")), "disc check: ok",
+            "screenshot 05-ready", self.press(activated("Prepare the game")), "build started",
+            r"stop at compile (\d+) %", self.press(activated("Stop")),
+            self.press(activated("Continue preparing")), "build resumed",
+            r"build ended after \d+\.\d{6} s: ready", "screenshot 09-built",
+            re.escape(f"press {self.names['next tab']}: Settings tab"),
+            "screenshot 10-settings", "screenshot 11-settings-saved",
+            re.escape(f"press {self.names['next tab']}: Maintenance tab"),
+            "screenshot 12-maintenance",
+            re.escape(f"press {self.names['previous tab']}: Settings tab"),
+            re.escape(f"press {self.names['previous tab']}: Play tab"), "screenshot 13-play-fr",
+            re.escape(f"press {self.names['next tab']}: Settings tab"),
+            "screenshot 14-settings-fr",
+            re.escape(f"press {self.names['previous tab']}: Play tab"),
+            self.press(activated("Play")), r"game started \(pid [1-9]\d*\)",
+            "game exited, code 0, crash report: none", "screenshot 15-after-play",
+            re.escape(self.crash_press), r"game started to crash \(pid [1-9]\d*\)",
+            r"game exited, code [1-9]\d*, crash report: " + crashes, "screenshot 16-crash",
+            "selftest done"])
+        self.assertGreaterEqual(int(found[13].group(1)), 40)
+        self.assertEqual(texts[-1], "selftest done")
+        self.assertEqual(code, 0, err[-3000:])
+        # Every press is one of this device's buttons, and says what it did.
+        buttons = "|".join(re.escape(name) for name in self.names.values())
+        effect = r'(focus on|focus ring on|activated) ".+"(, game running)?|\w+ tab'
+        presses = [t for t in texts if t.startswith("press ")]
+        self.assertGreater(len(presses), 15)
+        for line in presses:
+            self.assertRegex(line, rf"^press ({buttons}): ({effect})$")
+        self.check_pictures(shots, texts, extra=["07-build-compile-half.png", "08-stopped.png"])
+        # The image picked in the list is the one the game was built from.
+        self.assertIn(f"disc = {self.work.discs / 'scrapfury-usa.iso'}\n",
+                      (self.work.user / "launcher.ini").read_text(encoding="utf-8"))
+
+    def test_press_without_effect_fails(self):
+        if self.option is None:
+            self.skipTest("the device is chosen by the subclasses")
+        shots = self.work.dir / "lost"
+        # The first press of the activating button is lost on its way.
+        code, texts, err = self.run_driven(shots, SCF_SELFTEST_SWALLOW_PRESS=self.activate)
+        self.assertEqual(code, 1, err[-3000:])
+        self.assertEqual(texts[-1], f"FAIL press {self.activate} had no effect: nothing was "
+                         'activated (focus on "Find disc images")')
+        self.assertNotIn("selftest done", texts)
+        self.assertNotIn("disc check: ok", texts)
+
+
+class GamepadScenarioTest(DrivenScenarioCase):
+    option = "--gamepad"
+    activate = "A"
+    names = {"activate": "A", "start": "Start", "next tab": "RB", "previous tab": "LB",
+             "up": "D-pad up", "down": "D-pad down", "left": "D-pad left",
+             "right": "D-pad right"}
+    crash_press = 'press Start: activated "Play", game running'
+
+
+class KeyboardScenarioTest(DrivenScenarioCase):
+    option = "--keyboard"
+    activate = "Enter"
+    names = {"activate": "Enter", "next": "Tab", "previous": "Shift+Tab",
+             "next tab": "Ctrl+Tab", "previous tab": "Ctrl+Shift+Tab", "up": "Up",
+             "down": "Down", "left": "Left", "right": "Right"}
+    crash_press = 'press Enter: activated "Play"'
+
+
 class ErrorDemoTest(SelftestRunCase):
     def test_vanishing_disc(self):
         shots = self.work.dir / "shots"
