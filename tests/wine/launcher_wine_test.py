@@ -187,6 +187,7 @@ class SelftestTest(WineCase):
             "game exited, code 0, crash report: none", "screenshot 15-after-play",
             "selftest done"])
         self.assertGreaterEqual(int(found[8].group(1)), 40)
+        self.assertEqual(texts[1], "video windows, scale 1.000000")
         self.assertEqual(texts[-1], "selftest done")
         self.assertEqual(code, 0, err[-3000:])
         self.assertEqual(out, "", "the GUI mode prints nothing")
