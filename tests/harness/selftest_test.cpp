@@ -61,7 +61,9 @@ std::vector<std::string> logTexts(const std::string& log) {
 
 class SelftestTest : public ::testing::Test {
  protected:
-  SelftestTest() : env_({"ZA2D_CAPTURE_WINDOW_DIR", "ZA2D_TEST_CRASH", "ZA2D_NO_DIALOGS"}) {
+  SelftestTest()
+      : env_({"ZA2D_CAPTURE_WINDOW_DIR", "ZA2D_TEST_CRASH", "ZA2D_NO_DIALOGS", "SCF_DISC_PLACES"}) {
+    env_.set("SCF_DISC_PLACES", "");
     env_.set("ZA2D_CAPTURE_WINDOW_DIR", "");
     env_.set("ZA2D_TEST_CRASH", "");
     env_.set("ZA2D_NO_DIALOGS", "");
@@ -218,6 +220,47 @@ const std::vector<std::string> kScreensSteps = {"wait for the update check",
                                                 "shot s6-whats-new",
                                                 "quit"};
 
+// Driven by presses: the pad is connected and the focus shown first, both images are picked in
+// the disc list, the tabs are switched and the game started by presses.
+const std::vector<std::string> kDrivenSteps = {"connect",
+                                               "show the focus",
+                                               "shot 01-welcome",
+                                               "french welcome",
+                                               "shot 02-welcome-fr",
+                                               "english",
+                                               "open the disc list",
+                                               "wait for the disc list",
+                                               "pick wrong.iso",
+                                               "check wrong.iso",
+                                               "shot 03-wrong-disc",
+                                               "open the disc list",
+                                               "wait for the disc list",
+                                               "pick disc.iso",
+                                               "check disc.iso",
+                                               "shot 05-ready",
+                                               "build",
+                                               "shot 09-built",
+                                               "settings",
+                                               "shot 10-settings",
+                                               "video change",
+                                               "shot 11-settings-saved",
+                                               "maintenance",
+                                               "shot 12-maintenance",
+                                               "french",
+                                               "play tab",
+                                               "shot 13-play-fr",
+                                               "french settings",
+                                               "shot 14-settings-fr",
+                                               "english",
+                                               "back to play",
+                                               "press play",
+                                               "play",
+                                               "shot 15-after-play",
+                                               "press play to crash",
+                                               "crash",
+                                               "shot 16-crash",
+                                               "quit"};
+
 std::vector<std::string> fullWith(std::vector<std::string> steps, size_t at,
                                   const std::vector<std::string>& added) {
   steps.insert(steps.begin() + static_cast<long>(at), added.begin(), added.end());
@@ -256,6 +299,26 @@ INSTANTIATE_TEST_SUITE_P(
                                        {"check a disc that then vanishes", "wait for the error",
                                         "shot 04-build-error"}),
                               4, {"check the wrong disc", "shot 03-wrong-disc"})},
+        ScenarioCase{"Gamepad",
+                     [](LaunchOptions& o) {
+                       o.gamepad = true;
+                       o.wrongDisc = "/x/wrong.iso";
+                       o.crashSeconds = 2;
+                     },
+                     kDrivenSteps},
+        ScenarioCase{"Keyboard",
+                     [](LaunchOptions& o) {
+                       o.keyboard = true;
+                       o.wrongDisc = "/x/wrong.iso";
+                       o.crashSeconds = 2;
+                     },
+                     kDrivenSteps},
+        ScenarioCase{"ScreensWinsOverGamepad",
+                     [](LaunchOptions& o) {
+                       o.screens = true;
+                       o.gamepad = true;
+                     },
+                     kScreensSteps},
         ScenarioCase{"Screens", [](LaunchOptions& o) { o.screens = true; }, kScreensSteps},
         ScenarioCase{"ScreensWinsOverEnhance",
                      [](LaunchOptions& o) {
@@ -270,6 +333,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ScenarioCase>& info) {
       return std::string(info.param.name);
     });
+
+// The disc list of a driven run searches the disc's own folder unless told where to look.
+TEST_F(SelftestTest, DrivenRunSearchesTheDiscsFolderUnlessToldOtherwise) {
+  options.keyboard = true;
+  make();
+  EXPECT_EQ(getEnv("SCF_DISC_PLACES"), temp.path());
+  env_.set("SCF_DISC_PLACES", "/elsewhere");
+  make();
+  EXPECT_EQ(getEnv("SCF_DISC_PLACES"), "/elsewhere");
+}
 
 TEST_F(SelftestTest, TickPassesZeroOnAStepsFirstCallAndRaisesTinyTimes) {
   auto selftest = make();
