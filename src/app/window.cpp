@@ -20,6 +20,7 @@
 #include "platform/icon.h"
 #include "platform/processor_time.h"
 #include "platform/ui_wake.h"
+#include "platform/video_driver.h"
 
 namespace scf {
 
@@ -143,6 +144,8 @@ bool openWindow(const char* title, int baseWidth, int baseHeight, float requeste
   // On Wayland too, sizes are pixels and the display's scale is the content scale (as on X11 and
   // Windows): the launcher draws at the display's own density and its text stays sharp.
   SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_SCALE_TO_DISPLAY, "1");
+  const std::string drivers = videoDriverChoice();
+  if (!drivers.empty()) SDL_SetHint(SDL_HINT_VIDEO_DRIVER, drivers.c_str());
   if (!startVideo()) {
     error = std::string("SDL could not start: ") + SDL_GetError();
     return false;
