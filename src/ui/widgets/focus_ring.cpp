@@ -1,5 +1,7 @@
 #include "ui/widgets/focus_ring.h"
 
+#include <cmath>
+
 #include "app/window.h"
 #include "imgui_internal.h"
 #include "ui/palette.h"
@@ -23,8 +25,10 @@ void focusRing(ImVec2 min, ImVec2 max, float radius) {
   ImRect clip = window->ClipRect;
   clip.Expand(6.0f * s);
   ImGui::PushClipRect(clip.Min, clip.Max, false);
-  const ImVec2 ringMin(min.x - gap, min.y - gap);
-  const ImVec2 ringMax(max.x + gap, max.y + gap);
+  // On whole pixels, so that the 2-point line is sharp at every scale (the draw list adds half a
+  // pixel to a rectangle's corners).
+  const ImVec2 ringMin(std::floor(min.x - gap) - 0.5f, std::floor(min.y - gap) - 0.5f);
+  const ImVec2 ringMax(std::ceil(max.x + gap) - 0.5f, std::ceil(max.y + gap) - 0.5f);
   dl->AddRect(ringMin, ringMax, focusRingOutlineColour(), radius + gap, 0, 4.5f * s);
   dl->AddRect(ringMin, ringMax, focusRingColour(), radius + gap, 0, 2.0f * s);
   ImGui::PopClipRect();
