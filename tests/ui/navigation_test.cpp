@@ -302,6 +302,23 @@ TEST_F(Navigation, StartPlaysOnlyWhenReady) {
   }
 }
 
+// B closes the resolution list and nothing more: the Settings tab stays.
+TEST_F(Navigation, BClosesTheResolutionListOnly) {
+  arrange(kReady);
+  app.currentTab = kTabSettings;
+  draw(3);
+  for (int step = 0; step < 6 && focusedWidget() != "Resolution"; ++step)
+    press(ImGuiKey_GamepadDpadDown);
+  ASSERT_EQ(focusedWidget(), "Resolution");
+  press(ImGuiKey_GamepadFaceDown);
+  ASSERT_TRUE(ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) << "A opens the list";
+  press(ImGuiKey_GamepadFaceRight);
+  EXPECT_FALSE(ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId));
+  EXPECT_EQ(app.currentTab, kTabSettings);
+  press(ImGuiKey_GamepadFaceRight);
+  EXPECT_EQ(app.currentTab, kTabPlay) << "a second B goes back to Play";
+}
+
 // The pad's A activates the focused control, and the trace says which.
 TEST_F(Navigation, PadAActivatesTheFocusedControl) {
   arrange(kNotBuilt);
