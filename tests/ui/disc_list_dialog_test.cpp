@@ -152,7 +152,8 @@ TEST_F(DiscListDialogTest, EscapeAndCloseCloseTheList) {
 
   openDiscList(app);
   waitForList();
-  const DrawnRun* close = findRun(dialogRuns(), "Close");
+  const std::vector<DrawnRun> runs = dialogRuns();
+  const DrawnRun* close = findRun(runs, "Close");
   ASSERT_NE(close, nullptr);
   clickRun(*close, [this] { body(); });
   EXPECT_FALSE(app.discList.open);
@@ -166,7 +167,8 @@ TEST_F(DiscListDialogTest, APickRefusedByTheTaskTableSaysWhyInTheList) {
     uiFrench = french;
     openDiscList(app);
     waitForList();
-    const DrawnRun* row = findRun(dialogRuns(), "a.iso");
+    const std::vector<DrawnRun> rows = dialogRuns();
+    const DrawnRun* row = findRun(rows, "a.iso");
     ASSERT_NE(row, nullptr);
     clickRun(*row, [this] { body(); });
     turn();
