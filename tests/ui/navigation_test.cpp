@@ -148,6 +148,18 @@ TEST_F(Navigation, FocusLandsOnTheMainActionOfEveryPage) {
   }
 }
 
+// Before any key, the focus is there but not shown; the first Tab shows it at once.
+TEST_F(Navigation, TheFirstTabShowsTheFocusWithoutAClick) {
+  app.lastInput = InputKind::none;
+  arrange(kWelcome);
+  draw(3);
+  EXPECT_EQ(focusedWidget(), "Select your disc image…");
+  EXPECT_FALSE(GImGui->NavCursorVisible);
+  press(ImGuiKey_Tab);
+  EXPECT_FALSE(focusedWidget().empty());
+  EXPECT_TRUE(GImGui->NavCursorVisible);
+}
+
 // The Settings and Maintenance tabs have no single main action: their first control takes it.
 TEST_F(Navigation, FocusLandsInsideTheOtherTabs) {
   for (int tab : {kTabSettings, kTabMaintenance}) {
