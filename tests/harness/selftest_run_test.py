@@ -211,6 +211,9 @@ class DrivenScenarioCase(SelftestRunCase):
         for line in presses:
             self.assertRegex(line, rf"^press ({buttons}): ({effect})$")
         self.check_pictures(shots, texts, extra=["07-build-compile-half.png", "08-stopped.png"])
+        # The focus ring on Stop, for people to look at.
+        keep_picture(shots / "07-build-compile-half.png",
+                     f"{self.option[2:]}-07-build-compile-half.png")
         # The image picked in the list is the one the game was built from.
         self.assertIn(f"disc = {self.work.discs / 'scrapfury-usa.iso'}\n",
                       (self.work.user / "launcher.ini").read_text(encoding="utf-8"))
