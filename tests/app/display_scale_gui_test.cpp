@@ -141,9 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ScaleCase{"DesktopScaleChangedTo2", 0.0f, 2.0f,
                                 SDL_EVENT_DISPLAY_CONTENT_SCALE_CHANGED, kFitted},
                       ScaleCase{"FixedByTheOptionItStays", 1.0f, 2.0f,
-                                SDL_EVENT_WINDOW_DISPLAY_SCALE_CHANGED, 1.0f},
-                      ScaleCase{"FixedItIgnoresTheDesktopToo", 1.0f, 1.5f,
-                                SDL_EVENT_DISPLAY_CONTENT_SCALE_CHANGED, 1.0f}),
+                                SDL_EVENT_WINDOW_DISPLAY_SCALE_CHANGED, 1.0f}),
     [](const ::testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
