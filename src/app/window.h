@@ -9,7 +9,9 @@ struct SDL_Window;
 
 namespace scf {
 
-// The UI scale fixed when the window opens, in [1, 3]; every UI size in points is multiplied by it.
+// The UI scale, in [1, 3]: chosen when the window opens, and again when the window's display
+// changes its scale unless --ui-scale fixed it (app/display_scale.h); every UI size in points is
+// multiplied by it.
 extern float uiScale;
 
 // Opens the one window with its OpenGL 3.3 core context and the GUI backends. On failure the
