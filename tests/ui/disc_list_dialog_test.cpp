@@ -18,6 +18,7 @@
 #include "prepare/disc_list.h"
 #include "screen_fixture.h"
 #include "support/running_tasks.h"
+#include "ui/screens/welcome.h"
 
 namespace scf {
 namespace {
@@ -197,6 +198,46 @@ TEST_F(DiscListDialogTest, EnterPicksTheNewestImageAndItIsChecked) {
   EXPECT_FALSE(app.discList.open);
   EXPECT_EQ(app.discCheck.verdictKind, DiscCheck::Verdict::couldNotCheck);
   EXPECT_EQ(app.discCheck.discVerdict, "The disc could not be checked.");
+}
+
+// The welcome screen offers the list beside the file dialog, on the same line when it fits and
+// below when it does not, and a click opens it.
+TEST_F(DiscListDialogTest, TheWelcomeScreenOffersTheListBesideTheFileDialog) {
+  app.screen = kScreenWelcome;
+  struct Case {
+    bool french;
+    float width;
+    bool sameLine;
+  };
+  for (const Case c : {Case{false, kContentWidth, true}, Case{true, kContentWidth, true},
+                       Case{true, 420.0f, false}}) {
+    uiFrench = c.french;
+    const auto body = [&] { drawWelcome(app, c.width); };
+    const auto narrow = [&] {
+      ImGui::BeginChild("##narrow", ImVec2(c.width, 600.0f));
+      body();
+      ImGui::EndChild();
+    };
+    gui->frame(narrow);
+    gui->frame(narrow);
+    std::vector<DrawnRun> runs;
+    for (ImGuiWindow* window : GImGui->Windows) {
+      if (!window->Active) continue;
+      const std::vector<DrawnRun> own = drawnRuns(window->DrawList);
+      runs.insert(runs.end(), own.begin(), own.end());
+    }
+    const DrawnRun* select =
+        findRun(runs, tr("Select your disc image…", "Choisir votre image disque…"));
+    const DrawnRun* find = findRun(runs, tr("Find disc images", "Chercher les images disque"));
+    ASSERT_NE(select, nullptr) << joined(runs);
+    ASSERT_NE(find, nullptr) << joined(runs);
+    EXPECT_EQ(find->min.y > select->max.y, !c.sameLine) << c.width;
+    EXPECT_LE(find->max.x, c.width + 8.0f);
+    gui->click(ImVec2((find->min.x + find->max.x) / 2.0f, (find->min.y + find->max.y) / 2.0f),
+               narrow);
+    EXPECT_TRUE(app.discList.open);
+    closeDiscList(app);
+  }
 }
 
 #ifndef _WIN32

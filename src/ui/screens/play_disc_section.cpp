@@ -7,12 +7,12 @@
 #include "imgui.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
-#include "prepare/disc_list.h"
 #include "release/tr.h"
 #include "ui/nav_focus.h"
 #include "ui/palette.h"
 #include "ui/screens/choose_error.h"
 #include "ui/screens/disc_verdict.h"
+#include "ui/screens/find_discs_button.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/file_name.h"
 #include "ui/widgets/gap.h"
@@ -71,11 +71,7 @@ void drawDiscSection(App& app, float contentWidth, std::uint64_t freeBytes) {
       DiscCheck::choose(app);
     }
     mainAction();
-    ImGui::SameLine(0.0f, 12.0f * s);
-    if (taskButton(app, Task::discCheck, findDiscImagesLabel(), ImVec2(0.0f, 56.0f * s),
-                   ButtonStyle::secondary, true, 19.0f)) {
-      openDiscList(app);
-    }
+    findDiscImagesButton(app, 56.0f, 19.0f);
     drawChooseError(app);
   } else {
     if (taskButton(app, Task::build,

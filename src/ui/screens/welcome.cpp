@@ -6,12 +6,12 @@
 #include "app/window.h"
 #include "imgui.h"
 #include "prepare/disc_check.h"
-#include "prepare/disc_list.h"
 #include "release/tr.h"
 #include "ui/nav_focus.h"
 #include "ui/palette.h"
 #include "ui/screens/choose_error.h"
 #include "ui/screens/disc_verdict.h"
+#include "ui/screens/find_discs_button.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/file_name.h"
 #include "ui/widgets/gap.h"
@@ -60,11 +60,7 @@ void drawWelcome(App& app, float contentWidth) {
       DiscCheck::choose(app);
     }
     mainAction();
-    ImGui::SameLine(0.0f, 12.0f * s);
-    if (taskButton(app, Task::discCheck, findDiscImagesLabel(), ImVec2(0.0f, 56.0f * s),
-                   ButtonStyle::secondary, true, 19.0f)) {
-      openDiscList(app);
-    }
+    findDiscImagesButton(app, 56.0f, 19.0f);
     drawChooseError(app);
   }
 
