@@ -43,6 +43,15 @@ WalkStep PressWalker::next(const NavView& view) {
     return done;
   }
   if (pressing_) return watchPress(goals_[index_], view);
+  // A page that has just come may still move its focus (it lands on the main action a frame
+  // later): the next press waits until the focus has stayed put for a few frames.
+  if (view.frame != settle_.frame) {
+    const bool same = view.focusedId == settle_.focusedId && view.focused == settle_.focused;
+    stableFrames_ = same ? stableFrames_ + 1 : 0;
+    ++waitedFrames_;
+    settle_ = view;
+  }
+  if (stableFrames_ < kSettleFrames && waitedFrames_ <= kEffectFrames) return {};
   // Goals already met need no press: a widget that has the focus already.
   while (index_ < goals_.size() && goals_[index_].kind == WalkGoal::Kind::focus &&
          view.focused == goals_[index_].label) {
@@ -68,6 +77,8 @@ WalkStep PressWalker::next(const NavView& view) {
 
 WalkStep PressWalker::startPress(const WalkGoal& goal, const NavView& view) {
   if (goal.kind == WalkGoal::Kind::focus) ++moves_;
+  stableFrames_ = 0;
+  waitedFrames_ = 0;
   pressing_ = true;
   upSent_ = false;
   downFrame_ = view.frame;

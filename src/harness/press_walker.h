@@ -80,8 +80,10 @@ struct WalkStep {
 class PressWalker {
  public:
   using Names = std::function<std::string(NavButton)>;
-  static constexpr int kHoldFrames = 2;
+  static constexpr int kHoldFrames = 1;
   static constexpr int kEffectFrames = 60;
+  // Frames the focus must keep still before a press (at most kEffectFrames are waited).
+  static constexpr int kSettleFrames = 3;
 
   PressWalker(std::vector<WalkGoal> goals, Names names);
   // Called once per frame-loop turn with the latest view.
@@ -99,6 +101,10 @@ class PressWalker {
   size_t index_ = 0;
   bool failed_ = false;
   int moves_ = 0;  // focus presses of the current goal
+  // The focus before the next press: the last frame seen and how long it has kept still.
+  NavView settle_;
+  int stableFrames_ = 0;
+  int waitedFrames_ = 0;
   // The press under way.
   bool pressing_ = false;
   bool upSent_ = false;

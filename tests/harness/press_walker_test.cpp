@@ -212,6 +212,33 @@ TEST_P(PressWalkerTest, Walks) {
 INSTANTIATE_TEST_SUITE_P(Cases, PressWalkerTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Calls the walker on new frames of an unchanged view until it presses.
+WalkStep untilPress(PressWalker& walker, NavView& view) {
+  for (int i = 0; i < 100; ++i) {
+    const WalkStep step = walker.next(view);
+    if (step.act != WalkStep::Act::none || step.finished) return step;
+    ++view.frame;
+  }
+  return {};
+}
+
+// A focus that has only just landed may move again: the press waits until it keeps still.
+TEST(PressWalkerFrames, WaitsForTheFocusToSettle) {
+  PressWalker walker({WalkGoals::focus(NavButton::next, "Play")}, {});
+  NavView view;
+  view.focusedId = 1;
+  view.focused = "Portlog";
+  int waited = 0;
+  for (; waited < 100; ++waited) {
+    // The focus moves on every other frame for a while, then stays.
+    if (waited < 10 && waited % 2 == 0) ++view.focusedId;
+    if (walker.next(view).act == WalkStep::Act::down) break;
+    ++view.frame;
+  }
+  // The last move came on frame 8.
+  EXPECT_EQ(waited, 8 + PressWalker::kSettleFrames);
+}
+
 // A frame drawn before the press was sent says nothing about it: an activation in a view whose
 // frame has not moved on is not the press's.
 TEST(PressWalkerFrames, StaleViewIsNotAnEffect) {
@@ -220,7 +247,7 @@ TEST(PressWalkerFrames, StaleViewIsNotAnEffect) {
   view.frame = 5;
   view.focusedId = 1;
   view.focused = "Play";
-  EXPECT_EQ(walker.next(view).act, WalkStep::Act::down);
+  EXPECT_EQ(untilPress(walker, view).act, WalkStep::Act::down);
   view.activated = "Play";
   for (int i = 0; i < 10; ++i) {
     const WalkStep step = walker.next(view);
@@ -240,7 +267,7 @@ TEST(PressWalkerFrames, ReleasedAfterTheHoldEvenWithoutEffect) {
   PressWalker walker({WalkGoals::move(NavButton::next)}, {});
   NavView view;
   view.focusedId = 1;
-  EXPECT_EQ(walker.next(view).act, WalkStep::Act::down);
+  EXPECT_EQ(untilPress(walker, view).act, WalkStep::Act::down);
   for (int i = 1; i < PressWalker::kHoldFrames; ++i) {
     ++view.frame;
     EXPECT_EQ(walker.next(view).act, WalkStep::Act::none) << i;
