@@ -38,10 +38,14 @@ void DiscSearch::start(const DiscPlaceHints& hints) {
 
 bool DiscSearch::takeResult(DiscSearchResult& result) {
   if (!shared_) return false;
-  std::lock_guard<std::mutex> lock(shared_->mutex);
-  if (!shared_->fresh) return false;
-  shared_->fresh = false;
-  result = std::move(shared_->result);
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    if (!shared_->fresh) return false;
+    shared_->fresh = false;
+    result = std::move(shared_->result);
+  }
+  // The worker published as its last act: it ends at once, and no finished thread is kept.
+  stop();
   return true;
 }
 
