@@ -61,6 +61,10 @@ class Selftest {
   // first call, after once the walk has succeeded.
   Step pressStep(const std::string& name, std::vector<WalkGoal> goals,
                  std::function<void(App&)> before = {}, std::function<void(App&)> after = {});
+  // The same with goals made when the step starts (their labels in the language shown then).
+  using GoalsFn = std::function<std::vector<WalkGoal>()>;
+  Step pressStep(const std::string& name, GoalsFn goals, std::function<void(App&)> before = {},
+                 std::function<void(App&)> after = {});
   // Where the launcher is, as the walk names it: "welcome screen", "Play tab", "game running"...
   static std::string placeOf(const App& app);
 

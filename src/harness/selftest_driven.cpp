@@ -91,13 +91,24 @@ bool Selftest::runWalk(App& app, PressWalker& walk) {
 Selftest::Step Selftest::pressStep(const std::string& name, std::vector<WalkGoal> goals,
                                    std::function<void(App&)> before,
                                    std::function<void(App&)> after) {
+  return pressStep(
+      name, [goals = std::move(goals)] { return goals; }, std::move(before), std::move(after));
+}
+
+Selftest::Step Selftest::pressStep(const std::string& name, GoalsFn goals,
+                                   std::function<void(App&)> before,
+                                   std::function<void(App&)> after) {
   auto names = [this](NavButton button) {
     return driver ? driver->name(button) : InputDriver::buttonName(input, button);
   };
-  auto walk = std::make_shared<PressWalker>(std::move(goals), names);
-  return {name,
-          [this, walk, before = std::move(before), after = std::move(after)](App& app, double t) {
-            if (t == 0 && before) before(app);
+  std::shared_ptr<PressWalker> walk;
+  return {name, [this, walk, names, goals = std::move(goals), before = std::move(before),
+                 after = std::move(after)](App& app, double t) mutable {
+            // The goals are made when the step starts, in the language shown then.
+            if (t == 0 || !walk) {
+              if (before) before(app);
+              walk = std::make_shared<PressWalker>(goals(), names);
+            }
             if (!runWalk(app, *walk)) return false;
             if (!failed && after) after(app);
             return true;
@@ -116,10 +127,11 @@ NavButton Selftest::acrossBack() const {
 
 void Selftest::pickFromList(const std::string& image, bool logVerdict, const std::string& after) {
   const std::string name = utf8String(utf8Path(image).filename());
-  const std::string find = shownLabel(findDiscImagesLabel());
-  steps.push_back(pressStep("open the disc list",
-                            {WalkGoals::focus(across(), find),
-                             WalkGoals::activate(NavButton::activate, find, "disc list")}));
+  steps.push_back(pressStep("open the disc list", [this] {
+    const std::string find = shownLabel(findDiscImagesLabel());
+    return std::vector<WalkGoal>{WalkGoals::focus(across(), find),
+                                 WalkGoals::activate(NavButton::activate, find, "disc list")};
+  }));
   steps.push_back({"wait for the disc list", [this, name](App& app, double t) {
                      const DiscList& list = app.discList;
                      if (list.searching) {
@@ -182,9 +194,11 @@ void Selftest::buildDriven() {
                      return true;
                    }});
   // The first move shows the focus ring; the way back puts it on the page's main action.
-  steps.push_back(pressStep(
-      "show the focus",
-      {WalkGoals::move(across()), WalkGoals::focus(acrossBack(), "Select your disc image…")}));
+  steps.push_back(pressStep("show the focus", [this] {
+    return std::vector<WalkGoal>{WalkGoals::move(across()),
+                                 WalkGoals::focus(acrossBack(), tr("Select your disc image…",
+                                                                   "Choisir votre image disque…"))};
+  }));
   steps.push_back(shot("01-welcome", 1.5));
   steps.push_back(instantStep("french welcome", [](App&) { uiFrench = true; }));
   steps.push_back(shot("02-welcome-fr"));
@@ -220,28 +234,26 @@ void Selftest::buildDriven() {
   steps.push_back(shot("14-settings-fr"));
   steps.push_back(instantStep("english", [](App&) { uiFrench = false; }));
   steps.push_back(pressStep("back to play", {WalkGoals::press(prevTab, "Play tab")}));
-  const std::string play = "Play";
+  // Play, focused and pressed; the pad's Start plays from anywhere on the Play tab.
+  auto pressPlay = [](bool start) {
+    return [start] {
+      if (start) return std::vector<WalkGoal>{WalkGoals::press(NavButton::start, "game running")};
+      const std::string play = shownLabel(tr("Play##play", "Jouer##play"));
+      return std::vector<WalkGoal>{WalkGoals::focus(NavButton::next, play),
+                                   WalkGoals::activate(NavButton::activate, play, "game running")};
+    };
+  };
   steps.push_back(pressStep(
-      "press play",
-      {WalkGoals::focus(NavButton::next, play),
-       WalkGoals::activate(NavButton::activate, play, "game running")},
-      [this](App&) { prepareCaptureDir("play"); },
+      "press play", pressPlay(false), [this](App&) { prepareCaptureDir("play"); },
       [this](App& app) {
         logLine("game started (pid %s)", std::to_string(app.game.process.processId()));
       }));
   steps.push_back(playStep(true));
   steps.push_back(shot("15-after-play", 1.5));
   if (crashSeconds > 0) {
-    // The pad's Start plays from anywhere on the Play tab; the keyboard has no such key.
-    std::vector<WalkGoal> goals;
-    if (pad) {
-      goals.push_back(WalkGoals::press(NavButton::start, "game running"));
-    } else {
-      goals.push_back(WalkGoals::focus(NavButton::next, play));
-      goals.push_back(WalkGoals::activate(NavButton::activate, play, "game running"));
-    }
+    // The keyboard has no Start: Enter on Play.
     steps.push_back(pressStep(
-        "press play to crash", std::move(goals),
+        "press play to crash", pressPlay(pad),
         [this](App&) {
           prepareCaptureDir("crash");
           setEnv(envTestCrash, std::to_string(static_cast<long long>(crashSeconds)));

@@ -13,6 +13,7 @@
 #include "harness/selftest.h"
 #include "platform/env.h"
 #include "platform/utf8_path.h"
+#include "release/tr.h"
 
 namespace scf {
 
@@ -107,7 +108,9 @@ Selftest::Step Selftest::buildStep(bool driven) {
             if (t == 0) {
               buildStart = now();
               if (driven) {
-                walkTo(s, reachAndPress("Prepare the game", "preparing screen"), "build started");
+                walkTo(s,
+                       reachAndPress(tr("Prepare the game", "Préparer le jeu"), "preparing screen"),
+                       "build started");
                 return false;
               }
               BuildRun::start(app);
@@ -118,7 +121,10 @@ Selftest::Step Selftest::buildStep(bool driven) {
             if (s.resume == 1) {
               s.resume = 2;
               if (driven) {
-                walkTo(s, reachAndPress("Continue preparing", "preparing screen"), "build resumed");
+                walkTo(s,
+                       reachAndPress(tr("Continue preparing", "Reprendre la préparation"),
+                                     "preparing screen"),
+                       "build resumed");
                 return false;
               }
               logLine("build resumed");
@@ -160,7 +166,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
               s.stopIssued = true;
               logLine("stop at compile %s %%", std::to_string(percent));
               if (driven) {
-                walkTo(s, reachAndPress("Stop"), "");
+                walkTo(s, reachAndPress(tr("Stop", "Arrêter")), "");
                 return false;
               }
               if (app.build.building) BuildRun::stop(app);
