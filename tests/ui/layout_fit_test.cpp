@@ -257,6 +257,9 @@ TEST_F(LayoutFit, TheDeckScreenInGamingModeShowsEveryPageWhole) {
       show(screen, french);
       EXPECT_EQ(misfits(1.0f, ImVec2(1280.0f, 800.0f)), "");
       EXPECT_EQ(footerOverlaps(), "");
+      EXPECT_FALSE(cardBodyRecord().scrolls)
+          << "the page is taller than the Deck's card: " << cardBodyRecord().contentHeight << " in "
+          << cardBodyRecord().clipMax.y - cardBodyRecord().clipMin.y;
       if (cardBodyRecord().scrolls) expectThePadReachesEveryControl();
       bool hints = false;
       for (const LayoutRect& rect : layoutRecord())

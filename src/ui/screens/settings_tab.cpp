@@ -40,7 +40,7 @@ void drawSettingsTab(App& app, float contentWidth) {
       ImGui::GetItemRectMax().y - ImGui::GetWindowPos().y + ImGui::GetScrollY();
   ImGui::SetCursorPos(ImVec2(columns.x, std::max(leftBottom, rightBottom)));
 
-  gap(12.0f);
+  gap(8.0f);
   drawLauncherSwitches(app);
 }
 
