@@ -223,6 +223,7 @@ const std::vector<std::string> kScreensSteps = {"wait for the update check",
 // Driven by presses: the pad is connected and the focus shown first, both images are picked in
 // the disc list, the tabs are switched and the game started by presses.
 const std::vector<std::string> kDrivenSteps = {"connect",
+                                               "start in english",
                                                "show the focus",
                                                "shot 01-welcome",
                                                "french welcome",
