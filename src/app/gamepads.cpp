@@ -8,6 +8,7 @@
 
 #include "imgui.h"
 #include "imgui_impl_sdl3.h"
+#include "platform/gaming_mode.h"
 
 namespace scf {
 namespace {
@@ -142,6 +143,10 @@ void stopGamepads() {
   handPadsToBackend();
   if (started) SDL_QuitSubSystem(SDL_INIT_GAMEPAD);
   started = false;
+}
+
+InputKind startingInput() {
+  return gamingModeSession() ? InputKind::gamepad : InputKind::none;
 }
 
 int openGamepadCount() {

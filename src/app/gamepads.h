@@ -17,5 +17,8 @@ void stopGamepads();
 InputKind takeInputEvent(const SDL_Event& event);
 // How many pads are open.
 int openGamepadCount();
+// The input a session starts from: a pad in a console-like session (it has no mouse, so the
+// focus ring shows on the first page and the first A acts), none elsewhere.
+InputKind startingInput();
 
 }  // namespace scf

@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/frame_loop.h"
+#include "app/gamepads.h"
 #include "app/launch_options.h"
 #include "app/update_recovery.h"
 #include "app/window.h"
@@ -29,6 +30,7 @@ int runGuiMode(const LaunchOptions& options, const std::string& releaseFolder, c
     return 1;
   }
   setMinimumWindowSize(static_cast<int>(980 * uiScale), static_cast<int>(700 * uiScale));
+  app->lastInput = startingInput();
   ImGui::StyleColorsDark();
   applyLookAndFeel();
   // An update cut short is finished or undone before anything else; the release is read again.

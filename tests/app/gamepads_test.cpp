@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "imgui.h"
+#include "support/test_support.h"
 
 namespace scf {
 namespace {
@@ -106,6 +107,16 @@ TEST(Gamepads, ButtonsAndSticksReachTheGuiAsTheyHappen) {
     ImGui::EndFrame();
   }
   ImGui::DestroyContext(context);
+}
+
+// On the Deck's gaming mode there is no mouse: the session starts as if the pad had been used, so
+// the first page shows its focus ring and the first A acts on it.
+TEST(StartingInput, IsThePadOnlyInAConsoleLikeSession) {
+  testing::EnvGuard env;
+  env.set("XDG_CURRENT_DESKTOP", "gamescope");
+  EXPECT_EQ(startingInput(), InputKind::gamepad);
+  env.set("XDG_CURRENT_DESKTOP", "GNOME");
+  EXPECT_EQ(startingInput(), InputKind::none);
 }
 
 }  // namespace
