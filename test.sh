@@ -35,10 +35,10 @@ echo "== unit tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 build build-asan -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=address -DSCF_BENCH=OFF
 ctest --test-dir build-asan -L '^unit-' --output-on-failure --timeout 300 --no-tests=error
 
-echo "== threaded tests (child processes, HTTP, update check and download, file facts, settings writer) under ThreadSanitizer"
+echo "== threaded tests (child processes, HTTP, update check and download, file facts, settings writer, disc finder) under ThreadSanitizer"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=thread -DSCF_BENCH=OFF >/dev/null
-cmake --build build-tsan -j"$jobs" --target test_platform test_update test_app test_release
-ctest --test-dir build-tsan -L '^unit-(platform|update|app|release)$' --output-on-failure --timeout 300 --no-tests=error
+cmake --build build-tsan -j"$jobs" --target test_platform test_update test_app test_release test_prepare
+ctest --test-dir build-tsan -L '^unit-(platform|update|app|release|prepare)$' --output-on-failure --timeout 300 --no-tests=error
 
 echo "== Windows x64: cross-built, every unit test program and the launcher under wine"
 # -O1: the tests do not need the release's full optimisation, and it halves the build.
