@@ -41,8 +41,13 @@ std::string joined(const std::string& folder, const std::string& name) {
   return folder + kFolderSeparator + name;
 }
 
+// A folder as the search keeps it: one separator throughout (a place may be written with '/' on
+// Windows, where the entries read from it are joined with '\\'), and none at the end.
 std::string withoutSeparator(std::string folder) {
-  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kFolderSeparator) &&
+  for (char& c : folder) {
+    if (c == '/') c = kFolderSeparator;
+  }
+  while (folder.size() > 1 && folder.back() == kFolderSeparator &&
          !(folder.size() == 3 && folder[1] == ':')) {
     folder.pop_back();
   }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -37,6 +38,12 @@ void plant(const std::string& path, int ageHours, std::size_t size = 4) {
   std::filesystem::last_write_time(
       utf8Path(path), std::filesystem::file_time_type::clock::now() - std::chrono::hours(ageHours),
       error);
+}
+
+// A path as the search writes it: with the system's own separator throughout.
+std::string native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', kFolderSeparator);
+  return path;
 }
 
 std::vector<std::string> namesOf(const DiscSearchResult& result) {
@@ -69,7 +76,7 @@ TEST_F(DiscFinderTest, ImagesOfEveryCaseAreFoundNewestFirst) {
   EXPECT_FALSE(result.cutShort);
   EXPECT_THAT(result.places, ElementsAre(place()));
   ASSERT_EQ(result.discs.size(), 3u);
-  EXPECT_EQ(result.discs[0].folder, place() + kFolderSeparator + "Sub Folder");
+  EXPECT_EQ(result.discs[0].folder, native(place() + "/Sub Folder"));
   EXPECT_EQ(result.discs[0].size, 4u);
   EXPECT_TRUE(testing::exists(result.discs[0].path));
 }
