@@ -33,7 +33,7 @@ xvfb ctest --test-dir build -LE '^unit-' --output-on-failure --timeout 300 --no-
 
 echo "== unit tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 build build-asan -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=address -DSCF_BENCH=OFF
-ctest --test-dir build-asan -L '^unit-' --output-on-failure --timeout 300 --no-tests=error
+ctest --test-dir build-asan -L '^unit-' -j"$jobs" --output-on-failure --timeout 300 --no-tests=error
 
 echo "== threaded tests (child processes, HTTP, update check and download, file facts, settings writer, disc finder) under ThreadSanitizer"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=thread -DSCF_BENCH=OFF >/dev/null
