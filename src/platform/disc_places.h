@@ -11,6 +11,22 @@ namespace scf {
 // self-test set it so that a search never reads the real home folder.
 inline constexpr const char* kDiscPlacesVariable = "SCF_DISC_PLACES";
 
+// The folders of such a list, empty entries left out.
+inline std::vector<std::string> splitPlaceList(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (const char c : text) {
+    if (c == separator) {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
 // What choosing the places reads from the environment. The environment may only be read
 // on the UI thread (another thread may change it there), so it is taken there and handed over.
 struct DiscPlaceHints {

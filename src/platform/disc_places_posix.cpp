@@ -13,21 +13,6 @@ namespace {
 constexpr const char* kVariables[] = {
     "HOME", "USER", "XDG_CONFIG_HOME", "XDG_DESKTOP_DIR", "XDG_DOWNLOAD_DIR", "XDG_DOCUMENTS_DIR"};
 
-std::vector<std::string> splitList(const std::string& text) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (const char c : text) {
-    if (c == ':') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
-}
-
 std::string valueOf(const DiscPlaceHints& hints, const char* name) {
   const auto found = hints.environment.find(name);
   return found == hints.environment.end() ? std::string() : found->second;
@@ -88,7 +73,7 @@ DiscPlaceHints discPlaceHints() {
   const std::string list = getEnv(kDiscPlacesVariable);
   if (!list.empty()) {
     hints.overridden = true;
-    hints.places = splitList(list);
+    hints.places = splitPlaceList(list, ':');
     return hints;
   }
   for (const char* name : kVariables)

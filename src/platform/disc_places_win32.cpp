@@ -19,21 +19,6 @@ constexpr GUID kDocuments = {
 constexpr GUID kProfile = {
     0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
 
-std::vector<std::string> splitList(const std::string& text) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (const char c : text) {
-    if (c == ';') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
-}
-
 std::string knownFolder(const GUID& id) {
   PWSTR path = nullptr;
   std::string folder;
@@ -65,7 +50,7 @@ DiscPlaceHints discPlaceHints() {
   const std::string list = getEnv(kDiscPlacesVariable);
   if (!list.empty()) {
     hints.overridden = true;
-    hints.places = splitList(list);
+    hints.places = splitPlaceList(list, ';');
   }
   return hints;
 }
