@@ -8,6 +8,7 @@
 #include "platform/file_status.h"
 #include "platform/free_space.h"
 #include "platform/ui_wake.h"
+#include "release/ini_file.h"
 
 namespace scf {
 
@@ -17,7 +18,8 @@ bool FileFactsQuery::operator==(const FileFactsQuery& other) const {
   return disc == other.disc && gameExe == other.gameExe && bootFile == other.bootFile &&
          buildDir == other.buildDir && buildLogsDir == other.buildLogsDir &&
          texturePack == other.texturePack && enhanceScript == other.enhanceScript &&
-         upscaler == other.upscaler;
+         upscaler == other.upscaler && builtFromIni == other.builtFromIni &&
+         builtFromGeneration == other.builtFromGeneration;
 }
 
 FileFactsQuery fileFactsQuery(const App& app) {
@@ -31,6 +33,10 @@ FileFactsQuery fileFactsQuery(const App& app) {
   if (app.enhance.textureCount < 0) query.texturePack = texturePackFolder(layout);
   query.enhanceScript = enhanceScriptPath(layout);
   query.upscaler = upscalerPath(layout);
+  if (app.identity.builtFromToRead) {
+    query.builtFromIni = layout.builtFromIni;
+    query.builtFromGeneration = app.identity.builtFromGeneration;
+  }
   return query;
 }
 
@@ -46,6 +52,11 @@ FileFacts lookAtFiles(const FileFactsQuery& query) {
   // Counted only when asked: the pack changes only through a texture run, which counts it.
   facts.textureCount = query.texturePack.empty() ? -1 : countPackTextures(query.texturePack);
   facts.enhanceAvailable = pathExists(query.upscaler) && pathExists(query.enhanceScript);
+  if (!query.builtFromIni.empty()) {
+    facts.builtFromRead = true;
+    facts.builtFromCommit = iniValue(query.builtFromIni, "commit");
+    facts.builtFromGeneration = query.builtFromGeneration;
+  }
   return facts;
 }
 
@@ -55,6 +66,14 @@ void takeFileFacts(App& app, const FileFacts& facts) {
   // does not change the count until the next run ends).
   if (!app.enhance.running && app.enhance.textureCount < 0 && facts.textureCount >= 0) {
     app.enhance.textureCount = facts.textureCount;
+  }
+  // A build that ended again since this look was asked for has rewritten the record once more:
+  // only a look asked for after the last build's end is taken, and not while a build runs.
+  ReleaseIdentity& identity = app.identity;
+  if (facts.builtFromRead && identity.builtFromToRead && !app.build.building &&
+      facts.builtFromGeneration == identity.builtFromGeneration) {
+    identity.builtFromCommit = facts.builtFromCommit;
+    identity.builtFromToRead = false;
   }
 }
 

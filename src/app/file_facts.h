@@ -22,6 +22,9 @@ struct FileFacts {
   int textureCount = -1;        // enhanced textures in the pack; -1: not counted
   bool buildLogsExist = false;
   bool enhanceAvailable = false;  // the release ships the texture script and the upscaler
+  bool builtFromRead = false;     // the game's built-from record was read in this look
+  std::string builtFromCommit;
+  unsigned builtFromGeneration = 0;  // the query's, so an older look is known as such
 };
 
 // The paths a look needs, copied so the worker shares nothing else with the UI thread.
@@ -34,6 +37,8 @@ struct FileFactsQuery {
   std::string texturePack;
   std::string enhanceScript;
   std::string upscaler;
+  std::string builtFromIni;  // empty unless a build has just rewritten it
+  unsigned builtFromGeneration = 0;
   bool operator==(const FileFactsQuery& other) const;
 };
 

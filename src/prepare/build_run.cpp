@@ -12,7 +12,6 @@
 #include "platform/free_space.h"
 #include "prepare/failure_record.h"
 #include "prepare/kit_contract.h"
-#include "release/ini_file.h"
 #include "release/release_identity.h"
 #include "release/tr.h"
 
@@ -49,9 +48,13 @@ void succeed(App& app) {
   settings.lastBuildSeconds = settings.pendingBuildSeconds;
   settings.pendingBuildSeconds = 0;
   storeLauncherSettings(app);
-  // The game folder now says which source it was built from; the rest of the release's identity
-  // (its own files, its change log) is unchanged by a build and not read again.
-  app.identity.builtFromCommit = iniValue(app.layout.builtFromIni, "commit");
+  // The game folder now says which source it was built from: the kit was given this release's
+  // source, so that is what the screens say until the file facts' worker has read the record
+  // (off this thread: the disk may be slow). The rest of the release's identity (its own files,
+  // its change log) is unchanged by a build and not read again.
+  app.identity.builtFromCommit = app.identity.releaseCommit;
+  app.identity.builtFromToRead = true;
+  ++app.identity.builtFromGeneration;
   app.screen = kScreenMain;
   app.build.status = Status::ready;
   app.build.statusSeconds = settings.lastBuildSeconds;

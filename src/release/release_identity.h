@@ -11,6 +11,10 @@ struct ReleaseIdentity {
   std::string releaseCommit;
   std::string releaseVersion;
   std::string builtFromCommit;
+  // Set when a build has just rewritten the game's built-from record: builtFromCommit holds the
+  // commit the build was given until the file facts' worker has read the record again.
+  bool builtFromToRead = false;
+  unsigned builtFromGeneration = 0;  // builds that rewrote it in this session
   std::string changelogText;
   std::string displayVersion;
 };

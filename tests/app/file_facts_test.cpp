@@ -94,5 +94,36 @@ TEST_F(FileFactsTest, TheTextureCountIsTakenOnceAndLeftToTheTextureRun) {
   EXPECT_EQ(app.enhance.textureCount, 7);
 }
 
+// After a build, the game's built-from record is read by a look asked for after the build's end;
+// without a build it is left alone, and a look from before the last build, or taken while a build
+// runs, does not overwrite what the screens show.
+TEST_F(FileFactsTest, TheBuiltFromRecordIsReadOnceAfterEachBuild) {
+  testing::writeFile(app.layout.builtFromIni, "commit=aaaa\n");
+  app.identity.builtFromCommit = "old";
+  takeFileFacts(app, lookAtFiles(fileFactsQuery(app)));
+  EXPECT_EQ(app.identity.builtFromCommit, "old") << "read only after a build";
+
+  app.identity.builtFromToRead = true;
+  app.identity.builtFromGeneration = 1;
+  const FileFacts first = lookAtFiles(fileFactsQuery(app));
+  testing::writeFile(app.layout.builtFromIni, "commit=bbbb\n");
+  app.identity.builtFromGeneration = 2;  // a second build ended since the first look was asked
+  takeFileFacts(app, first);
+  EXPECT_EQ(app.identity.builtFromCommit, "old") << "a look older than the last build";
+
+  const FileFacts second = lookAtFiles(fileFactsQuery(app));
+  app.build.building = true;
+  takeFileFacts(app, second);
+  EXPECT_EQ(app.identity.builtFromCommit, "old") << "taken while a build runs";
+  app.build.building = false;
+  takeFileFacts(app, second);
+  EXPECT_EQ(app.identity.builtFromCommit, "bbbb");
+  EXPECT_FALSE(app.identity.builtFromToRead);
+
+  testing::writeFile(app.layout.builtFromIni, "commit=cccc\n");
+  takeFileFacts(app, lookAtFiles(fileFactsQuery(app)));
+  EXPECT_EQ(app.identity.builtFromCommit, "bbbb") << "read once";
+}
+
 }  // namespace
 }  // namespace scf

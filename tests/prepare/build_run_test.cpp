@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_facts.h"
 #include "platform/file_status.h"
 #include "prepare/build_failure.h"
 #include "prepare/failure_record.h"
@@ -135,8 +136,13 @@ TEST_F(BuildRunTest, ANewBuild) {
   expectSavedAsInMemory();
   EXPECT_TRUE(app->progress.finished);
   EXPECT_EQ(app->progress.fraction(), 1);
-  // The game folder's built_from.ini is read again.
+  // The game folder's built_from.ini is read again, by the file facts' look: until then the
+  // screens take the release's own commit, the source the kit was given.
+  EXPECT_EQ(app->identity.builtFromCommit, app->identity.releaseCommit);
+  EXPECT_TRUE(app->identity.builtFromToRead);
+  lookAtFilesNow(*app);
   EXPECT_EQ(app->identity.builtFromCommit, scf_kit_test::kCommit);
+  EXPECT_FALSE(app->identity.builtFromToRead);
   EXPECT_NE(before, scf_kit_test::kCommit);
 }
 

@@ -21,6 +21,7 @@ inline void layOutScreenApp(App& app, const testing::TempFolder& dir) {
   layout.gameDir = dir / "game";
   layout.gameExe = dir / "game/scf.exe";
   layout.bootFile = dir / "game/boot.elf";
+  layout.builtFromIni = dir / "game/built_from.ini";
   app.settings.disc = dir / "discs/Scrapfury (USA).iso";
   testing::writeFile(app.settings.disc, "disc");
 }
