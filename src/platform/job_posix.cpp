@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -16,7 +17,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/exec_argv_posix.h"
 #include "platform/last_error.h"
@@ -43,8 +46,9 @@ constexpr long treeKillMilliseconds = 1400;
 constexpr int treeKillRoundMilliseconds = 2;
 constexpr int holderKilledMilliseconds = 100;
 
-// Everything the holder and the program need, prepared before fork: after it only
-// async-signal-safe calls are allowed, since other launcher threads may hold locks.
+// Everything the holder and the program need. The holder is a new image of the launcher's own
+// executable (see holderEntry below); where that cannot be started it is a fork, and then only
+// async-signal-safe calls are allowed after it, since other launcher threads may hold locks.
 struct HolderPlan {
   const char* program;
   char* const* argv;
@@ -475,6 +479,149 @@ void killTree(pid_t programPid, int control, bool& programReaped) {
   holdJob(plan, signals, programPid);
 }
 
+// The holder as a fresh image of this executable. A forked holder would share every page of
+// the launcher's memory copy-on-write for the whole run: each page the launcher then writes
+// costs a fault and a flush of every processor's address cache (the first frames after a start
+// took tens of milliseconds more), and the holder would pin memory the launcher frees. Started
+// with posix_spawn, the launcher only waits for the exec; the new image runs holderEntry before
+// anything else and never reaches main.
+//
+// Its arguments: the holder's name, a mark no user types and the launcher's pid. Its
+// descriptors: the control socket, the output pipe and the start pipe as 3, 4 and 5, and as 6
+// a file in memory with the working folder (empty: the launcher's), the program and the
+// program's argument vector, each ended by a NUL (kept out of the holder's command line, where
+// tools that look for the kit's processes by their command line would find the holder too).
+constexpr const char* holderName = "scf-job-holder";
+constexpr const char* holderMark = "\x1bscf-job-holder";
+constexpr int holderControlFd = 3;
+constexpr int holderOutputFd = 4;
+constexpr int holderStartFd = 5;
+constexpr int holderPlanFd = 6;
+
+// The plan's strings, read whole from the file in memory; false when it is not one.
+bool readHolderPlan(std::vector<char>& bytes, std::vector<char*>& strings) {
+  const off_t size = lseek(holderPlanFd, 0, SEEK_END);
+  if (size <= 0 || size > (off_t{16} << 20)) return false;
+  bytes.resize(static_cast<std::size_t>(size));
+  std::size_t held = 0;
+  while (held < bytes.size()) {
+    ssize_t got =
+        pread(holderPlanFd, bytes.data() + held, bytes.size() - held, static_cast<off_t>(held));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    held += static_cast<std::size_t>(got);
+  }
+  close(holderPlanFd);
+  if (bytes.back() != '\0') return false;
+  for (std::size_t at = 0; at < bytes.size(); at += std::strlen(bytes.data() + at) + 1)
+    strings.push_back(bytes.data() + at);
+  strings.push_back(nullptr);
+  return strings.size() >= 4;  // folder, program, the program's name and the end
+}
+
+// Runs before main and before other static constructors: in a holder image it holds the job
+// and exits; in any other it returns at once.
+__attribute__((constructor(101))) void holderEntry(int argc, char** argv, char** /*environ*/) {
+  if (argc != 3 || argv == nullptr || std::strcmp(argv[1], holderMark) != 0) return;
+  char* end = nullptr;
+  const long launcherPid = std::strtol(argv[2], &end, 10);
+  if (end == argv[2] || *end != '\0' || launcherPid <= 0) _exit(1);
+  // A fresh single-threaded process: the holder may allocate here, before it forks.
+  static std::vector<char> bytes;
+  static std::vector<char*> strings;
+  if (!readHolderPlan(bytes, strings)) {
+    report(holderStartFd, startFailed, EINVAL);
+    _exit(1);
+  }
+  HolderPlan plan{strings[1],
+                  strings.data() + 2,
+                  strings[0][0] == '\0' ? nullptr : strings[0],
+                  holderControlFd,
+                  holderOutputFd,
+                  holderStartFd,
+                  static_cast<pid_t>(launcherPid)};
+  // Kept across the exec into this image, they must not pass on to the program.
+  for (int fd : {holderControlFd, holderOutputFd, holderStartFd}) {
+    if (fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) _exit(1);
+  }
+  runHolder(plan);
+}
+
+// The holder's plan in a file in memory (see holderPlanFd); -1 with errno set on failure.
+int holderPlanFile(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& workingFolder) {
+  std::string plan = workingFolder;
+  plan.push_back('\0');
+  plan += program;
+  plan.push_back('\0');
+  for (char* argument : execArgv(program, arguments)) {
+    if (argument == nullptr) break;
+    plan += argument;
+    plan.push_back('\0');
+  }
+  int fd = memfd_create("scf-job-plan", MFD_CLOEXEC);
+  if (fd < 0) return -1;
+  std::size_t written = 0;
+  while (written < plan.size()) {
+    ssize_t size = write(fd, plan.data() + written, plan.size() - written);
+    if (size < 0 && errno == EINTR) continue;
+    if (size <= 0) {
+      int error = size < 0 ? errno : EIO;
+      close(fd);
+      errno = error;
+      return -1;
+    }
+    written += static_cast<std::size_t>(size);
+  }
+  return fd;
+}
+
+// Starts the holder image with its descriptors in place; returns its pid, or -1 with errno
+// set when the system cannot (no /proc, for instance).
+pid_t spawnHolder(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::string& workingFolder, int control, int output, int start) {
+  std::string launcherPid = std::to_string(getpid());
+  std::vector<char*> argv = {const_cast<char*>(holderName), const_cast<char*>(holderMark),
+                             launcherPid.data(), nullptr};
+  const int plan = holderPlanFile(program, arguments, workingFolder);
+  if (plan < 0) return -1;
+
+  // Sources above the targets, so that no dup2 overwrites a descriptor still to be moved.
+  int high[4] = {fcntl(control, F_DUPFD_CLOEXEC, 10), fcntl(output, F_DUPFD_CLOEXEC, 10),
+                 fcntl(start, F_DUPFD_CLOEXEC, 10), fcntl(plan, F_DUPFD_CLOEXEC, 10)};
+  close(plan);
+  pid_t pid = -1;
+  int result = EBADF;
+  if (high[0] >= 0 && high[1] >= 0 && high[2] >= 0 && high[3] >= 0) {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_adddup2(&actions, high[0], holderControlFd);
+    posix_spawn_file_actions_adddup2(&actions, high[1], holderOutputFd);
+    posix_spawn_file_actions_adddup2(&actions, high[2], holderStartFd);
+    posix_spawn_file_actions_adddup2(&actions, high[3], holderPlanFd);
+    posix_spawn_file_actions_addclosefrom_np(&actions, holderPlanFd + 1);
+    // Default handlers, every signal held until the holder has set up its own.
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setsigmask(&attributes, &all);
+    result = posix_spawn(&pid, "/proc/self/exe", &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+  }
+  for (int fd : high) {
+    if (fd >= 0) close(fd);
+  }
+  if (result != 0) {
+    errno = result;
+    return -1;
+  }
+  return pid;
+}
+
 void closeIfOpen(int& fd) {
   if (fd >= 0) close(fd);
   fd = -1;
@@ -562,19 +709,23 @@ bool startJob(const std::string& program, const std::vector<std::string>& argume
   // A larger pipe lets a fast writer run ahead of the reader with fewer wake-ups.
   fcntl(output[0], F_SETPIPE_SZ, outputPipeBytes);
 
-  HolderPlan plan{
-      program.c_str(), argv.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(),
-      control[1],      output[1],   start[1],
-      getpid()};
-  // No launcher signal handler may run in the holder before it has reset them all.
-  sigset_t all;
-  sigset_t previous;
-  sigfillset(&all);
-  pthread_sigmask(SIG_SETMASK, &all, &previous);
-  pid_t holderPid = fork();
-  if (holderPid == 0) runHolder(plan);
+  pid_t holderPid = spawnHolder(program, arguments, workingFolder, control[1], output[1], start[1]);
   int forkError = errno;
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  if (holderPid < 0) {
+    HolderPlan plan{
+        program.c_str(), argv.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(),
+        control[1],      output[1],   start[1],
+        getpid()};
+    // No launcher signal handler may run in the holder before it has reset them all.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    holderPid = fork();
+    if (holderPid == 0) runHolder(plan);
+    forkError = errno;
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  }
   closeIfOpen(output[1]);
   closeIfOpen(control[1]);
   closeIfOpen(start[1]);
