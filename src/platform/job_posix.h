@@ -5,10 +5,11 @@
 
 namespace scf {
 
-// A program started inside a job: a holder process, forked from the launcher, that is the
-// subreaper of the program's whole tree and ends that tree when asked to, when the launcher's
-// end of the control socket closes (teardown or the launcher's death, even by SIGKILL), or when
-// the launcher process goes away.
+// A program started inside a job: a holder process (a fresh image of the launcher's own
+// executable, which never reaches main; a fork of the launcher where that cannot start) that
+// is the subreaper of the program's whole tree and ends that tree when asked to, when the
+// launcher's end of the control socket closes (teardown or the launcher's death, even by
+// SIGKILL), or when the launcher process goes away.
 //
 // Control socket: the launcher writes jobKillCommand to end the tree at once, jobCloseCommand
 // to send the program SIGTERM; the holder writes the program's wait status (an int) once it
