@@ -8,10 +8,19 @@ jobs=${JOBS:-2}
 
 ./scripts/setup-deps.sh --windows
 
+# A compiler cache beside the dependency cache, outside the clone: a run on a machine that has
+# built before compiles only what changed, wherever the clone is (paths are taken from here).
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_DIR=${CCACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/scf-launcher-ccache}
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-8G}
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 build() {  # folder, extra cmake arguments...
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
 }
 
@@ -36,7 +45,7 @@ build build-asan -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=address -DSCF_BENCH=OFF
 ctest --test-dir build-asan -L '^unit-' -j"$jobs" --output-on-failure --timeout 300 --no-tests=error
 
 echo "== threaded tests (child processes, HTTP, update check and download, file facts, settings writer, disc finder) under ThreadSanitizer"
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=thread -DSCF_BENCH=OFF >/dev/null
+cmake -S . -B build-tsan -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DSCF_SANITIZE=thread -DSCF_BENCH=OFF >/dev/null
 cmake --build build-tsan -j"$jobs" --target test_platform test_update test_app test_release test_prepare
 ctest --test-dir build-tsan -L '^unit-(platform|update|app|release|prepare)$' --output-on-failure --timeout 300 --no-tests=error
 
