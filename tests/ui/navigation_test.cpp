@@ -344,6 +344,41 @@ TEST_F(Navigation, PadAActivatesTheFocusedControl) {
   EXPECT_EQ(lastActivatedWidget(), focused);
 }
 
+// A control whose label says its state (a switch, the language pill, a tab in the other
+// language) keeps the focus when pressing it changes that label: a pad player goes on from there.
+TEST_F(Navigation, AControlKeepsTheFocusWhenPressingItChangesItsLabel) {
+  struct Case {
+    Arrange page;
+    const char* before;
+    const char* after;
+  };
+  const Arrange settings = [](App& a) {
+    kNotBuilt(a);
+    a.currentTab = kTabSettings;
+  };
+  const Case cases[] = {
+      {settings, "Background motion: on", "Background motion: off"},
+      {settings, "Check for updates at start: on", "Check for updates at start: off"},
+      {kWelcome, "Français", "English"},  // the header's language pill
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before);
+    uiFrench = false;
+    app.settings.motion = true;
+    app.settings.updateCheck = true;
+    arrange(c.page);
+    draw(3);
+    for (int step = 0; step < 40 && focusedWidget() != c.before; ++step)
+      press(ImGuiKey_Tab);
+    ASSERT_EQ(focusedWidget(), c.before);
+    press(ImGuiKey_GamepadFaceDown);
+    EXPECT_EQ(lastActivatedWidget(), c.before);
+    EXPECT_EQ(focusedWidget(), c.after);
+    press(ImGuiKey_GamepadFaceDown);
+    EXPECT_EQ(focusedWidget(), c.before) << "and back";
+  }
+}
+
 std::string footerText() {
   ImGuiWindow* window = ImGui::FindWindowByName("##root");
   std::string text;

@@ -70,7 +70,7 @@ void drawActions(App& app) {
   const bool on = texturePackOn(app);
   const std::string switchLabel = std::string(on ? tr("In the game: on", "Dans le jeu : oui")
                                                  : tr("In the game: off", "Dans le jeu : non")) +
-                                  "##packon";
+                                  "###packon";
   if (pill(switchLabel.c_str(), on, kButtonFont)) setTexturePackOn(app, !on);
 }
 

@@ -29,7 +29,7 @@ const char* tabName(int tab) {
 void drawLanguagePill(App& app, float right) {
   const float s = uiScale;
   ImGui::SetCursorPos(ImVec2(right - 110.0f * s, 30.0f * s));
-  if (pill(uiFrench ? "English##lang" : "Français##lang", false, 16.0f)) {
+  if (pill(uiFrench ? "English###lang" : "Français###lang", false, 16.0f)) {
     uiFrench = !uiFrench;
     app.settings.language = uiFrench ? "fr" : "en";
     storeLauncherSettings(app);
@@ -45,7 +45,7 @@ void drawTabs(App& app, float right) {
   for (int tab = 0; tab < 3; ++tab) {
     if (tab > 0) ImGui::SameLine(0.0f, 8.0f * s);
     char id[64];
-    std::snprintf(id, sizeof(id), "%s##tab%d", tabName(tab), tab);
+    std::snprintf(id, sizeof(id), "%s###tab%d", tabName(tab), tab);
     if (pill(id, app.currentTab == tab, 17.0f)) app.currentTab = tab;
   }
 }

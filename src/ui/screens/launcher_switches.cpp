@@ -35,7 +35,7 @@ void drawLauncherSwitches(App& app) {
   // The background reads the setting itself, so the change shows from the next frame on.
   ImGui::SameLine(0.0f, 28.0f * s);
   char id[128];
-  std::snprintf(id, sizeof(id), "%s##motion",
+  std::snprintf(id, sizeof(id), "%s###motion",
                 settings.motion ? tr("Background motion: on", "Animation du fond : oui")
                                 : tr("Background motion: off", "Animation du fond : non"));
   if (pill(id, settings.motion, 18.0f)) {
@@ -46,7 +46,7 @@ void drawLauncherSwitches(App& app) {
   // Read only at start: the new value counts from the next start.
   gap(6.0f);
   std::snprintf(
-      id, sizeof(id), "%s##updates",
+      id, sizeof(id), "%s###updates",
       settings.updateCheck
           ? tr("Check for updates at start: on", "Vérifier les mises à jour au démarrage : oui")
           : tr("Check for updates at start: off", "Vérifier les mises à jour au démarrage : non"));
