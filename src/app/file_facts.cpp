@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "enhance/enhance_run.h"
 #include "enhance/texture_pack.h"
+#include "platform/bounded_join.h"
 #include "platform/file_status.h"
 #include "platform/free_space.h"
 #include "platform/ui_wake.h"
@@ -88,14 +89,7 @@ FileFactsWatcher::~FileFactsWatcher() {
   std::unique_lock<std::mutex> lock(shared_->mutex);
   shared_->stop = true;
   shared_->wake.notify_all();
-  const bool ended =
-      shared_->endedSignal.wait_for(lock, std::chrono::seconds(1), [&] { return shared_->ended; });
-  lock.unlock();
-  if (ended) {
-    worker_.join();
-  } else {
-    worker_.detach();
-  }
+  joinWithin(worker_, lock, shared_->endedSignal, shared_->ended, std::chrono::seconds(1));
 }
 
 void FileFactsWatcher::watch(const FileFactsQuery& query) {

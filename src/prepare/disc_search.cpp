@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/clock.h"
+#include "platform/bounded_join.h"
 #include "platform/ui_wake.h"
 
 namespace scf {
@@ -19,15 +20,7 @@ bool DiscSearch::stop() {
   if (!worker_.joinable()) return true;
   std::unique_lock<std::mutex> lock(shared_->mutex);
   shared_->stop = true;
-  const bool ended =
-      shared_->endedSignal.wait_for(lock, std::chrono::seconds(1), [&] { return shared_->ended; });
-  lock.unlock();
-  if (ended) {
-    worker_.join();
-  } else {
-    worker_.detach();
-  }
-  return ended;
+  return joinWithin(worker_, lock, shared_->endedSignal, shared_->ended, std::chrono::seconds(1));
 }
 
 void DiscSearch::start(const DiscPlaceHints& hints) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/atomic_file.h"
+#include "platform/bounded_join.h"
 
 namespace scf {
 
@@ -19,13 +20,7 @@ SettingsWriter::~SettingsWriter() {
   std::unique_lock<std::mutex> lock(shared_->mutex);
   shared_->stop = true;
   shared_->wake.notify_all();
-  const bool ended = shared_->idle.wait_for(lock, kExitWait, [&] { return shared_->ended; });
-  lock.unlock();
-  if (ended) {
-    worker_.join();
-  } else {
-    worker_.detach();
-  }
+  joinWithin(worker_, lock, shared_->idle, shared_->ended, kExitWait);
 }
 
 void SettingsWriter::start() {
