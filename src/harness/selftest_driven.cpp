@@ -28,15 +28,6 @@ constexpr int kConnectFrames = 300;
 constexpr int kListSeconds = 30;
 constexpr int kListPresses = 24;
 
-// The disc images of the in-window list, by the names its rows show.
-LabelledRows discRows(const App& app) {
-  LabelledRows rows{"##disc-rows", "##disc", {}};
-  if (!app.discList.open) return rows;
-  for (const FoundDisc& found : app.discList.result.discs)
-    rows.labels.push_back(found.name);
-  return rows;
-}
-
 Selftest::Step instantStep(const std::string& name, std::function<void(App&)> change) {
   return {name, [change = std::move(change)](App& app, double) {
             change(app);
@@ -62,7 +53,7 @@ void Selftest::watchNav(const App& app) {
   const uint64_t frame = framesPresented();
   if (frame != navFrame_) {
     navFrame_ = frame;
-    nav = readNav(frame, nav, discRows(app));
+    nav = readNav(frame, nav);
   }
   nav.place = placeOf(app);
 }

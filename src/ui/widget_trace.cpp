@@ -21,8 +21,15 @@ std::string shownLabel(const char* label) {
 }  // namespace
 
 void traceItem(const char* label, bool wasActivated) {
-  if (ImGui::IsItemFocused()) focusedNow = shownLabel(label);
-  if (wasActivated) traceActivation(label);
+  traceNamedItem(shownLabel(label), wasActivated);
+}
+
+void traceNamedItem(const std::string& shown, bool wasActivated) {
+  if (ImGui::IsItemFocused()) focusedNow = shown;
+  if (wasActivated) {
+    activated = shown;
+    ++activations;
+  }
 }
 
 void traceActivation(const char* label) {

@@ -11,6 +11,9 @@ namespace scf {
 // Right after a control: its label (its identity; what follows "##" is left out) and whether it
 // was activated in this frame.
 void traceItem(const char* label, bool activated);
+// The same for a control whose identity is not its text (a row of a list): the name it shows,
+// taken whole.
+void traceNamedItem(const std::string& shown, bool activated);
 // An action taken without a control (the pad's Start plays): counted as that control's.
 void traceActivation(const char* label);
 // Ends a frame: the focused control seen in it becomes the one reported.

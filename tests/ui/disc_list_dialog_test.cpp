@@ -20,6 +20,7 @@
 #include "screen_fixture.h"
 #include "support/running_tasks.h"
 #include "ui/screens/welcome.h"
+#include "ui/widget_trace.h"
 
 namespace scf {
 namespace {
@@ -68,6 +69,7 @@ class DiscListDialogTest : public ScreenTest {
   void turn() {
     pollDiscList(app);
     gui->frame([this] { body(); });
+    endTraceFrame();
   }
 
   // Turns until the search has ended (ten seconds at most), then two more to draw the list.
@@ -197,7 +199,10 @@ TEST_F(DiscListDialogTest, EnterPicksTheNewestImageAndItIsChecked) {
   waitForList();
   // A keyboard user's focus shows (the launcher shows it after the first key).
   ImGui::SetNavCursorVisible(true);
+  // The rows are named by the images they show, as every control is.
+  EXPECT_EQ(focusedWidget(), "new.iso");
   gui->pressKey(ImGuiKey_Enter, [this] { bareBody(); });
+  EXPECT_EQ(lastActivatedWidget(), "new.iso");
   turn();
   EXPECT_FALSE(app.discList.open);
   EXPECT_EQ(app.discCheck.verdictKind, DiscCheck::Verdict::couldNotCheck);

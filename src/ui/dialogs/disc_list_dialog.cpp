@@ -14,6 +14,7 @@
 #include "ui/fonts.h"
 #include "ui/nav_keys.h"
 #include "ui/palette.h"
+#include "ui/widget_trace.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/gap.h"
 #include "ui/widgets/notice_box.h"
@@ -76,10 +77,10 @@ int drawRows(const DiscSearchResult& result, float width, float height) {
     const FoundDisc& disc = result.discs[i];
     ImGui::PushID(static_cast<int>(i));
     const ImVec2 at = ImGui::GetCursorScreenPos();
-    if (ImGui::Selectable("##disc", false, ImGuiSelectableFlags_NoAutoClosePopups,
-                          ImVec2(0.0f, rowHeight))) {
-      picked = static_cast<int>(i);
-    }
+    const bool pressed = ImGui::Selectable("##disc", false, ImGuiSelectableFlags_NoAutoClosePopups,
+                                           ImVec2(0.0f, rowHeight));
+    if (pressed) picked = static_cast<int>(i);
+    traceNamedItem(disc.name, pressed);
     // When the images arrive the focus goes to the newest: one press picks it.
     if (!focusPlaced && i == 0) {
       ImGui::SetFocusID(ImGui::GetItemID(), ImGui::GetCurrentWindow());
