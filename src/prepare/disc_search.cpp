@@ -48,8 +48,8 @@ bool DiscSearch::running() const {
   return !shared_->ended && !shared_->stop;
 }
 
-void DiscSearch::work(std::shared_ptr<Shared> shared, DiscPlaceHints hints, DiscSearchLimits limits,
-                      std::function<void()> beforeEntry) {
+void DiscSearch::work(std::shared_ptr<Shared> shared, const DiscPlaceHints& hints,
+                      DiscSearchLimits limits, std::function<void()> beforeEntry) {
   const auto stopped = [&] {
     if (beforeEntry) beforeEntry();
     return shared->stop.load();

@@ -47,8 +47,8 @@ class DiscSearch {
     bool fresh = false;
     DiscSearchResult result;
   };
-  static void work(std::shared_ptr<Shared> shared, DiscPlaceHints hints, DiscSearchLimits limits,
-                   std::function<void()> beforeEntry);
+  static void work(std::shared_ptr<Shared> shared, const DiscPlaceHints& hints,
+                   DiscSearchLimits limits, std::function<void()> beforeEntry);
 
   std::shared_ptr<Shared> shared_;
   std::thread worker_;

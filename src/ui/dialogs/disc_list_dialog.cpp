@@ -52,7 +52,7 @@ std::string fitted(const std::string& text, float size, float width, bool keepEn
         --cut;
       kept.erase(cut);
     }
-    const std::string shown = keepEnd ? kEllipsis + kept : kept + kEllipsis;
+    std::string shown = keepEnd ? kEllipsis + kept : kept + kEllipsis;
     if (widthOf(shown) <= width) return shown;
   }
   return kEllipsis;
