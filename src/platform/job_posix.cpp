@@ -59,15 +59,20 @@ struct HolderPlan {
   pid_t launcherPid;
 };
 
-void writeAll(int fd, const void* data, std::size_t size) {
+// False with errno set when a write fails (EIO when one writes nothing).
+bool writeAll(int fd, const void* data, std::size_t size) {
   const char* bytes = static_cast<const char*>(data);
   while (size > 0) {
     ssize_t written = write(fd, bytes, size);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
     bytes += written;
     size -= static_cast<std::size_t>(written);
   }
+  return true;
 }
 
 void report(int startWrite, int kind, int value) {
@@ -561,17 +566,11 @@ int holderPlanFile(const std::string& program, const std::vector<std::string>& a
   }
   int fd = memfd_create("scf-job-plan", MFD_CLOEXEC);
   if (fd < 0) return -1;
-  std::size_t written = 0;
-  while (written < plan.size()) {
-    ssize_t size = write(fd, plan.data() + written, plan.size() - written);
-    if (size < 0 && errno == EINTR) continue;
-    if (size <= 0) {
-      int error = size < 0 ? errno : EIO;
-      close(fd);
-      errno = error;
-      return -1;
-    }
-    written += static_cast<std::size_t>(size);
+  if (!writeAll(fd, plan.data(), plan.size())) {
+    int error = errno;
+    close(fd);
+    errno = error;
+    return -1;
   }
   return fd;
 }
