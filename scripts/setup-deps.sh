@@ -31,7 +31,8 @@ packages=(build-essential cmake ninja-build pkg-config dpkg-dev
   libcurl4-openssl-dev python3 xvfb xauth x11-utils libgl1-mesa-dri libegl-mesa0
   fonts-dejavu-core libgtest-dev libgmock-dev googletest libbenchmark-dev
   xorriso procps clang-format clang-tidy libsodium-dev minisign ccache
-  libwayland-dev libwayland-bin wayland-protocols libdecor-0-dev libdecor-0-plugin-1-cairo weston)
+  libwayland-dev libwayland-bin wayland-protocols libdecor-0-dev libdecor-0-plugin-1-cairo weston
+  stress-ng)
 # npm usually comes with the machine's Node.js; Debian's own npm only when none is there.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
 missing=()

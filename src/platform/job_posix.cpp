@@ -22,6 +22,7 @@
 #include <string>
 
 #include "platform/exec_argv_posix.h"
+#include "platform/job_cgroup_posix.h"
 #include "platform/last_error.h"
 
 extern char** environ;
@@ -41,8 +42,9 @@ constexpr int startFailed = 2;     // value: errno
 constexpr int startReportMilliseconds = 10000;
 constexpr int outputPipeBytes = 1024 * 1024;
 // The launcher's teardown waits at most jobEndMilliseconds for the holder, which must have
-// ended the tree by then.
-constexpr long treeKillMilliseconds = 1400;
+// ended the tree by then. Killed processes still need the processor to end, which on a busy
+// machine takes far longer than the kill.
+constexpr long treeKillMilliseconds = jobEndMilliseconds - 300;
 constexpr int treeKillRoundMilliseconds = 2;
 constexpr int holderKilledMilliseconds = 100;
 
@@ -53,6 +55,7 @@ struct HolderPlan {
   const char* program;
   char* const* argv;
   const char* workingFolder;  // null: keep the launcher's
+  const char* cgroup;         // the job's own control group; null: none
   int control;
   int outputWrite;
   int startWrite;
@@ -140,6 +143,8 @@ void resetSignalHandlers() {
   }
   dup2(plan.outputWrite, STDOUT_FILENO);
   dup2(plan.outputWrite, STDERR_FILENO);
+  // Before exec, so that nothing the program starts is ever outside the group.
+  if (plan.cgroup != nullptr) joinJobCgroup(plan.cgroup);
   if (plan.workingFolder != nullptr && chdir(plan.workingFolder) != 0) {
     report(plan.startWrite, startFailed, errno);
     _exit(127);
@@ -314,9 +319,7 @@ class ProcessTable {
 };
 
 long monotonicMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  return jobMonotonicMilliseconds();
 }
 
 struct Pinned {
@@ -378,11 +381,13 @@ void raiseDescriptorLimit() {
 }
 
 // Kills rounds of the whole tree until the holder has no child left, living or zombie, or
-// the time is up. Processes that fork while being killed, and orphans re-parented to the
+// the time is up. With a control group, one write ends every process in it and the rounds
+// only reap; without, processes that fork while being killed, and orphans re-parented to the
 // holder meanwhile, are found by the next round.
-void killTree(pid_t programPid, int control, bool& programReaped) {
+void killTree(pid_t programPid, int control, bool& programReaped, const char* cgroup) {
   pid_t self = getpid();
   long deadline = monotonicMilliseconds() + treeKillMilliseconds;
+  if (cgroup != nullptr) killJobCgroup(cgroup, deadline);
   raiseDescriptorLimit();
   ProcessTable table;
   MappedArray<Pinned> pins;
@@ -400,14 +405,21 @@ void killTree(pid_t programPid, int control, bool& programReaped) {
   }
 }
 
+// The holder's end once the tree is gone: an empty group is removed (the launcher removes it
+// too, in case the holder was killed first).
+[[noreturn]] void leave(const HolderPlan& plan, int code) {
+  if (plan.cgroup != nullptr) rmdir(plan.cgroup);
+  _exit(code);
+}
+
 [[noreturn]] void holdJob(const HolderPlan& plan, int signals, pid_t programPid) {
   bool programReaped = false;
   for (;;) {
     pollfd watched[2] = {{plan.control, POLLIN, 0}, {signals, POLLIN, 0}};
     if (poll(watched, 2, -1) < 0) {
       if (errno == EINTR) continue;
-      killTree(programPid, plan.control, programReaped);
-      _exit(1);
+      killTree(programPid, plan.control, programReaped, plan.cgroup);
+      leave(plan, 1);
     }
     if (watched[1].revents != 0) {
       bool endRequested = false;
@@ -420,8 +432,8 @@ void killTree(pid_t programPid, int control, bool& programReaped) {
       }
       reapChildren(programPid, plan.control, programReaped);
       if (endRequested) {
-        killTree(programPid, plan.control, programReaped);
-        _exit(0);
+        killTree(programPid, plan.control, programReaped, plan.cgroup);
+        leave(plan, 0);
       }
     }
     if (watched[0].revents != 0) {
@@ -429,8 +441,8 @@ void killTree(pid_t programPid, int control, bool& programReaped) {
       ssize_t size = read(plan.control, commands, sizeof commands);
       if (size < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (size <= 0) {
-        killTree(programPid, plan.control, programReaped);
-        _exit(0);
+        killTree(programPid, plan.control, programReaped, plan.cgroup);
+        leave(plan, 0);
       }
       std::size_t count = static_cast<std::size_t>(size);
       if (std::memchr(commands, jobCloseCommand, count) != nullptr) {
@@ -438,7 +450,7 @@ void killTree(pid_t programPid, int control, bool& programReaped) {
         if (!programReaped) kill(programPid, SIGTERM);
       }
       if (std::memchr(commands, jobKillCommand, count) != nullptr) {
-        killTree(programPid, plan.control, programReaped);
+        killTree(programPid, plan.control, programReaped, plan.cgroup);
       }
     }
   }
@@ -493,9 +505,10 @@ void killTree(pid_t programPid, int control, bool& programReaped) {
 //
 // Its arguments: the holder's name, a mark no user types and the launcher's pid. Its
 // descriptors: the control socket, the output pipe and the start pipe as 3, 4 and 5, and as 6
-// a file in memory with the working folder (empty: the launcher's), the program and the
-// program's argument vector, each ended by a NUL (kept out of the holder's command line, where
-// tools that look for the kit's processes by their command line would find the holder too).
+// a file in memory with the working folder (empty: the launcher's), the job's control group
+// (empty: none), the program and the program's argument vector, each ended by a NUL (kept out of
+// the holder's command line, where tools that look for the kit's processes by their command line
+// would find the holder too).
 constexpr const char* holderName = "scf-job-holder";
 constexpr const char* holderMark = "\x1bscf-job-holder";
 constexpr int holderControlFd = 3;
@@ -521,7 +534,7 @@ bool readHolderPlan(std::vector<char>& bytes, std::vector<char*>& strings) {
   for (std::size_t at = 0; at < bytes.size(); at += std::strlen(bytes.data() + at) + 1)
     strings.push_back(bytes.data() + at);
   strings.push_back(nullptr);
-  return strings.size() >= 4;  // folder, program, the program's name and the end
+  return strings.size() >= 5;  // folder, group, program, the program's name and the end
 }
 
 // Runs before main and before other static constructors: in a holder image it holds the job
@@ -538,9 +551,10 @@ __attribute__((constructor(101))) void holderEntry(int argc, char** argv, char**
     report(holderStartFd, startFailed, EINVAL);
     _exit(1);
   }
-  HolderPlan plan{strings[1],
-                  strings.data() + 2,
+  HolderPlan plan{strings[2],
+                  strings.data() + 3,
                   strings[0][0] == '\0' ? nullptr : strings[0],
+                  strings[1][0] == '\0' ? nullptr : strings[1],
                   holderControlFd,
                   holderOutputFd,
                   holderStartFd,
@@ -554,8 +568,10 @@ __attribute__((constructor(101))) void holderEntry(int argc, char** argv, char**
 
 // The holder's plan in a file in memory (see holderPlanFd); -1 with errno set on failure.
 int holderPlanFile(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::string& workingFolder) {
+                   const std::string& workingFolder, const std::string& cgroup) {
   std::string plan = workingFolder;
+  plan.push_back('\0');
+  plan += cgroup;
   plan.push_back('\0');
   plan += program;
   plan.push_back('\0');
@@ -578,11 +594,12 @@ int holderPlanFile(const std::string& program, const std::vector<std::string>& a
 // Starts the holder image with its descriptors in place; returns its pid, or -1 with errno
 // set when the system cannot (no /proc, for instance).
 pid_t spawnHolder(const std::string& program, const std::vector<std::string>& arguments,
-                  const std::string& workingFolder, int control, int output, int start) {
+                  const std::string& workingFolder, const std::string& cgroup, int control,
+                  int output, int start) {
   std::string launcherPid = std::to_string(getpid());
   std::vector<char*> argv = {const_cast<char*>(holderName), const_cast<char*>(holderMark),
                              launcherPid.data(), nullptr};
-  const int plan = holderPlanFile(program, arguments, workingFolder);
+  const int plan = holderPlanFile(program, arguments, workingFolder, cgroup);
   if (plan < 0) return -1;
 
   // Sources above the targets, so that no dup2 overwrites a descriptor still to be moved.
@@ -708,13 +725,19 @@ bool startJob(const std::string& program, const std::vector<std::string>& argume
   // A larger pipe lets a fast writer run ahead of the reader with fewer wake-ups.
   fcntl(output[0], F_SETPIPE_SZ, outputPipeBytes);
 
-  pid_t holderPid = spawnHolder(program, arguments, workingFolder, control[1], output[1], start[1]);
+  const std::string cgroup = makeJobCgroup();
+  pid_t holderPid =
+      spawnHolder(program, arguments, workingFolder, cgroup, control[1], output[1], start[1]);
   int forkError = errno;
   if (holderPid < 0) {
-    HolderPlan plan{
-        program.c_str(), argv.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(),
-        control[1],      output[1],   start[1],
-        getpid()};
+    HolderPlan plan{program.c_str(),
+                    argv.data(),
+                    workingFolder.empty() ? nullptr : workingFolder.c_str(),
+                    cgroup.empty() ? nullptr : cgroup.c_str(),
+                    control[1],
+                    output[1],
+                    start[1],
+                    getpid()};
     // No launcher signal handler may run in the holder before it has reset them all.
     sigset_t all;
     sigset_t previous;
@@ -733,13 +756,14 @@ bool startJob(const std::string& program, const std::vector<std::string>& argume
     closeIfOpen(output[0]);
     closeIfOpen(control[0]);
     closeIfOpen(start[0]);
+    removeJobCgroup(cgroup, 0);
     return false;
   }
 
   int errorCode = 0;
   int programPid = readStartReport(start[0], errorCode);
   closeIfOpen(start[0]);
-  job = Job{holderPid, programPid, control[0], output[0]};
+  job = Job{holderPid, programPid, control[0], output[0], cgroup};
   if (programPid < 0) {
     error = errorText(errorCode);
     closeIfOpen(job.output);
@@ -752,6 +776,8 @@ bool startJob(const std::string& program, const std::vector<std::string>& argume
 void endJob(Job& job, int milliseconds) {
   closeIfOpen(job.control);
   if (job.holderPid > 0) reapHolder(job.holderPid, milliseconds);
+  // The holder removes the group once the tree is gone; one it could not finish is ended here.
+  removeJobCgroup(job.cgroup, holderKilledMilliseconds * 5);
   job = Job{};
 }
 

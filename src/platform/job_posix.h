@@ -19,6 +19,7 @@ struct Job {
   int programPid = -1;  // also the program's process group
   int control = -1;     // the launcher's end of the control socket
   int output = -1;      // read end of the program's merged standard output and error
+  std::string cgroup;   // the job's own control group's folder; "": none (see job_cgroup_posix.h)
 };
 
 inline constexpr char jobKillCommand = 'k';
@@ -31,12 +32,14 @@ bool startJob(const std::string& program, const std::vector<std::string>& argume
               const std::string& workingFolder, Job& job, std::string& error);
 
 // How long endJob may wait for the holder to end the tree: the holder gives up killing a
-// little earlier, so a whole teardown stays within 2 s.
-inline constexpr int jobEndMilliseconds = 1700;
+// little earlier. The tree is normally gone in milliseconds; the rest is room for a machine
+// so busy that killed processes wait for the processor to end.
+inline constexpr int jobEndMilliseconds = 4000;
 
 // Closes the control socket (if still open), which makes the holder end the tree, and reaps
-// the holder, waiting at most milliseconds before killing it (the tree is then left to the
-// program's parent-death signal). The output descriptor is the caller's to close.
+// the holder, waiting at most milliseconds before killing it (the tree is then ended through
+// its control group, or left to the program's parent-death signal), then removes the job's
+// group. The output descriptor is the caller's to close.
 void endJob(Job& job, int milliseconds);
 
 }  // namespace scf

@@ -110,9 +110,10 @@ class ChildProcess {
   void readOutput();
   void pollJobStatus();
 
-  int processPid_ = -1;  // our child (uncaptured) or the job's main process (captured)
-  int holderPid_ = -1;   // the job holder (captured runs)
-  int jobControl_ = -1;  // our end of the job holder's control socket
+  int processPid_ = -1;    // our child (uncaptured) or the job's main process (captured)
+  int holderPid_ = -1;     // the job holder (captured runs)
+  int jobControl_ = -1;    // our end of the job holder's control socket
+  std::string jobCgroup_;  // the job's own control group, when the system gave it one
   int pipeRead_ = -1;
   int readerWake_ = -1;  // written at teardown to end a read that descendants keep open
   std::uint32_t processId_ = 0;

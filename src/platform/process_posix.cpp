@@ -77,6 +77,7 @@ bool ChildProcess::startCaptured(const std::string& program,
     return false;
   }
   holderPid_ = job.holderPid;
+  jobCgroup_ = job.cgroup;
   jobControl_ = job.control;
   pipeRead_ = job.output;
   processPid_ = job.programPid;
@@ -253,10 +254,10 @@ void ChildProcess::askToClose() {
 
 void ChildProcess::tearDown() {
   // Closing our end of the control socket makes the holder end the whole tree; the holder
-  // itself is waited for within a bound, so the whole teardown ends within 2 s.
+  // itself is waited for within a bound (jobEndMilliseconds).
   closeIfOpen(jobControl_);
   if (holderPid_ > 0) {
-    Job job{holderPid_, processPid_, -1, -1};
+    Job job{holderPid_, processPid_, -1, -1, jobCgroup_};
     endJob(job, jobEndMilliseconds);
   } else if (processPid_ > 0 && !ended_) {
     reapWhenItEnds(processPid_);
@@ -275,6 +276,7 @@ void ChildProcess::tearDown() {
   closeIfOpen(pipeRead_);
   closeIfOpen(readerWake_);
   holderPid_ = -1;
+  jobCgroup_.clear();
   processPid_ = -1;
   processId_ = 0;
   ended_ = false;

@@ -246,31 +246,42 @@ bool processGone(int pid) {
 #endif
 }
 
-// The product waits 120 s; the bound is a parameter so that this case waits one second.
+// The product waits 120 s; the bound is a parameter so that this case waits less. The bound
+// counts from the kit's start, Python's own start-up included: on a busy machine a short one
+// may end the kit before it has written its mark, so the bound grows until the kit has shown
+// that it ran before it was ended.
 TEST_F(SelfCheckTest, AKitThatNeverAnswersIsEndedAtTheBound) {
 #ifdef _WIN32
   GTEST_SKIP() << kNoKitHere;
 #endif
   makeRelease(kNeverAnswers, true, "0.8.0", true);
-  std::string text;
-  const double start = nowSeconds();
-  EXPECT_FALSE(runSelfCheck(release, checkFile, text, 1.0));
-  const double took = nowSeconds() - start;
-  EXPECT_GE(took, 1.0);
-  EXPECT_LT(took, 10.0);
-  const auto list = lines(text);
-  ASSERT_GE(list.size(), 2u);
-  EXPECT_EQ(list[list.size() - 2], "FAIL the disc check did not finish in 1 s");
-  EXPECT_EQ(list.back(), "self-check FAILED");
-  EXPECT_EQ(text.find("disc check:"), std::string::npos);
-  // The kit is ended, not left behind.
-  const int pid = std::stoi(readFile(release + "/source/ran"));
-  bool gone = false;
-  for (int i = 0; i < 100 && !gone; ++i) {
-    gone = processGone(pid);
-    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const std::string mark = release + "/source/ran";
+  for (int bound = 1; bound <= 32; bound *= 2) {
+    SCOPED_TRACE("bound " + std::to_string(bound) + " s");
+    std::filesystem::remove(mark);
+    std::string text;
+    const double start = nowSeconds();
+    EXPECT_FALSE(runSelfCheck(release, checkFile, text, bound));
+    EXPECT_GE(nowSeconds() - start, bound);
+    const auto list = lines(text);
+    ASSERT_GE(list.size(), 2u);
+    EXPECT_EQ(list[list.size() - 2],
+              "FAIL the disc check did not finish in " + std::to_string(bound) + " s");
+    EXPECT_EQ(list.back(), "self-check FAILED");
+    EXPECT_EQ(text.find("disc check:"), std::string::npos);
+    const std::string ran = readFile(mark);
+    if (ran.empty()) continue;  // ended before Python got that far: a longer bound
+    // The kit is ended, not left behind.
+    const int pid = std::stoi(ran);
+    bool gone = false;
+    for (int i = 0; i < 500 && !gone; ++i) {
+      gone = processGone(pid);
+      if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(gone) << "the kit " << pid << " still runs";
+    return;
   }
-  EXPECT_TRUE(gone) << "the kit " << pid << " still runs";
+  FAIL() << "the stand-in kit never started within 32 s";
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ inline bool groupGone(int pgid) {
 }
 #endif
 
+// A teardown that takes longer than this waits without a bound: the product's own bound is a
+// few seconds, and the rest is room for a busy machine, so only a hang fails a test.
+inline constexpr double teardownHangSeconds = 60.0;
+
 // True when no process has this pid, or only its zombie (on Windows: its ended object) is
 // left.
 inline bool processGone(int pid) {
