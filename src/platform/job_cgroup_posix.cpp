@@ -36,7 +36,7 @@ void sweepLeftGroups(const std::string& own) {
     const long pid = std::strtol(name.c_str() + prefixLength, nullptr, 10);
     // Only where no process has that pid: a live one may be the launcher still using it.
     if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-      rmdir((own + "/" + name).c_str());
+      rmdir((own + '/').append(name).c_str());
   }
   closedir(folder);
 }
@@ -156,8 +156,8 @@ std::string makeJobCgroup() {
   const std::string own = ownGroupFolder();
   if (own.empty()) return "";
   if (!sweptOnce.exchange(true)) sweepLeftGroups(own);
-  const std::string folder = own + "/" + groupPrefix + std::to_string(getpid()) + "-" +
-                             std::to_string(groupsMade.fetch_add(1) + 1);
+  std::string folder = own + "/" + groupPrefix + std::to_string(getpid()) + "-" +
+                       std::to_string(groupsMade.fetch_add(1) + 1);
   if (mkdir(folder.c_str(), 0755) != 0) return "";
   // Kernels before 5.14 have no cgroup.kill; a group the launcher may not move into is no use.
   if (access((folder + "/cgroup.kill").c_str(), W_OK) != 0 ||
