@@ -196,7 +196,9 @@ int processesNaming(const std::string& text) {
   return found;
 }
 
-// A kit whose check never answers: it starts a child of its own and both sleep.
+// A kit whose check never answers: it starts a child of its own and both sleep. The waits for
+// the child are generous: two Pythons starting on a busy machine can take many seconds, and the
+// time limit is only enforced when the check is polled, so waiting here does not race it.
 class SilentKitCheck : public DiscCheckTest {
  protected:
   void SetUp() override {
@@ -222,19 +224,19 @@ class SilentKitCheck : public DiscCheckTest {
 TEST_F(SilentKitCheck, CancelEndsTheWholeTreeWithoutAVerdict) {
   DiscCheck::start(*app, disc("scrapfury-usa.iso"));
   ASSERT_TRUE(app->discCheck.discChecking);
-  ASSERT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 1; }, 10));
+  ASSERT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 1; }, 120));
   DiscCheck::cancel(*app);
   EXPECT_FALSE(app->discCheck.discChecking);
   EXPECT_EQ(app->discCheck.discVerdict, "");
-  EXPECT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 0; }, 5));
-  EXPECT_TRUE(waitFor([&] { return processesNaming(script) == 0; }, 5));
+  EXPECT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 0; }, 30));
+  EXPECT_TRUE(waitFor([&] { return processesNaming(script) == 0; }, 30));
   EXPECT_EQ(app->settings.disc, "");
 }
 
 TEST_F(SilentKitCheck, ACheckThatNeverAnswersIsEndedAtTheTimeLimitWithItsSentence) {
   DiscCheck::timeLimitSeconds = 1.0;
   DiscCheck::start(*app, disc("scrapfury-usa.iso"));
-  ASSERT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 1; }, 10));
+  ASSERT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 1; }, 120));
   pollToEnd();
   EXPECT_EQ(app->discCheck.discVerdict,
             "The disc check took too long and was stopped. Try again, or make a fresh copy of "
@@ -242,7 +244,7 @@ TEST_F(SilentKitCheck, ACheckThatNeverAnswersIsEndedAtTheTimeLimitWithItsSentenc
   EXPECT_EQ(app->discCheck.discDetail, disc("scrapfury-usa.iso"));
   EXPECT_EQ(app->settings.disc, "");
   EXPECT_EQ(app->currentTab, kTabMaintenance) << "the verdict stays where the user is";
-  EXPECT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 0; }, 5));
+  EXPECT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 0; }, 30));
 }
 #endif
 
