@@ -24,7 +24,7 @@ class HttpsHost {
     std::string error;
     if (!process_.start(findPythonExe("/nonexistent-release"), arguments, "", true, error)) return;
     std::string base;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (base.empty() && std::chrono::steady_clock::now() < deadline && process_.running()) {
       for (const std::string& line : process_.takeLines()) {
         if (line.rfind("TRAP ", 0) == 0) trap_ = "http://127.0.0.1:" + line.substr(5);

@@ -39,7 +39,7 @@ class ReleaseHost {
     arguments.insert(arguments.end(), options.begin(), options.end());
     std::string error;
     if (!process_.start(findPythonExe("/nonexistent-release"), arguments, "", true, error)) return;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (base_.empty() && std::chrono::steady_clock::now() < deadline && process_.running()) {
       for (const std::string& line : process_.takeLines()) {
         if (line.rfind("PORT ", 0) == 0) base_ = "http://127.0.0.1:" + line.substr(5);
