@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "app/app.h"
-#include "app/build_info.h"
-#include "app/clock.h"
+#include "platform/build_info.h"
+#include "platform/clock.h"
 #include "platform/utf8_path.h"
 #include "prepare/disc_check.h"
 #include "release/release_layout.h"

@@ -6,12 +6,12 @@
 #include <filesystem>
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "app/launch_options.h"
 #include "app/window.h"
 #include "enhance/enhance_run.h"
 #include "game/game_contract.h"
 #include "harness/log_line.h"
+#include "platform/clock.h"
 #include "platform/env.h"
 #include "platform/file_open.h"
 #include "platform/utf8_path.h"

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "game/game_contract.h"
 #include "harness/log_line.h"
 #include "harness/selftest.h"
+#include "platform/clock.h"
 #include "platform/env.h"
 #include "platform/utf8_path.h"
 #include "release/tr.h"

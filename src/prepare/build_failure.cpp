@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "platform/file_status.h"
 #include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"

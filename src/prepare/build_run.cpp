@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "app/settings_store.h"
 #include "app/task_table.h"
+#include "platform/clock.h"
 #include "platform/file_status.h"
 #include "platform/free_space.h"
 #include "prepare/failure_record.h"

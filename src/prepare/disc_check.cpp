@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "app/settings_store.h"
 #include "app/task_table.h"
+#include "platform/clock.h"
 #include "prepare/disc_choose.h"
 #include "prepare/kit_contract.h"
 #include "release/tr.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "release/tr.h"
 #include "support/test_support.h"
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/clock.h"
+#include "platform/clock.h"
 #include "platform/disc_places.h"
 #include "platform/folder_entries.h"
 #include "prepare/disc_list.h"

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "platform/clock.h"
 #include "prepare/build_run.h"
 #include "release/tr.h"
 #include "ui/nav_focus.h"
