@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/app.h"
+#include "app/resolve_layout.h"
 #include "platform/build_info.h"
 #include "platform/clock.h"
 #include "platform/utf8_path.h"

@@ -19,6 +19,7 @@
 
 #include "app/app.h"
 #include "app/file_facts.h"
+#include "app/resolve_layout.h"
 #include "drawn_text.h"
 #include "enhance/enhance_run.h"
 #include "headless_gui.h"

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/app.h"
+#include "app/resolve_layout.h"
 #include "game/game_run.h"
 #include "platform/utf8_path.h"
 #include "release/release_layout.h"

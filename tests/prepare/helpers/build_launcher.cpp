@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/app.h"
+#include "app/resolve_layout.h"
 #include "prepare/build_run.h"
 #include "release/release_layout.h"
 
