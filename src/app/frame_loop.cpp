@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/file_facts.h"
+#include "app/game_launch.h"
 #include "app/task_table.h"
 #include "app/update_now.h"
 #include "app/window.h"
@@ -65,7 +66,7 @@ void advanceTasks(App& app) {
   UpdateInstall::poll(app);
   EnhanceRun::poll(app);
   followUpdateNow(app);
-  if (app.game.gameRunning) GameRun::finish(app);
+  if (app.game.gameRunning) finishGame(app);
   expireRefusal(app);
 }
 

@@ -7,12 +7,14 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/game_launch.h"
 #include "game/game_contract.h"
 #include "harness/log_line.h"
 #include "harness/selftest.h"
 #include "platform/clock.h"
 #include "platform/env.h"
 #include "platform/utf8_path.h"
+#include "release/rebuild_check.h"
 #include "release/tr.h"
 
 namespace scf {
@@ -146,7 +148,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
               logLine("notice: %s (launcher.ini last_build_seconds %s)", app.build.statusText,
                       fixedSix(app.settings.lastBuildSeconds));
               if (errorDemo) return true;
-              if (app.screen == kScreenMain && gameIsBuilt(app)) return true;
+              if (app.screen == kScreenMain && gameIsBuilt(app.layout)) return true;
               failAndQuit(app, "FAIL build did not produce a playable game");
               return true;
             }
@@ -190,7 +192,7 @@ Selftest::Step Selftest::playStep(bool started) {
             if (t == 0) {
               if (!started) {
                 prepareCaptureDir("play");
-                GameRun::launch(app);
+                launchGame(app);
                 logLine("game started (pid %s)", std::to_string(app.game.process.processId()));
               }
               if (!errorDemo && !app.game.gameRunning) failAndQuit(app, "FAIL game did not start");
@@ -224,7 +226,7 @@ Selftest::Step Selftest::crashStep(bool started) {
                 prepareCaptureDir("crash");
                 setEnv(envTestCrash, wholeSeconds(crashSeconds));
                 setEnv(envNoDialogs, envNoDialogsValue);
-                GameRun::launch(app);
+                launchGame(app);
                 setEnv(envTestCrash, "");
                 setEnv(envNoDialogs, "");
                 logLine("game started to crash (pid %s)",

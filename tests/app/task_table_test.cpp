@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/game_launch.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
 #include "prepare/build_run.h"
@@ -69,7 +70,7 @@ void start(App& app, Task task) {
       BuildRun::start(app);
       break;
     case Task::game:
-      GameRun::launch(app);
+      launchGame(app);
       break;
     case Task::update:
       app.startUpdate("v9.0.0", "9.0.0");
