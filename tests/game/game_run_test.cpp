@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game_launch.h"
-
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -16,9 +14,11 @@
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "app/app.h"
+#include "app/game_launch.h"
 #include "game/game_failure.h"
 #include "game_release.h"
 #include "platform/file_list.h"
@@ -182,6 +182,31 @@ TEST_F(GameRunTest, StartsTheGameInItsFolderWithItsArgumentsAndHidesTheWindow) {
   EXPECT_EQ(seenWithNativeFolder(readFile(seen)), nativePath(app.layout.gameDir) + "\n--elf\n" +
                                                       app.layout.bootFile + "\n--iso\n" +
                                                       app.layout.discIso + "\n");
+}
+
+// Records what the run asks of the window that hosts it.
+struct RecordingHost : GameHost {
+  std::string calls;
+  void hideWindow() override { calls += "hide "; }
+  void showWindow() override { calls += "show "; }
+};
+
+TEST_F(GameRunTest, TheHostHidesTheWindowForTheGameAndShowsItOnceAfter) {
+  standIn(app, {"exit\t0"});
+  RecordingHost host;
+  app.game.launch(app.layout, host);
+  ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
+  EXPECT_EQ(host.calls, "hide ");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  bool ended = false;
+  while (!ended && std::chrono::steady_clock::now() < deadline) {
+    ended = app.game.finish(app.layout, host);
+    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(host.calls, "hide show ");
+  EXPECT_FALSE(app.game.finish(app.layout, host)) << "an end is reported once";
+  EXPECT_EQ(host.calls, "hide show ");
 }
 
 TEST_F(GameRunTest, FinishWaitsForTheGameToEnd) {
