@@ -64,7 +64,7 @@ void advanceTasks(App& app) {
   pollDiscList(app);
   if (app.build.building) BuildRun::finish(app);
   UpdateInstall::poll(app);
-  EnhanceRun::poll(app);
+  app.enhance.poll(app.layout);
   followUpdateNow(app);
   if (app.game.gameRunning) finishGame(app);
   expireRefusal(app);

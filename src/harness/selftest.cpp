@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/app.h"
+#include "app/enhance_actions.h"
 #include "app/launch_options.h"
 #include "app/window.h"
 #include "enhance/enhance_run.h"

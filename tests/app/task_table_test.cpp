@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/enhance_actions.h"
 #include "app/game_launch.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/enhance_actions.h"
 #include "app/file_facts.h"
 #include "app/resolve_layout.h"
 #include "drawn_text.h"
@@ -68,7 +69,7 @@ class EnhanceFixture : public ::testing::Test {
   bool pollUntil(const std::function<bool()>& done, double seconds = 120) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done() && std::chrono::steady_clock::now() < deadline) {
-      EnhanceRun::poll(app);
+      app.enhance.poll(app.layout);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return done();
