@@ -5,6 +5,7 @@
 #include "app/game_launch.h"
 #include "app/task_table.h"
 #include "app/update_now.h"
+#include "app/update_start.h"
 #include "app/window.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
@@ -63,7 +64,7 @@ void advanceTasks(App& app) {
   DiscCheck::poll(app);
   pollDiscList(app);
   if (app.build.building) BuildRun::finish(app);
-  UpdateInstall::poll(app);
+  pollUpdate(app);
   app.enhance.poll(app.layout);
   followUpdateNow(app);
   if (app.game.gameRunning) finishGame(app);
