@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/app.h"
+#include "app/build_actions.h"
 #include "app/frame_loop.h"
 #include "app/gamepads.h"
 #include "app/launch_options.h"

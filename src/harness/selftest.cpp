@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/app.h"
+#include "app/disc_actions.h"
 #include "app/enhance_actions.h"
 #include "app/launch_options.h"
 #include "app/window.h"
@@ -155,7 +156,7 @@ void Selftest::buildFull() {
   steps.push_back(instant("english", french(false)));
   if (!wrongDisc.empty()) {
     steps.push_back({"check the wrong disc", [this](App& app, double t) {
-                       if (t == 0) DiscCheck::start(app, wrongDisc);
+                       if (t == 0) startDiscCheck(app, wrongDisc);
                        return t > 0.2 && !app.discCheck.discChecking;
                      }});
     steps.push_back(shot("03-wrong-disc"));

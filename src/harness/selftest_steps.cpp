@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/build_actions.h"
+#include "app/disc_actions.h"
 #include "app/game_launch.h"
 #include "game/game_contract.h"
 #include "harness/log_line.h"
@@ -45,7 +47,7 @@ std::string wholeSeconds(double seconds) {
 Selftest::Step Selftest::discCheckStep() {
   return {"check the disc", [this](App& app, double t) {
             if (t == 0) {
-              DiscCheck::start(app, disc);
+              startDiscCheck(app, disc);
               return false;
             }
             if (t < 0.2 || app.discCheck.discChecking) return false;
@@ -63,13 +65,13 @@ Selftest::Step Selftest::vanishingDiscStep() {
             if (t == 0) {
               fs::remove(utf8Path(copy), error);
               fs::copy_file(utf8Path(disc), utf8Path(copy), error);
-              DiscCheck::start(app, copy);
+              startDiscCheck(app, copy);
               return false;
             }
             if (t < 0.2 || app.discCheck.discChecking) return false;
             fs::remove(utf8Path(copy), error);
             logLine("disc check: %s", verdictOrOk(app));
-            BuildRun::start(app);
+            startBuild(app);
             return true;
           }};
 }
@@ -115,7 +117,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
                        "build started");
                 return false;
               }
-              BuildRun::start(app);
+              startBuild(app);
               logLine("build started");
               return false;
             }
@@ -130,7 +132,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
                 return false;
               }
               logLine("build resumed");
-              BuildRun::start(app);
+              startBuild(app);
               return false;
             }
             if (!app.build.building) {
@@ -171,7 +173,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
                 walkTo(s, reachAndPress(tr("Stop", "Arrêter")), "");
                 return false;
               }
-              if (app.build.building) BuildRun::stop(app);
+              if (app.build.building) stopBuild(app);
             }
             // A picture requested above in this same turn is not replaced: it waits its frame.
             if (!s.halfShotTaken && percent > 49 && app.screenshotRequest.empty()) {
