@@ -45,9 +45,11 @@ std::string signatureFile(const std::string& archive) {
 }
 
 // The download worker: the checksum, the signature, then the archive, whose signature it then
-// checks; publishes its result and ends.
-void downloadRelease(UpdateInstall* install, std::string archiveUrl, std::string archiveFile,
-                     std::uint64_t archiveSize, std::string version) {
+// checks; publishes its result and ends. The thread keeps its own copies of the strings for as
+// long as it runs.
+void downloadRelease(UpdateInstall* install, const std::string& archiveUrl,
+                     const std::string& archiveFile, std::uint64_t archiveSize,
+                     const std::string& version) {
   std::atomic<std::uint64_t> checksumReceived{0};
   std::atomic<std::uint64_t> checksumTotal{0};
   SignatureVerdict verdict = SignatureVerdict::missing;
