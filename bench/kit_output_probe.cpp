@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/build_actions.h"
 #include "app/gui_mode.h"
 #include "app/launch_options.h"
 #include "platform/exe_path.h"
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
   return scf::runGuiMode(options, release, [&](scf::App& app) {
     if (!started) {
       started = true;
-      scf::BuildRun::start(app);
+      scf::startBuild(app);
       if (!app.build.building) {
         std::printf("result the build did not start: %s\n", app.progress.failureText.c_str());
         app.quitConfirmed = true;

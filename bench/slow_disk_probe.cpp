@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/build_actions.h"
+#include "app/disc_actions.h"
 #include "app/gui_mode.h"
 #include "app/launch_options.h"
 #include "app/window.h"
@@ -66,10 +68,10 @@ int main(int argc, char** argv) {
   const std::function<bool(const scf::App&)> shown;
   const std::vector<Phase> phases = {
       {"welcome", [](scf::App&) {}, shown},
-      {"disc check", [&](scf::App& app) { scf::DiscCheck::start(app, disc); },
+      {"disc check", [&](scf::App& app) { scf::startDiscCheck(app, disc); },
        [](const scf::App& app) { return !app.discCheck.discChecking; }},
       {"play, not built", [](scf::App&) {}, shown},
-      {"preparing", [](scf::App& app) { scf::BuildRun::start(app); },
+      {"preparing", [](scf::App& app) { scf::startBuild(app); },
        [](const scf::App& app) { return !app.build.building; }},
       {"play, ready", [](scf::App&) {}, shown},
       {"settings", [](scf::App& app) { app.currentTab = scf::kTabSettings; }, shown},
@@ -77,8 +79,8 @@ int main(int argc, char** argv) {
       {"stopped",
        [](scf::App& app) {
          app.currentTab = scf::kTabPlay;
-         scf::BuildRun::start(app);
-         scf::BuildRun::stop(app);
+         scf::startBuild(app);
+         scf::stopBuild(app);
        },
        shown},
   };

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "app/gui_mode.h"
 #include "app/launch_options.h"
+#include "platform/clock.h"
 #include "platform/exe_path.h"
 
 int main(int argc, char** argv) {

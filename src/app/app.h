@@ -75,7 +75,6 @@ struct App {
   TaskRefusal refusal;
 
   // Frame-loop fields.
-  bool timeBanked = false;
   bool showWhatsNew = false;
   // The window settings were saved in this run (the Settings tab says so only then).
   bool videoSaved = false;

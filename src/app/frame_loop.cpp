@@ -1,13 +1,17 @@
 #include "app/frame_loop.h"
 
 #include "app/app.h"
-#include "app/clock.h"
+#include "app/build_actions.h"
+#include "app/disc_actions.h"
 #include "app/file_facts.h"
+#include "app/game_launch.h"
 #include "app/task_table.h"
 #include "app/update_now.h"
+#include "app/update_start.h"
 #include "app/window.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
+#include "platform/clock.h"
 #include "prepare/build_run.h"
 #include "prepare/disc_check.h"
 #include "prepare/disc_list.h"
@@ -59,21 +63,21 @@ void followFileFacts(App& app, bool& wasRunning) {
 
 // The tasks' steps of one turn, in their fixed order.
 void advanceTasks(App& app) {
-  DiscCheck::poll(app);
-  pollDiscList(app);
-  if (app.build.building) BuildRun::finish(app);
-  UpdateInstall::poll(app);
-  EnhanceRun::poll(app);
+  pollDiscCheck(app);
+  app.discList.poll();
+  if (app.build.building) finishBuild(app);
+  pollUpdate(app);
+  app.enhance.poll(app.layout);
   followUpdateNow(app);
-  if (app.game.gameRunning) GameRun::finish(app);
+  if (app.game.gameRunning) finishGame(app);
   expireRefusal(app);
 }
 
 // The system ends the session: a running build is stopped (its time banked) without asking
 // anyone, and what is to be saved is saved.
 void endSession(App& app) {
-  if (app.build.building) BuildRun::stop(app);
-  if (app.discCheck.discChecking) DiscCheck::cancel(app);
+  if (app.build.building) stopBuild(app);
+  if (app.discCheck.discChecking) app.discCheck.cancel();
   app.settingsWriter.flush(kExitFlushSeconds);
 }
 
@@ -88,7 +92,7 @@ void runFrameLoop(App& app, const TickFn& tick) {
   bool lastPresented = true;
   for (;;) {
     if (app.quitConfirmed) {
-      if (app.build.building) BuildRun::stop(app);
+      if (app.build.building) stopBuild(app);
       // Ending the installer midway would leave a half-installed release: it finishes first.
       if (app.updateInstall.installState != kInstallInstalling) break;
     }

@@ -3,9 +3,11 @@
 #include <memory>
 
 #include "app/app.h"
+#include "app/build_actions.h"
 #include "app/frame_loop.h"
 #include "app/gamepads.h"
 #include "app/launch_options.h"
+#include "app/resolve_layout.h"
 #include "app/update_recovery.h"
 #include "app/window.h"
 #include "harness/selftest.h"

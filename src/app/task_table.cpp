@@ -1,7 +1,7 @@
 #include "app/task_table.h"
 
 #include "app/app.h"
-#include "app/clock.h"
+#include "platform/clock.h"
 #include "release/tr.h"
 
 namespace scf {

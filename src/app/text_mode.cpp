@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/build_info.h"
 #include "app/launch_options.h"
 #include "harness/self_check.h"
+#include "platform/build_info.h"
 #include "platform/file_open.h"
 #include "platform/standard_output.h"
 

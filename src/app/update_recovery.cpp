@@ -1,8 +1,8 @@
 #include "app/update_recovery.h"
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "app/window.h"
+#include "platform/clock.h"
 #include "ui/screens/recovery_screen.h"
 #include "ui/widgets/background.h"
 #include "update/install_recovery.h"

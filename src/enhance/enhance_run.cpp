@@ -3,14 +3,13 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/app.h"
-#include "app/task_table.h"
 #include "enhance/texture_pack.h"
 #include "platform/absolute_path.h"
 #include "platform/executable_name.h"
 #include "platform/file_status.h"
 #include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
+#include "release/release_layout.h"
 #include "release/tr.h"
 
 namespace scf {
@@ -42,13 +41,6 @@ bool readProgress(std::string_view rest, std::uint64_t& done, std::uint64_t& tot
   done = first;
   total = second;
   return true;
-}
-
-void takeLines(App& app) {
-  EnhanceRun& run = app.enhance;
-  run.process.takeLineBatch(run.lines);
-  for (std::string_view line : run.lines)
-    enhanceLine(app, line);
 }
 
 }  // namespace
@@ -93,78 +85,79 @@ const TextPair kEnhanceDone = {"Done. The game uses them the next time it starts
                                "Terminé. Le jeu les utilisera au prochain démarrage."};
 const TextPair kEnhanceEnded = {"It stopped (exit code ", "Arrêt (code "};
 
-bool enhanceAvailable(const App& app) {
-  return pathExists(upscalerPath(app.layout)) && pathExists(enhanceScriptPath(app.layout));
+bool enhanceAvailable(const ReleaseLayout& layout) {
+  return pathExists(upscalerPath(layout)) && pathExists(enhanceScriptPath(layout));
 }
 
-void startEnhance(App& app, bool remove) {
-  EnhanceRun& run = app.enhance;
-  if (!mayStart(app, Task::enhance)) return;
-  run.stage.clear();
-  run.runError.clear();
-  run.runResult.clear();
-  run.doneSeen = false;
-  run.progressDone = 0;
-  run.progressTotal = 0;
+void EnhanceRun::start(const ReleaseLayout& layout, bool remove) {
+  stage.clear();
+  runError.clear();
+  runResult.clear();
+  doneSeen = false;
+  progressDone = 0;
+  progressTotal = 0;
   std::string error;
-  if (!run.process.start(enhanceCommand(app.layout, remove), true, error)) {
-    run.runError = tr(kEnhanceCouldNotStart) + error;
+  if (!process.start(enhanceCommand(layout, remove), true, error)) {
+    runError = tr(kEnhanceCouldNotStart) + error;
     return;
   }
-  run.running = true;
-  run.removing = remove;
+  running = true;
+  removing = remove;
 }
 
-void enhanceLine(App& app, std::string_view line) {
-  EnhanceRun& run = app.enhance;
+void EnhanceRun::takeLine(std::string_view line) {
   if (line.size() < kShortestLine) return;
   if (startsWith(line, "step ")) {
-    run.stage = std::string(line.substr(5));
-    run.progressDone = 0;
-    run.progressTotal = 0;
+    stage = std::string(line.substr(5));
+    progressDone = 0;
+    progressTotal = 0;
     return;
   }
   // A progress line whose numbers cannot be read goes on to the checks below (and matches none).
-  if (startsWith(line, "progress ") &&
-      readProgress(line.substr(9), run.progressDone, run.progressTotal)) {
+  if (startsWith(line, "progress ") && readProgress(line.substr(9), progressDone, progressTotal)) {
     return;
   }
   if (startsWith(line, "error ")) {
-    run.runError = std::string(line.substr(6));
+    runError = std::string(line.substr(6));
   } else if (startsWith(line, "done ")) {
-    run.doneSeen = true;
+    doneSeen = true;
   }
 }
 
-void stopEnhance(App& app) {
-  EnhanceRun& run = app.enhance;
-  if (!run.running || run.removing) return;
-  run.process.kill();
+void EnhanceRun::stop() {
+  if (!running || removing) return;
+  process.kill();
   // The run is over for the launcher now: the frame loop reports no exit code for it, and the
   // old count stands until the next run ends.
-  run.running = false;
-  run.runResult = tr(kEnhanceStoppedByUser);
+  running = false;
+  runResult = tr(kEnhanceStoppedByUser);
 }
 
-void EnhanceRun::poll(App& app) {
-  EnhanceRun& run = app.enhance;
-  if (!run.running) return;
-  takeLines(app);
-  if (run.process.running()) return;
-  run.process.waitReader(kReaderWaitMs);
-  takeLines(app);
-  run.running = false;
-  countEnhancedTextures(app);
-  const int code = run.process.exitCode();
-  if (code == 0 && run.doneSeen) {
-    run.runResult = run.removing ? tr(kEnhanceRemoved) : tr(kEnhanceDone);
-    run.runError.clear();
-    return;
+bool EnhanceRun::poll(const ReleaseLayout& layout) {
+  if (!running) return false;
+  takeLines();
+  if (process.running()) return false;
+  process.waitReader(kReaderWaitMs);
+  takeLines();
+  running = false;
+  countTextures(layout);
+  const int code = process.exitCode();
+  if (code == 0 && doneSeen) {
+    runResult = removing ? tr(kEnhanceRemoved) : tr(kEnhanceDone);
+    runError.clear();
+    return true;
   }
   // A script that ends with 0 but never said it was done was stopped from outside.
-  if (run.runError.empty()) {
-    run.runError = tr(kEnhanceEnded) + std::to_string(code) + ").";
+  if (runError.empty()) {
+    runError = tr(kEnhanceEnded) + std::to_string(code) + ").";
   }
+  return true;
+}
+
+void EnhanceRun::takeLines() {
+  process.takeLineBatch(lines);
+  for (std::string_view line : lines)
+    takeLine(line);
 }
 
 }  // namespace scf

@@ -10,7 +10,6 @@
 
 namespace scf {
 
-struct App;
 struct ReleaseLayout;
 
 // The texture script's run: making the enhanced texture pack or removing it, one run at a time.
@@ -29,8 +28,23 @@ struct EnhanceRun {
   int textureCount = -1;
   LineBatch lines;  // kept across turns so taking lines allocates nothing
 
-  // Once per turn while running: applies the script's new lines and finishes an ended run.
-  static void poll(App& app);
+  // Starts making (remove false) or removing the pack with the layout's script; a start that
+  // fails says why in runError.
+  void start(const ReleaseLayout& layout, bool remove);
+  // Applies one output line of the script.
+  void takeLine(std::string_view line);
+  // The Stop button: ends a making run at once and says how to go on; a removal cannot be
+  // stopped.
+  void stop();
+  // Once per turn while running: applies the script's new lines and finishes an ended run,
+  // counting the pack's textures again; true on the turn the run ended.
+  bool poll(const ReleaseLayout& layout);
+  // Counts the ".png" files directly in the layout's pack folder into textureCount; a missing
+  // folder or a listing error ends the count with what was counted so far.
+  void countTextures(const ReleaseLayout& layout);
+
+ private:
+  void takeLines();
 };
 
 // The script, the upscaler and the pack, all from the release layout.
@@ -43,10 +57,7 @@ std::string texturePackFolder(const ReleaseLayout& layout);
 ChildCommand enhanceCommand(const ReleaseLayout& layout, bool remove);
 
 // The release ships both the texture script and the upscaler it drives.
-bool enhanceAvailable(const App& app);
-
-// Starts making (remove false) or removing the pack; nothing while a run or a build goes on.
-void startEnhance(App& app, bool remove);
+bool enhanceAvailable(const ReleaseLayout& layout);
 
 // The panel's kept sentences, so it can say them in the language current when drawn.
 extern const TextPair kEnhanceCouldNotStart;
@@ -54,11 +65,5 @@ extern const TextPair kEnhanceStoppedByUser;
 extern const TextPair kEnhanceRemoved;
 extern const TextPair kEnhanceDone;
 extern const TextPair kEnhanceEnded;
-
-// Applies one output line of the script.
-void enhanceLine(App& app, std::string_view line);
-
-// The Stop button: ends a making run at once and says how to go on; a removal cannot be stopped.
-void stopEnhance(App& app);
 
 }  // namespace scf

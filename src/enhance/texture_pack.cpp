@@ -3,10 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/app.h"
-#include "app/settings_store.h"
 #include "enhance/enhance_run.h"
 #include "platform/utf8_path.h"
+#include "release/video_settings.h"
 
 namespace scf {
 namespace {
@@ -15,8 +14,8 @@ constexpr const char* kPackKey = "texture_pack";
 
 }  // namespace
 
-void countEnhancedTextures(App& app) {
-  app.enhance.textureCount = countPackTextures(texturePackFolder(app.layout));
+void EnhanceRun::countTextures(const ReleaseLayout& layout) {
+  textureCount = countPackTextures(texturePackFolder(layout));
 }
 
 int countPackTextures(const std::string& folder) {
@@ -32,19 +31,17 @@ int countPackTextures(const std::string& folder) {
   return count;
 }
 
-bool texturePackOn(const App& app) {
-  const auto entry = app.video.extras.find(kPackKey);
-  return entry == app.video.extras.end() || entry->second != "off";
+bool texturePackOn(const VideoSettings& video) {
+  const auto entry = video.extras.find(kPackKey);
+  return entry == video.extras.end() || entry->second != "off";
 }
 
-void setTexturePackOn(App& app, bool on) {
+void setTexturePack(VideoSettings& video, bool on) {
   if (on) {
-    app.video.extras.erase(kPackKey);
+    video.extras.erase(kPackKey);
   } else {
-    app.video.extras[kPackKey] = "off";
+    video.extras[kPackKey] = "off";
   }
-  storeVideoSettings(app, app.video);
-  app.video.loaded = true;
 }
 
 }  // namespace scf

@@ -4,13 +4,13 @@
 
 namespace scf {
 
-struct App;
+struct GameRun;
 
 // The Play tab's game failure card: whether it shows, and its texts, from the last run's
 // outcome. The title follows the current language; the detail is a path, the system's
 // message or "exit code N", never translated.
-bool gameFailureShown(const App& app);
-std::string gameFailureTitle(const App& app);
-std::string gameFailureDetail(const App& app);
+bool gameFailureShown(const GameRun& game);
+std::string gameFailureTitle(const GameRun& game);
+std::string gameFailureDetail(const GameRun& game);
 
 }  // namespace scf

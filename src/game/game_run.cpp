@@ -2,12 +2,9 @@
 
 #include <string>
 
-#include "app/app.h"
-#include "app/task_table.h"
-#include "app/window.h"
 #include "game/game_contract.h"
 #include "platform/file_list.h"
-#include "release/rebuild_check.h"
+#include "release/release_layout.h"
 
 namespace scf {
 
@@ -26,46 +23,36 @@ std::string newestNewReport(const std::vector<FileEntry>& listing,
 
 }  // namespace
 
-void GameRun::launch(App& app) {
-  GameRun& game = app.game;
-  if (!gameIsBuilt(app) || !mayStart(app, Task::game)) return;
-
-  game.knownReports.clear();
-  for (const FileEntry& entry : listFiles(app.layout.crashesDir, crashReportSuffix)) {
-    game.knownReports.insert(entry.path);
+void GameRun::launch(const ReleaseLayout& layout, GameHost& host) {
+  knownReports.clear();
+  for (const FileEntry& entry : listFiles(layout.crashesDir, crashReportSuffix)) {
+    knownReports.insert(entry.path);
   }
-  game.crashReport.clear();
-  game.startError.clear();
-  app.build.statusText.clear();
-  app.build.status = BuildRun::Status::none;
-  game.closedUnexpectedly = false;
+  crashReport.clear();
+  startError.clear();
+  closedUnexpectedly = false;
 
   std::string error;
-  if (!game.process.start(gameCommand(app.layout), false, error)) {
-    game.startError = error;
+  if (!process.start(gameCommand(layout), false, error)) {
+    startError = error;
     return;
   }
-  game.gameRunning = true;
-  hideWindow();
-  game.windowHiddenForGame = true;
+  gameRunning = true;
+  host.hideWindow();
+  windowHiddenForGame = true;
 }
 
-void GameRun::finish(App& app) {
-  GameRun& game = app.game;
-  if (!game.gameRunning || game.process.running()) return;
+bool GameRun::finish(const ReleaseLayout& layout, GameHost& host) {
+  if (!gameRunning || process.running()) return false;
 
-  game.gameRunning = false;
-  game.gameExitCode = game.process.exitCode();
-  game.crashReport =
-      newestNewReport(listFiles(app.layout.crashesDir, crashReportSuffix), game.knownReports);
-  game.closedUnexpectedly = game.crashReport.empty() && game.gameExitCode != 0;
+  gameRunning = false;
+  gameExitCode = process.exitCode();
+  crashReport = newestNewReport(listFiles(layout.crashesDir, crashReportSuffix), knownReports);
+  closedUnexpectedly = crashReport.empty() && gameExitCode != 0;
 
-  showWindow();
-  game.windowHiddenForGame = false;
-}
-
-bool gameIsBuilt(const App& app) {
-  return gameIsBuilt(app.layout);
+  host.showWindow();
+  windowHiddenForGame = false;
+  return true;
 }
 
 }  // namespace scf

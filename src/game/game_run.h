@@ -8,7 +8,15 @@
 
 namespace scf {
 
-struct App;
+struct ReleaseLayout;
+
+// What the game needs from the window that starts it: out of the way while the game runs.
+class GameHost {
+ public:
+  virtual ~GameHost() = default;
+  virtual void hideWindow() = 0;
+  virtual void showWindow() = 0;
+};
 
 // The built game: started free-standing, the launcher's window hidden while it runs, its end
 // and its crash report noticed afterwards.
@@ -22,12 +30,12 @@ struct GameRun {
   bool closedUnexpectedly = false;
   std::string startError;
 
-  static void launch(App& app);
-  // Every turn while the game runs; does nothing until its process has ended.
-  static void finish(App& app);
+  // Starts the game of the layout, noting the crash reports already there; the window is hidden
+  // only when the game started (startError says why it did not).
+  void launch(const ReleaseLayout& layout, GameHost& host);
+  // Every turn while the game runs; does nothing until its process has ended, then reads its
+  // outcome, shows the window again and returns true.
+  bool finish(const ReleaseLayout& layout, GameHost& host);
 };
-
-// The built game's executable and the disc's boot file are both there.
-bool gameIsBuilt(const App& app);
 
 }  // namespace scf

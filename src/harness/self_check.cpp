@@ -7,8 +7,10 @@
 #include <thread>
 
 #include "app/app.h"
-#include "app/build_info.h"
-#include "app/clock.h"
+#include "app/disc_actions.h"
+#include "app/resolve_layout.h"
+#include "platform/build_info.h"
+#include "platform/clock.h"
 #include "platform/utf8_path.h"
 #include "prepare/disc_check.h"
 #include "release/release_layout.h"
@@ -29,7 +31,7 @@ std::string secondsText(double seconds) {
 // Runs the kit's disc check on file and waits for its verdict. False when it did not end within
 // the bound; the kit is then ended.
 bool checkDisc(App& app, const std::string& file, double boundSeconds) {
-  DiscCheck::start(app, file);
+  startDiscCheck(app, file);
   const double start = nowSeconds();
   while (app.discCheck.discChecking) {
     if (nowSeconds() - start >= boundSeconds) {
@@ -38,7 +40,7 @@ bool checkDisc(App& app, const std::string& file, double boundSeconds) {
     }
     // libstdc++ resumes the sleep when a signal interrupts it.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    DiscCheck::poll(app);
+    pollDiscCheck(app);
   }
   return true;
 }

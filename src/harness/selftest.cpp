@@ -6,12 +6,14 @@
 #include <filesystem>
 
 #include "app/app.h"
-#include "app/clock.h"
+#include "app/disc_actions.h"
+#include "app/enhance_actions.h"
 #include "app/launch_options.h"
 #include "app/window.h"
 #include "enhance/enhance_run.h"
 #include "game/game_contract.h"
 #include "harness/log_line.h"
+#include "platform/clock.h"
 #include "platform/env.h"
 #include "platform/file_open.h"
 #include "platform/utf8_path.h"
@@ -154,7 +156,7 @@ void Selftest::buildFull() {
   steps.push_back(instant("english", french(false)));
   if (!wrongDisc.empty()) {
     steps.push_back({"check the wrong disc", [this](App& app, double t) {
-                       if (t == 0) DiscCheck::start(app, wrongDisc);
+                       if (t == 0) startDiscCheck(app, wrongDisc);
                        return t > 0.2 && !app.discCheck.discChecking;
                      }});
     steps.push_back(shot("03-wrong-disc"));

@@ -7,12 +7,16 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/clock.h"
+#include "app/build_actions.h"
+#include "app/disc_actions.h"
+#include "app/game_launch.h"
 #include "game/game_contract.h"
 #include "harness/log_line.h"
 #include "harness/selftest.h"
+#include "platform/clock.h"
 #include "platform/env.h"
 #include "platform/utf8_path.h"
+#include "release/rebuild_check.h"
 #include "release/tr.h"
 
 namespace scf {
@@ -43,7 +47,7 @@ std::string wholeSeconds(double seconds) {
 Selftest::Step Selftest::discCheckStep() {
   return {"check the disc", [this](App& app, double t) {
             if (t == 0) {
-              DiscCheck::start(app, disc);
+              startDiscCheck(app, disc);
               return false;
             }
             if (t < 0.2 || app.discCheck.discChecking) return false;
@@ -61,13 +65,13 @@ Selftest::Step Selftest::vanishingDiscStep() {
             if (t == 0) {
               fs::remove(utf8Path(copy), error);
               fs::copy_file(utf8Path(disc), utf8Path(copy), error);
-              DiscCheck::start(app, copy);
+              startDiscCheck(app, copy);
               return false;
             }
             if (t < 0.2 || app.discCheck.discChecking) return false;
             fs::remove(utf8Path(copy), error);
             logLine("disc check: %s", verdictOrOk(app));
-            BuildRun::start(app);
+            startBuild(app);
             return true;
           }};
 }
@@ -113,7 +117,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
                        "build started");
                 return false;
               }
-              BuildRun::start(app);
+              startBuild(app);
               logLine("build started");
               return false;
             }
@@ -128,7 +132,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
                 return false;
               }
               logLine("build resumed");
-              BuildRun::start(app);
+              startBuild(app);
               return false;
             }
             if (!app.build.building) {
@@ -146,7 +150,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
               logLine("notice: %s (launcher.ini last_build_seconds %s)", app.build.statusText,
                       fixedSix(app.settings.lastBuildSeconds));
               if (errorDemo) return true;
-              if (app.screen == kScreenMain && gameIsBuilt(app)) return true;
+              if (app.screen == kScreenMain && gameIsBuilt(app.layout)) return true;
               failAndQuit(app, "FAIL build did not produce a playable game");
               return true;
             }
@@ -169,7 +173,7 @@ Selftest::Step Selftest::buildStep(bool driven) {
                 walkTo(s, reachAndPress(tr("Stop", "Arrêter")), "");
                 return false;
               }
-              if (app.build.building) BuildRun::stop(app);
+              if (app.build.building) stopBuild(app);
             }
             // A picture requested above in this same turn is not replaced: it waits its frame.
             if (!s.halfShotTaken && percent > 49 && app.screenshotRequest.empty()) {
@@ -190,7 +194,7 @@ Selftest::Step Selftest::playStep(bool started) {
             if (t == 0) {
               if (!started) {
                 prepareCaptureDir("play");
-                GameRun::launch(app);
+                launchGame(app);
                 logLine("game started (pid %s)", std::to_string(app.game.process.processId()));
               }
               if (!errorDemo && !app.game.gameRunning) failAndQuit(app, "FAIL game did not start");
@@ -224,7 +228,7 @@ Selftest::Step Selftest::crashStep(bool started) {
                 prepareCaptureDir("crash");
                 setEnv(envTestCrash, wholeSeconds(crashSeconds));
                 setEnv(envNoDialogs, envNoDialogsValue);
-                GameRun::launch(app);
+                launchGame(app);
                 setEnv(envTestCrash, "");
                 setEnv(envNoDialogs, "");
                 logLine("game started to crash (pid %s)",

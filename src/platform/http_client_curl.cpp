@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string_view>
 
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "platform/http_client.h"
 #include "platform/http_redirect.h"
 #include "platform/http_test_authority.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "platform/http_client.h"
 #include "platform/http_redirect.h"
 #include "platform/last_error.h"

@@ -5,11 +5,13 @@
 #include <fstream>
 #include <vector>
 
-#include "app/app.h"
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "platform/file_status.h"
 #include "platform/utf8_path.h"
+#include "prepare/build_progress.h"
 #include "prepare/kit_contract.h"
+#include "release/release_identity.h"
+#include "release/release_layout.h"
 #include "release/tr.h"
 
 namespace scf {
@@ -71,14 +73,13 @@ std::string failureAdvice(const std::string& failedStage, const std::string& fai
       "sur notre page Portlog (le lien en bas).");
 }
 
-std::string stepLogPath(const App& app) {
-  const std::string& stage = app.progress.failedStage;
-  return kitStageLogPath(app.layout, stage.empty() ? std::string_view("verify") : stage);
+std::string stepLogPath(const ReleaseLayout& layout, const BuildProgress& progress) {
+  const std::string& stage = progress.failedStage;
+  return kitStageLogPath(layout, stage.empty() ? std::string_view("verify") : stage);
 }
 
-std::string buildDetails(const App& app) {
-  const BuildProgress& progress = app.progress;
-  const ReleaseIdentity& identity = app.identity;
+std::string buildDetails(const ReleaseLayout& layout, const BuildProgress& progress,
+                         const ReleaseIdentity& identity, const std::string& disc) {
   std::string text = std::string("SCF Launcher ") + kLauncherVersion + " (" + kSourceCommit + ")\n";
   // A field nobody knows is left out rather than shown empty.
   std::string source = identity.releaseVersion;
@@ -94,14 +95,14 @@ std::string buildDetails(const App& app) {
   field("Source: ", source);
   field("Step: ", progress.failedStage);
   field("Message: ", progress.failureText);
-  field("Disc: ", app.settings.disc);
-  field("Release folder: ", app.layout.releaseDir);
+  field("Disc: ", disc);
+  field("Release folder: ", layout.releaseDir);
   text += "\n--- scf_build output ---\n";
   const auto& lines = progress.outputLines;
   const std::size_t first = lines.size() > kTailLines ? lines.size() - kTailLines : 0;
   for (std::size_t i = first; i < lines.size(); ++i)
     text += lines[i] + "\n";
-  const std::string logPath = stepLogPath(app);
+  const std::string logPath = stepLogPath(layout, progress);
   std::deque<std::string> tail;
   if (logTail(logPath, tail)) {
     text += "\n--- " + utf8String(utf8Path(logPath).filename()) + " (last lines) ---\n";

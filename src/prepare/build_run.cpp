@@ -4,15 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/clock.h"
-#include "app/settings_store.h"
-#include "app/task_table.h"
 #include "platform/file_status.h"
 #include "platform/free_space.h"
+#include "prepare/build_progress.h"
 #include "prepare/failure_record.h"
 #include "prepare/kit_contract.h"
-#include "release/release_identity.h"
+#include "release/launcher_settings.h"
+#include "release/release_layout.h"
 #include "release/tr.h"
 
 namespace scf {
@@ -20,50 +18,39 @@ namespace scf {
 namespace {
 
 using Status = BuildRun::Status;
-constexpr std::uint32_t kStatusGood = 0x4FE0A3;
-constexpr std::uint32_t kStatusWarn = 0xFFC35C;
 // After the kit has ended, its last lines may still be on their way through the reader.
 constexpr int kReaderWaitMs = 2000;
 
-void feedLines(App& app, double now) {
-  app.build.process.takeLineBatch(app.build.lines);
-  for (std::string_view line : app.build.lines)
-    app.progress.feed(line, now);
-  app.build.lines.clear();
+void feedLines(BuildRun& run, BuildProgress& progress, double now) {
+  run.process.takeLineBatch(run.lines);
+  for (std::string_view line : run.lines)
+    progress.feed(line, now);
+  run.lines.clear();
 }
 
 // Adds this run's time to the pending sum, once per run, and keeps it on disk at once so a
 // launcher that dies later loses nothing already counted.
-void bankRunTime(App& app, double now) {
-  if (app.timeBanked) return;
-  app.timeBanked = true;
-  app.settings.pendingBuildSeconds += std::max(0.0, now - app.progress.runStart);
-  storeLauncherSettings(app);
+void bankRunTime(BuildRun& run, const BuildContext& context, double now) {
+  if (run.timeBanked) return;
+  run.timeBanked = true;
+  context.settings.pendingBuildSeconds += std::max(0.0, now - context.progress.runStart);
+  context.host.saveSettings();
 }
 
-void succeed(App& app) {
-  LauncherSettings& settings = app.settings;
+void succeed(BuildRun& run, const BuildContext& context) {
+  LauncherSettings& settings = context.settings;
   settings.buildPending = false;
   settings.built = true;
   settings.lastBuildSeconds = settings.pendingBuildSeconds;
   settings.pendingBuildSeconds = 0;
-  storeLauncherSettings(app);
-  // The game folder now says which source it was built from: the kit was given this release's
-  // source, so that is what the screens say until the file facts' worker has read the record
-  // (off this thread: the disk may be slow). The rest of the release's identity (its own files,
-  // its change log) is unchanged by a build and not read again.
-  app.identity.builtFromCommit = app.identity.releaseCommit;
-  app.identity.builtFromToRead = true;
-  ++app.identity.builtFromGeneration;
-  app.screen = kScreenMain;
-  app.build.status = Status::ready;
-  app.build.statusSeconds = settings.lastBuildSeconds;
-  app.build.statusText = buildStatusLine(app.build);
-  app.build.statusColour = kStatusGood;
+  context.host.saveSettings();
+  run.status = Status::ready;
+  run.statusSeconds = settings.lastBuildSeconds;
+  run.statusText = buildStatusLine(run);
 }
 
-void fail(App& app, int exitCode) {
-  BuildProgress& progress = app.progress;
+void fail(const BuildContext& context, int exitCode) {
+  BuildProgress& progress = context.progress;
   if (progress.failureText.empty()) {
     const int running = progress.runningStage();
     progress.failedStage =
@@ -72,85 +59,68 @@ void fail(App& app, int exitCode) {
                                           "La préparation s'est arrêtée (code ")) +
                            std::to_string(exitCode) + ").";
   }
-  app.screen = kScreenStopped;
-  keepBuildFailure(app);
+  context.host.keepFailure();
 }
 
 }  // namespace
 
-void BuildRun::start(App& app) {
-  start(app, nowSeconds());
-}
-
-void BuildRun::start(App& app, double now) {
-  BuildRun& run = app.build;
-  if (app.settings.disc.empty() || !mayStart(app, Task::build)) return;
-  forgetBuildFailure(app);
-  if (app.settings.buildPending) {
-    app.progress.resetForResume(now);
+bool BuildRun::start(const BuildContext& context, double now) {
+  LauncherSettings& settings = context.settings;
+  BuildProgress& progress = context.progress;
+  forgetBuildFailure(context.layout);
+  if (settings.buildPending) {
+    progress.resetForResume(now);
   } else {
-    app.progress.reset(now);
+    progress.reset(now);
   }
-  run.stopRequested = false;
-  app.timeBanked = false;
+  stopRequested = false;
+  timeBanked = false;
   // A new build counts from zero; a resumed one keeps the time of its earlier runs.
-  if (!app.settings.buildPending) app.settings.pendingBuildSeconds = 0;
-  run.statusText.clear();
-  run.status = Status::none;
+  if (!settings.buildPending) settings.pendingBuildSeconds = 0;
+  statusText.clear();
+  status = Status::none;
   std::string error;
-  if (!run.process.start(buildCommand(app.layout, app.settings.disc), true, error)) {
-    app.progress.failedStage = "verify";
-    app.progress.failureText =
+  if (!process.start(buildCommand(context.layout, settings.disc), true, error)) {
+    progress.failedStage = "verify";
+    progress.failureText =
         std::string(tr("The build could not start: ", "La préparation n'a pas pu démarrer : ")) +
         error;
-    app.screen = kScreenStopped;
-    // The stopped screen lives on the Play tab: a start from another tab must not fail unseen.
-    app.currentTab = kTabPlay;
-    return;
+    return false;
   }
-  run.building = true;
-  app.settings.buildPending = true;
-  storeLauncherSettings(app);
-  app.screen = kScreenPreparing;
-  app.currentTab = kTabPlay;
+  building = true;
+  settings.buildPending = true;
+  context.host.saveSettings();
+  return true;
 }
 
-void BuildRun::stop(App& app) {
-  stop(app, nowSeconds());
+void BuildRun::stop(const BuildContext& context, double now) {
+  if (!building) return;
+  stopRequested = true;
+  process.kill();
+  bankRunTime(*this, context, now);
 }
 
-void BuildRun::stop(App& app, double now) {
-  if (!app.build.building) return;
-  app.build.stopRequested = true;
-  app.build.process.kill();
-  bankRunTime(app, now);
-}
-
-void BuildRun::finish(App& app) {
-  finish(app, nowSeconds());
-}
-
-void BuildRun::finish(App& app, double now) {
-  BuildRun& run = app.build;
-  if (!run.building) return;
-  feedLines(app, now);
-  if (run.process.running()) return;
-  run.process.waitReader(kReaderWaitMs);
-  feedLines(app, now);
-  run.building = false;
-  const int exitCode = run.process.exitCode();
-  bankRunTime(app, now);
-  if (app.progress.finished && exitCode == 0) {
-    succeed(app);
-  } else if (run.stopRequested) {
+BuildEnd BuildRun::finish(const BuildContext& context, double now) {
+  if (!building) return BuildEnd::none;
+  feedLines(*this, context.progress, now);
+  if (process.running()) return BuildEnd::none;
+  process.waitReader(kReaderWaitMs);
+  feedLines(*this, context.progress, now);
+  building = false;
+  const int exitCode = process.exitCode();
+  bankRunTime(*this, context, now);
+  if (context.progress.finished && exitCode == 0) {
+    succeed(*this, context);
+    return BuildEnd::ready;
+  }
+  if (stopRequested) {
     // A stop ends the kit's whole job; whatever it printed while dying is no failure.
-    app.screen = kScreenMain;
-    run.status = Status::stopped;
-    run.statusText = buildStatusLine(run);
-    run.statusColour = kStatusWarn;
-  } else {
-    fail(app, exitCode);
+    status = Status::stopped;
+    statusText = buildStatusLine(*this);
+    return BuildEnd::stopped;
   }
+  fail(context, exitCode);
+  return BuildEnd::failed;
 }
 
 std::string buildStatusLine(const BuildRun& run) {

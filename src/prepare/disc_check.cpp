@@ -2,11 +2,6 @@
 
 #include <string_view>
 
-#include "app/app.h"
-#include "app/clock.h"
-#include "app/settings_store.h"
-#include "app/task_table.h"
-#include "prepare/disc_choose.h"
 #include "prepare/kit_contract.h"
 #include "release/tr.h"
 
@@ -101,88 +96,65 @@ std::string discVerdictText(const DiscCheck& check) {
 
 double DiscCheck::timeLimitSeconds = 120.0;
 
-void DiscCheck::start(App& app, const std::string& imagePath) {
-  DiscCheck& check = app.discCheck;
-  if (!mayStart(app, Task::discCheck)) return;
-  check.verdictKind = Verdict::none;
-  check.discVerdict.clear();
-  check.discDetail.clear();
-  check.chooseError.clear();
+void DiscCheck::start(const ReleaseLayout& layout, const std::string& imagePath, int onTab,
+                      double now) {
+  verdictKind = Verdict::none;
+  discVerdict.clear();
+  discDetail.clear();
+  chooseError.clear();
   std::string error;
-  if (!check.process.start(discCheckCommand(app.layout, imagePath), true, error)) {
-    check.discVerdict = tr("The disc could not be checked.", "Le disque n'a pas pu être vérifié.");
-    check.discDetail = error;
-    check.verdictKind = Verdict::couldNotCheck;
+  if (!process.start(discCheckCommand(layout, imagePath), true, error)) {
+    discVerdict = tr("The disc could not be checked.", "Le disque n'a pas pu être vérifié.");
+    discDetail = error;
+    verdictKind = Verdict::couldNotCheck;
     return;
   }
-  check.discChecking = true;
-  check.reading = {};
-  check.checkedImage = imagePath;
-  check.startedAt = nowSeconds();
-  check.startedOnTab = app.screen == kScreenMain ? app.currentTab : kTabPlay;
+  discChecking = true;
+  reading = {};
+  checkedImage = imagePath;
+  startedAt = now;
+  startedOnTab = onTab;
 }
 
-void DiscCheck::cancel(App& app) {
-  DiscCheck& check = app.discCheck;
-  if (!check.discChecking) return;
-  check.process.kill();
-  check.process.takeLineBatch(check.lines);
-  check.lines.clear();
-  check.discChecking = false;
+void DiscCheck::cancel() {
+  if (!discChecking) return;
+  process.kill();
+  process.takeLineBatch(lines);
+  lines.clear();
+  discChecking = false;
 }
 
-void DiscCheck::takeChosen(App& app, const std::string& imagePath) {
-  if (imagePath.empty()) return;
-  // The missing-files screen has no disc to change: the release must be whole first.
-  if (app.screen == kScreenMissingFiles) {
-    app.refusal.active = true;
-    app.refusal.wanted = Task::discCheck;
-    app.refusal.releaseIncomplete = true;
-    app.refusal.at = nowSeconds();
-    return;
-  }
-  start(app, imagePath);
-}
-
-void DiscCheck::poll(App& app) {
-  takeChosenFiles(app);
-  DiscCheck& check = app.discCheck;
-  if (!check.discChecking) return;
+bool DiscCheck::poll(double now) {
+  if (!discChecking) return false;
   // Read while it runs: the kit's output waits in its pipe once the launcher's queue is full.
-  auto takeLines = [&check] {
-    check.process.takeLineBatch(check.lines);
-    for (std::string_view line : check.lines)
-      check.reading.feed(line);
-    check.lines.clear();
+  auto takeLines = [this] {
+    process.takeLineBatch(lines);
+    for (std::string_view line : lines)
+      reading.feed(line);
+    lines.clear();
   };
   takeLines();
-  if (check.process.running()) {
-    if (nowSeconds() - check.startedAt < timeLimitSeconds) return;
-    cancel(app);
-    check.discVerdict =
+  if (process.running()) {
+    if (now - startedAt < timeLimitSeconds) return false;
+    cancel();
+    discVerdict =
         tr("The disc check took too long and was stopped. Try again, or make a "
            "fresh copy of your disc.",
            "La vérification du disque a pris trop de temps et a été arrêtée. "
            "Réessayez, ou refaites une copie de votre disque.");
-    check.discDetail = check.checkedImage;
-    check.verdictKind = Verdict::tooSlow;
-    return;
+    discDetail = checkedImage;
+    verdictKind = Verdict::tooSlow;
+    return false;
   }
-  check.process.waitReader(kReaderWaitMs);
+  process.waitReader(kReaderWaitMs);
   takeLines();
-  const DiscCheckAnswer answer = readDiscCheckOutput(check.reading, check.process.exitCode());
-  check.discChecking = false;
-  if (answer.accepted) {
-    app.settings.disc = check.checkedImage;
-    storeLauncherSettings(app);
-    app.screen = kScreenMain;
-    app.build.statusText.clear();
-    app.build.status = BuildRun::Status::none;
-    return;
-  }
-  check.discDetail = answer.reason;
-  check.discVerdict = discRefusalVerdict(answer.reason);
-  check.verdictKind = Verdict::refused;
+  const DiscCheckAnswer answer = readDiscCheckOutput(reading, process.exitCode());
+  discChecking = false;
+  if (answer.accepted) return true;
+  discDetail = answer.reason;
+  discVerdict = discRefusalVerdict(answer.reason);
+  verdictKind = Verdict::refused;
+  return false;
 }
 
 }  // namespace scf

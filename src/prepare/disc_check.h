@@ -6,9 +6,12 @@
 
 #include "platform/process.h"
 
+struct SDL_Window;
+
 namespace scf {
 
-struct App;
+struct FileDialogAnswer;
+struct ReleaseLayout;
 
 // Choosing a disc image and having the kit check it. The check runs in the background and is
 // finished by the frame loop's poll; an accepted image becomes the `disc` setting.
@@ -38,19 +41,19 @@ struct DiscCheck {
   // A check still running after this long is ended as too slow. Tests may shorten it.
   static double timeLimitSeconds;
 
-  // Shows the open-file dialog; a chosen path reaches start() through the frame loop's poll.
-  static void choose(App& app);
-  // Starts the kit's check of the image unless the task table refuses it (then App keeps the
-  // refusal so the screen says why).
-  static void start(App& app, const std::string& imagePath);
+  // Shows the open-file dialog over the parent window; a chosen path comes back through the
+  // dialog's answer.
+  void choose(SDL_Window* parent);
+  // Applies what the dialog answered: a failure or the close of a dialog that was already open
+  // changes chooseError; returns the chosen path, or empty.
+  std::string takeDialogAnswer(const FileDialogAnswer& answer);
+  // Starts the kit's check of the image, noting the tab whose screen the verdict belongs to.
+  void start(const ReleaseLayout& layout, const std::string& imagePath, int onTab, double now);
   // Ends a running check and its whole process tree; no verdict is given.
-  static void cancel(App& app);
-  // Once per turn: starts a check for a path the dialog (or a drop) handed over, and finishes a
-  // check whose process has ended.
-  static void poll(App& app);
-  // A file the user picked, in the dialog or by dropping it onto the window: checked when the
-  // screen takes a disc and the task table lets the check start; otherwise the user is told why.
-  static void takeChosen(App& app, const std::string& imagePath);
+  void cancel();
+  // Once per turn while checking: reads the kit's lines, ends a check that runs too long, and
+  // gives the verdict of one that has ended; true on the turn the image was accepted.
+  bool poll(double now);
 };
 
 // What the kit's disc check said: accepted, or the reason it gave for refusing the image.

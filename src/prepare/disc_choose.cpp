@@ -1,7 +1,5 @@
 #include "prepare/disc_choose.h"
 
-#include "app/app.h"
-#include "app/window.h"
 #include "prepare/disc_check.h"
 #include "release/tr.h"
 
@@ -35,34 +33,29 @@ std::string dialogAlreadyOpenText() {
   return tr(kDialogAlreadyOpenText);
 }
 
-void DiscCheck::choose(App& app) {
+void DiscCheck::choose(SDL_Window* parent) {
   // An earlier dialog still open keeps the choice; a second one would only compete with it, so
   // the click says where the first one is.
-  if (!showOpenFileDialog(sdlWindow(), discDialogTitle(), discImageFilters())) {
-    app.discCheck.chooseError = dialogAlreadyOpenText();
+  if (!showOpenFileDialog(parent, discDialogTitle(), discImageFilters())) {
+    chooseError = dialogAlreadyOpenText();
   }
 }
 
-void takeDialogAnswer(App& app, const FileDialogAnswer& answer) {
+std::string DiscCheck::takeDialogAnswer(const FileDialogAnswer& answer) {
   switch (answer.kind) {
     case FileDialogAnswer::Kind::chosen:
-      DiscCheck::takeChosen(app, answer.path);
-      break;
+      return answer.path;
     case FileDialogAnswer::Kind::failed:
-      app.discCheck.chooseError = noFileDialogText();
+      chooseError = noFileDialogText();
       break;
     case FileDialogAnswer::Kind::cancelled:
       // The dialog that was open has closed: the sentence about it is over.
-      if (sayNow(app.discCheck.chooseError, {kDialogAlreadyOpenText}) == dialogAlreadyOpenText()) {
-        app.discCheck.chooseError.clear();
+      if (sayNow(chooseError, {kDialogAlreadyOpenText}) == dialogAlreadyOpenText()) {
+        chooseError.clear();
       }
       break;
   }
-}
-
-void takeChosenFiles(App& app) {
-  if (const auto answer = takeFileDialogAnswer()) takeDialogAnswer(app, *answer);
-  DiscCheck::takeChosen(app, takeDroppedFile());
+  return {};
 }
 
 }  // namespace scf

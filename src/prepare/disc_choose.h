@@ -8,8 +8,6 @@
 
 namespace scf {
 
-struct App;
-
 // The open-file dialog's title and file types for a disc image, in the current language.
 std::string discDialogTitle();
 std::vector<FileDialogFilter> discImageFilters();
@@ -22,10 +20,5 @@ extern const TextPair kDialogAlreadyOpenText;
 std::string noFileDialogText();
 // The sentence shown when the user asks for the dialog while it is still open.
 std::string dialogAlreadyOpenText();
-
-// Hands what the dialog answered and a file dropped onto the window to DiscCheck.
-void takeChosenFiles(App& app);
-// The same for one answer of the dialog.
-void takeDialogAnswer(App& app, const FileDialogAnswer& answer);
 
 }  // namespace scf

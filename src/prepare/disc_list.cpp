@@ -1,7 +1,5 @@
 #include "prepare/disc_list.h"
 
-#include "app/app.h"
-#include "prepare/disc_check.h"
 #include "release/tr.h"
 
 namespace scf {
@@ -10,41 +8,24 @@ const char* findDiscImagesLabel() {
   return tr("Find disc images##find-discs", "Chercher les images disque##find-discs");
 }
 
-void openDiscList(App& app) {
-  DiscList& list = app.discList;
-  list.open = true;
-  list.searching = true;
-  list.pickRefused = false;
-  list.result = {};
-  list.search.start(discPlaceHints());
+void DiscList::show() {
+  open = true;
+  searching = true;
+  pickRefused = false;
+  result = {};
+  search.start(discPlaceHints());
 }
 
-void closeDiscList(App& app) {
-  DiscList& list = app.discList;
-  list.open = false;
-  list.pickRefused = false;
-  if (list.searching) list.search.stop();
-  list.searching = false;
+void DiscList::hide() {
+  open = false;
+  pickRefused = false;
+  if (searching) search.stop();
+  searching = false;
 }
 
-bool pickDiscFromList(App& app, std::size_t index) {
-  DiscList& list = app.discList;
-  if (list.searching || index >= list.result.discs.size()) return false;
-  const std::string path = list.result.discs[index].path;
-  DiscCheck::takeChosen(app, path);
-  // The table clears a kept refusal when a start passes, and keeps a new one when it does not.
-  if (app.refusal.active) {
-    list.pickRefused = true;
-    return false;
-  }
-  closeDiscList(app);
-  return app.discCheck.discChecking;
-}
-
-void pollDiscList(App& app) {
-  DiscList& list = app.discList;
-  if (!list.searching) return;
-  if (list.search.takeResult(list.result)) list.searching = false;
+void DiscList::poll() {
+  if (!searching) return;
+  if (search.takeResult(result)) searching = false;
 }
 
 }  // namespace scf

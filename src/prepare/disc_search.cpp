@@ -3,8 +3,8 @@
 #include <chrono>
 #include <utility>
 
-#include "app/clock.h"
 #include "platform/bounded_join.h"
+#include "platform/clock.h"
 #include "platform/ui_wake.h"
 
 namespace scf {

@@ -4,10 +4,11 @@
 #include <optional>
 #include <system_error>
 
-#include "app/app.h"
-#include "app/settings_store.h"
 #include "platform/file_read.h"
 #include "platform/utf8_path.h"
+#include "prepare/build_progress.h"
+#include "release/release_layout.h"
+#include "release/settings_writer.h"
 
 namespace scf {
 
@@ -36,8 +37,7 @@ std::string failureRecordPath(const ReleaseLayout& layout) {
   return utf8String(utf8Path(layout.buildDir) / "launcher_failure.txt");
 }
 
-std::string failureRecordText(const App& app) {
-  const BuildProgress& progress = app.progress;
+std::string failureRecordText(const BuildProgress& progress) {
   std::string text = "# The last failed build, as the launcher showed it.\n";
   text += kStageKey + oneLine(progress.failedStage) + "\n";
   text += kMessageKey + oneLine(progress.failureText) + "\n";
@@ -46,18 +46,16 @@ std::string failureRecordText(const App& app) {
   return text;
 }
 
-void keepBuildFailure(App& app) {
+void keepBuildFailure(const ReleaseLayout& layout, const BuildProgress& progress,
+                      SettingsWriter& writer) {
   std::error_code ignored;
-  std::filesystem::create_directories(utf8Path(app.layout.buildDir), ignored);
-  app.settingsWriter.save(failureRecordPath(app.layout), failureRecordText(app));
+  std::filesystem::create_directories(utf8Path(layout.buildDir), ignored);
+  writer.save(failureRecordPath(layout), failureRecordText(progress));
 }
 
-bool restoreBuildFailure(App& app) {
-  if (!app.settings.buildPending || app.screen != kScreenMain) return false;
-  const std::optional<std::string> text =
-      readSmallFile(failureRecordPath(app.layout), kRecordLimit);
+bool readBuildFailure(const ReleaseLayout& layout, BuildProgress& progress) {
+  const std::optional<std::string> text = readSmallFile(failureRecordPath(layout), kRecordLimit);
   if (!text) return false;
-  BuildProgress& progress = app.progress;
   progress.reset(0);
   bool any = false;
   std::size_t start = 0;
@@ -85,13 +83,12 @@ bool restoreBuildFailure(App& app) {
   for (Stage& stage : progress.stages) {
     if (stage.key == progress.failedStage) stage.state = kStageFailed;
   }
-  app.screen = kScreenStopped;
   return true;
 }
 
-void forgetBuildFailure(const App& app) {
+void forgetBuildFailure(const ReleaseLayout& layout) {
   std::error_code ignored;
-  std::filesystem::remove(utf8Path(failureRecordPath(app.layout)), ignored);
+  std::filesystem::remove(utf8Path(failureRecordPath(layout)), ignored);
 }
 
 }  // namespace scf

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "platform/utf8_path.h"
 #include "release/changelog.h"
 #include "release/ini_file.h"

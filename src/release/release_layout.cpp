@@ -2,15 +2,17 @@
 
 #include <filesystem>
 
-#include "app/app.h"
 #include "platform/executable_name.h"
 #include "platform/file_status.h"
 #include "platform/language.h"
 #include "platform/python_exe.h"
 #include "platform/utf8_path.h"
+#include "release/launcher_settings.h"
 #include "release/old_files.h"
+#include "release/release_identity.h"
 #include "release/tr.h"
 #include "release/user_folder.h"
+#include "release/video_settings.h"
 
 namespace scf {
 
@@ -47,42 +49,36 @@ void fillUserPaths(ReleaseLayout& layout) {
   layout.crashesDir = join(layout.userDir, {"crashes"});
 }
 
-// The first missing piece of the release, or empty when it is complete.
-void checkCompleteness(App& app) {
-  const ReleaseLayout& layout = app.layout;
-  app.missingItem.clear();
-  app.pythonMissing = false;
+// The first missing piece of the release, or none when it is complete.
+MissingPiece checkCompleteness(const ReleaseLayout& layout) {
+  MissingPiece missing;
   if (!pathExists(layout.buildScript)) {
-    app.missingItem = join("source", {"tools", "scf_build.py"});
+    missing.item = join("source", {"tools", "scf_build.py"});
   } else if ((!layout.pythonExe.empty() && !pathExists(layout.pythonExe)) ||
              !pathExists(join(layout.kitDir, {"kit_manifest.json"}))) {
-    app.missingItem = join("kit", {""});
+    missing.item = join("kit", {""});
   } else if (layout.pythonExe.empty()) {
-    app.missingItem = "python3";
-    app.pythonMissing = true;
+    missing.item = "python3";
+    missing.python = true;
   }
+  return missing;
 }
 
 }  // namespace
 
-void resolveLayout(App& app, const std::string& releaseDir) {
-  fillReleasePaths(app.layout, releaseDir);
-  fillUserPaths(app.layout);
-  app.settings.load(app.layout.launcherIni);
-  const std::string language =
-      app.settings.language.empty() ? defaultLanguage() : app.settings.language;
+MissingPiece openRelease(const std::string& releaseDir, ReleaseLayout& layout,
+                         LauncherSettings& settings, VideoSettings& video,
+                         ReleaseIdentity& identity) {
+  fillReleasePaths(layout, releaseDir);
+  fillUserPaths(layout);
+  settings.load(layout.launcherIni);
+  const std::string language = settings.language.empty() ? defaultLanguage() : settings.language;
   uiFrench = language == "fr";
-  app.video.load(app.layout.videoIni);
-  checkCompleteness(app);
-  if (!app.missingItem.empty()) {
-    app.screen = kScreenMissingFiles;
-  } else if (app.settings.disc.empty()) {
-    app.screen = kScreenWelcome;
-  } else {
-    app.screen = kScreenMain;
-  }
-  readReleaseIdentity(app.layout, app.identity);
+  video.load(layout.videoIni);
+  MissingPiece missing = checkCompleteness(layout);
+  readReleaseIdentity(layout, identity);
   cleanOldFiles(releaseDir);
+  return missing;
 }
 
 }  // namespace scf

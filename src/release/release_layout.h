@@ -4,7 +4,9 @@
 
 namespace scf {
 
-struct App;
+struct LauncherSettings;
+struct ReleaseIdentity;
+struct VideoSettings;
 
 // Every folder and file the launcher uses, resolved once at start.
 struct ReleaseLayout {
@@ -28,8 +30,17 @@ struct ReleaseLayout {
   std::string crashesDir;
 };
 
-// Fills app's layout, settings, language, missing-files verdict, opening screen and release
-// identity from the release folder, and removes what the last update left behind.
-void resolveLayout(App& app, const std::string& releaseDir);
+// The first piece a build needs that the release lacks; item is empty when it is complete.
+struct MissingPiece {
+  std::string item;
+  bool python = false;  // the piece is Python itself, not a file of the release
+};
+
+// Fills the layout from the release folder, loads both settings files over what the records
+// hold, sets the interface language, reads the release identity and removes what the last
+// update left behind; returns what the release lacks.
+MissingPiece openRelease(const std::string& releaseDir, ReleaseLayout& layout,
+                         LauncherSettings& settings, VideoSettings& video,
+                         ReleaseIdentity& identity);
 
 }  // namespace scf

@@ -1,6 +1,7 @@
 #include "ui/nav_keys.h"
 
 #include "app/app.h"
+#include "app/game_launch.h"
 #include "app/task_table.h"
 #include "game/game_run.h"
 #include "imgui.h"
@@ -45,7 +46,7 @@ void handlePageKeys(App& app) {
   if (step != 0) app.currentTab = (app.currentTab + step + kTabCount) % kTabCount;
   if (pressed(ImGuiKey_GamepadStart, false) && gameReadyToPlay(app)) {
     traceActivation("Play##play");
-    GameRun::launch(app);
+    launchGame(app);
   }
 }
 

@@ -4,8 +4,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/clock.h"
 #include "platform/absolute_path.h"
+#include "platform/clock.h"
 #include "platform/utf8_path.h"
 #include "release/tr.h"
 #include "update/install_lock.h"

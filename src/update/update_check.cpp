@@ -3,7 +3,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "platform/http_client.h"
 #include "update/release_assets.h"
 #include "update/update_install.h"

@@ -6,13 +6,12 @@
 #include <system_error>
 #include <utility>
 
-#include "app/app.h"
-#include "app/task_table.h"
 #include "platform/absolute_path.h"
 #include "platform/exe_path.h"
 #include "platform/http_client.h"
 #include "platform/utf8_path.h"
 #include "prepare/kit_contract.h"
+#include "release/release_layout.h"
 #include "release/tr.h"
 #include "update/download_limits.h"
 #include "update/update_chain.h"
@@ -24,8 +23,17 @@ constexpr std::uint64_t kChecksumLimit = 4096;
 constexpr std::uint64_t kSignatureLimit = 4096;
 constexpr std::uint64_t kArchiveLimit = 2147483648ULL;
 
-std::string updateFolder(const App& app) {
-  return utf8String(utf8Path(app.layout.releaseDir) / "update");
+// What the steps of one attempt read and change: the install, the release it updates and the
+// arguments the launcher was started with, passed on to the restarted one.
+struct Attempt {
+  UpdateInstall& install;
+  const ReleaseLayout& layout;
+  const std::vector<std::string>& launchArgs;
+  bool restarted = false;  // the new launcher runs: this one ends
+};
+
+std::string updateFolder(const Attempt& attempt) {
+  return utf8String(utf8Path(attempt.layout.releaseDir) / "update");
 }
 
 // The files of one release download, beside the archive.
@@ -37,9 +45,11 @@ std::string signatureFile(const std::string& archive) {
 }
 
 // The download worker: the checksum, the signature, then the archive, whose signature it then
-// checks; publishes its result and ends.
-void downloadRelease(UpdateInstall* install, std::string archiveUrl, std::string archiveFile,
-                     std::uint64_t archiveSize, std::string version) {
+// checks; publishes its result and ends. The thread keeps its own copies of the strings for as
+// long as it runs.
+void downloadRelease(UpdateInstall* install, const std::string& archiveUrl,
+                     const std::string& archiveFile, std::uint64_t archiveSize,
+                     const std::string& version) {
   std::atomic<std::uint64_t> checksumReceived{0};
   std::atomic<std::uint64_t> checksumTotal{0};
   SignatureVerdict verdict = SignatureVerdict::missing;
@@ -74,49 +84,49 @@ void downloadRelease(UpdateInstall* install, std::string archiveUrl, std::string
   install->downloadFinished.store(true);
 }
 
-std::string archiveFileOf(const App& app) {
-  return utf8String(utf8Path(updateFolder(app)) /
-                    utf8Path(releaseAssetName(app.updateInstall.installVersion)));
+std::string archiveFileOf(const Attempt& attempt) {
+  return utf8String(utf8Path(updateFolder(attempt)) /
+                    utf8Path(releaseAssetName(attempt.install.installVersion)));
 }
 
 // The attempt is over: its lock goes, and so does the installer's output file.
-void endAttempt(App& app) {
-  UpdateInstall& install = app.updateInstall;
+void endAttempt(Attempt& attempt) {
+  UpdateInstall& install = attempt.install;
   install.lock.release();
   if (!install.installerOutput.path().empty()) {
     std::error_code ignored;
     std::filesystem::remove(utf8Path(install.installerOutput.path()), ignored);
     install.installerOutput.follow({});
     // The installer leaves the update folder when it is empty; its output file was the last.
-    std::filesystem::remove(utf8Path(updateFolder(app)), ignored);
+    std::filesystem::remove(utf8Path(updateFolder(attempt)), ignored);
   }
 }
 
 // A refused download leaves nothing behind: its files go, and the update folder if this
 // attempt made it.
-void discardDownload(App& app) {
-  UpdateInstall& install = app.updateInstall;
-  const std::string archive = archiveFileOf(app);
+void discardDownload(Attempt& attempt) {
+  UpdateInstall& install = attempt.install;
+  const std::string archive = archiveFileOf(attempt);
   std::error_code ignored;
   for (const std::string& file : {archive, checksumFile(archive), signatureFile(archive)})
     std::filesystem::remove(utf8Path(file), ignored);
-  endAttempt(app);
-  if (install.madeUpdateFolder) std::filesystem::remove(utf8Path(updateFolder(app)), ignored);
+  endAttempt(attempt);
+  if (install.madeUpdateFolder) std::filesystem::remove(utf8Path(updateFolder(attempt)), ignored);
   install.madeUpdateFolder = false;
 }
 
-void startInstaller(App& app) {
-  UpdateInstall& install = app.updateInstall;
-  const std::string folder = updateFolder(app);
-  const std::string archive = archiveFileOf(app);
+void startInstaller(Attempt& attempt) {
+  UpdateInstall& install = attempt.install;
+  const std::string folder = updateFolder(attempt);
+  const std::string archive = archiveFileOf(attempt);
   const std::string script =
-      utf8String(utf8Path(app.layout.sourceDir) / "tools" / "apply_update.py");
+      utf8String(utf8Path(attempt.layout.sourceDir) / "tools" / "apply_update.py");
   const std::string output = utf8String(utf8Path(folder) / "installer-output.txt");
   // The installer runs in the release folder: every path it gets is absolute.
   const std::vector<std::string> arguments = outputToFileArguments(
       absolutePath(output), absolutePath(script),
       {"--zip", absolutePath(archive), "--sha256", absolutePath(checksumFile(archive)), "--version",
-       install.installVersion, "--install", absolutePath(app.layout.releaseDir)});
+       install.installVersion, "--install", absolutePath(attempt.layout.releaseDir)});
   install.received.store(0);
   install.total.store(0);
   install.installerDone = false;
@@ -125,7 +135,7 @@ void startInstaller(App& app) {
   install.installerOutput.follow(output);
   // Free-standing: not in the launcher's job, so it finishes even if the launcher ends.
   std::string error;
-  if (install.installer.start(app.layout.pythonExe, arguments, app.layout.releaseDir, false,
+  if (install.installer.start(attempt.layout.pythonExe, arguments, attempt.layout.releaseDir, false,
                               error)) {
     install.installState = kInstallInstalling;
     install.lock.handTo(install.installer.processId());
@@ -134,12 +144,12 @@ void startInstaller(App& app) {
     install.installError =
         std::string(tr("The update could not start: ", "La mise à jour n'a pas pu démarrer : ")) +
         error;
-    endAttempt(app);
+    endAttempt(attempt);
   }
 }
 
-void finishDownload(App& app) {
-  UpdateInstall& install = app.updateInstall;
+void finishDownload(Attempt& attempt) {
+  UpdateInstall& install = attempt.install;
   if (install.downloader.joinable()) install.downloader.join();
   bool ok = false;
   std::string error;
@@ -151,32 +161,32 @@ void finishDownload(App& app) {
     verdict = install.downloadVerdict;
   }
   if (ok && verdict == SignatureVerdict::valid) {
-    startInstaller(app);
+    startInstaller(attempt);
     return;
   }
   if (ok) {
     // Not signed by the makers: nothing of it is kept, and the installer never sees it.
     install.installError = unsignedUpdateSentence(verdict);
     install.installState = kInstallFailed;
-    discardDownload(app);
+    discardDownload(attempt);
     return;
   }
   install.installError =
       std::string(tr("The download failed: ", "Le téléchargement a échoué : ")) + error + ".";
   // A download the user stopped brings the offer back without an error.
   install.installState = install.stopDownload.load() ? kInstallIdle : kInstallFailed;
-  endAttempt(app);
+  endAttempt(attempt);
 }
 
-void restartLauncher(App& app) {
-  UpdateInstall& install = app.updateInstall;
+void restartLauncher(Attempt& attempt) {
+  UpdateInstall& install = attempt.install;
   std::string error;
   const std::string self = install.launcherPath.empty() ? exePath() : install.launcherPath;
   if (!self.empty() &&
-      install.restarted.start(self, restartArguments(app.launchArgs, install.installTag),
-                              app.layout.releaseDir, false, error)) {
+      install.restarted.start(self, restartArguments(attempt.launchArgs, install.installTag),
+                              attempt.layout.releaseDir, false, error)) {
     install.installState = kInstallRestarting;
-    app.quitConfirmed = true;
+    attempt.restarted = true;
     return;
   }
   if (self.empty()) error = "the launcher's own path is unknown";
@@ -187,8 +197,8 @@ void restartLauncher(App& app) {
       error;
 }
 
-void followInstaller(App& app) {
-  UpdateInstall& install = app.updateInstall;
+void followInstaller(Attempt& attempt) {
+  UpdateInstall& install = attempt.install;
   for (const std::string& line : install.installerOutput.takeLines())
     install.installerLine(line);
   if (install.installer.running()) return;
@@ -201,11 +211,11 @@ void followInstaller(App& app) {
   if (installed) {
     // The installer takes the archive and its checksum away; the signature is the launcher's.
     std::error_code ignored;
-    std::filesystem::remove(utf8Path(signatureFile(archiveFileOf(app))), ignored);
+    std::filesystem::remove(utf8Path(signatureFile(archiveFileOf(attempt))), ignored);
   }
-  endAttempt(app);
+  endAttempt(attempt);
   if (installed) {
-    restartLauncher(app);
+    restartLauncher(attempt);
     return;
   }
   install.installState = kInstallFailed;
@@ -257,10 +267,12 @@ void UpdateInstall::installerLine(const std::string& line) {
   }
 }
 
-void App::startUpdate(const std::string& tag, const std::string& version) {
-  UpdateInstall& install = updateInstall;
-  if (tag.empty() || version.empty() || !mayStart(*this, Task::update)) return;
-  const std::string folder = updateFolder(*this);
+void UpdateInstall::start(const ReleaseLayout& layout, const std::vector<std::string>& launchArgs,
+                          const std::string& tag, const std::string& version,
+                          std::uint64_t archiveSize) {
+  UpdateInstall& install = *this;
+  Attempt attempt{install, layout, launchArgs};
+  const std::string folder = updateFolder(attempt);
   if (installedInChain(launchArgs, tag)) {
     // This chain of restarts installed it already: installing it again would loop.
     install.installState = kInstallFailed;
@@ -304,15 +316,12 @@ void App::startUpdate(const std::string& tag, const std::string& version) {
   const std::string archiveFile =
       utf8String(utf8Path(folder) / utf8Path(releaseAssetName(version)));
   try {
-    // The size the update check's answer gave for this release's archive bounds its download.
-    const UpdateCheckView seen = updateCheck.view();
-    const std::uint64_t archiveSize = seen.releaseTag == tag ? seen.assetSize : 0;
     install.downloader = std::thread(downloadRelease, &install,
                                      releaseArchiveUrl(install.downloadPrefix, tag, version),
                                      archiveFile, archiveSize, version);
     install.installState = kInstallDownloading;
   } catch (const std::system_error& error) {
-    endAttempt(*this);
+    endAttempt(attempt);
     install.installState = kInstallFailed;
     install.installError =
         std::string(tr("The download failed: ", "Le téléchargement a échoué : ")) + error.what() +
@@ -320,13 +329,14 @@ void App::startUpdate(const std::string& tag, const std::string& version) {
   }
 }
 
-void UpdateInstall::poll(App& app) {
-  UpdateInstall& install = app.updateInstall;
-  if (install.installState == kInstallDownloading && install.downloadFinished.load()) {
-    finishDownload(app);
-  } else if (install.installState == kInstallInstalling) {
-    followInstaller(app);
+bool UpdateInstall::poll(const ReleaseLayout& layout, const std::vector<std::string>& launchArgs) {
+  Attempt attempt{*this, layout, launchArgs};
+  if (installState == kInstallDownloading && downloadFinished.load()) {
+    finishDownload(attempt);
+  } else if (installState == kInstallInstalling) {
+    followInstaller(attempt);
   }
+  return attempt.restarted;
 }
 
 }  // namespace scf

@@ -15,7 +15,7 @@
 
 namespace scf {
 
-struct App;
+struct ReleaseLayout;
 
 enum InstallState : int {
   kInstallIdle = 0,
@@ -69,8 +69,14 @@ struct UpdateInstall {
   // aside, after which the system names the moved file as the running one.
   std::string launcherPath;
 
-  // Once per turn: finishes the download, follows the installer, restarts after success.
-  static void poll(App& app);
+  // Downloads and installs the release of that tag and version into the layout's release; the
+  // archive's download is bounded by archiveSize when the update check's answer gave it (else
+  // 0). launchArgs are the launcher's own, passed on to the launcher restarted after success.
+  void start(const ReleaseLayout& layout, const std::vector<std::string>& launchArgs,
+             const std::string& tag, const std::string& version, std::uint64_t archiveSize);
+  // Once per turn: finishes the download, follows the installer, restarts after success; true
+  // when the new launcher runs and this one should end.
+  bool poll(const ReleaseLayout& layout, const std::vector<std::string>& launchArgs);
   // Applies one output line of the installer.
   void installerLine(const std::string& line);
 };

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "app/frame_loop.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "platform/clock.h"
 #include "platform/processor_time.h"
 #include "release/tr.h"
 #include "support/test_support.h"

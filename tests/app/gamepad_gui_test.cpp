@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "app/clock.h"
 #include "app/gamepads.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "platform/clock.h"
 #include "ui/look_and_feel.h"
 
 namespace scf {

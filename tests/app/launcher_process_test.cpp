@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "platform/process.h"
 #include "support/test_support.h"
 

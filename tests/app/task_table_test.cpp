@@ -9,6 +9,10 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/build_actions.h"
+#include "app/disc_actions.h"
+#include "app/enhance_actions.h"
+#include "app/game_launch.h"
 #include "enhance/enhance_run.h"
 #include "game/game_run.h"
 #include "prepare/build_run.h"
@@ -63,13 +67,13 @@ bool startLeftATrace(const App& app, Task task) {
 void start(App& app, Task task) {
   switch (task) {
     case Task::discCheck:
-      DiscCheck::start(app, app.settings.disc);
+      startDiscCheck(app, app.settings.disc);
       break;
     case Task::build:
-      BuildRun::start(app);
+      startBuild(app);
       break;
     case Task::game:
-      GameRun::launch(app);
+      launchGame(app);
       break;
     case Task::update:
       app.startUpdate("v9.0.0", "9.0.0");
@@ -142,8 +146,8 @@ TEST_F(TaskTableTest, WithNothingRunningEveryStartGetsPastTheTable) {
     EXPECT_FALSE(app.refusal.active);
     EXPECT_TRUE(startLeftATrace(app, task));
     // Whatever began is ended before the next one starts.
-    if (app.discCheck.discChecking) DiscCheck::cancel(app);
-    if (app.build.building) BuildRun::stop(app);
+    if (app.discCheck.discChecking) app.discCheck.cancel();
+    if (app.build.building) stopBuild(app);
     if (app.updateInstall.installState == kInstallDownloading) {
       app.updateInstall.stopDownload.store(true);
       if (app.updateInstall.downloader.joinable()) app.updateInstall.downloader.join();
@@ -173,7 +177,7 @@ TEST_F(TaskTableTest, RefusalsAreSentencesInBothLanguages) {
 
 TEST_F(TaskTableTest, AKeptRefusalFollowsTheLanguageAndEndsWithItsBlocker) {
   markRunning(app, Task::build, true);
-  DiscCheck::start(app, app.settings.disc);
+  startDiscCheck(app, app.settings.disc);
   ASSERT_TRUE(app.refusal.active);
   const std::string english = refusalText(app.refusal);
   uiFrench = true;
@@ -188,7 +192,7 @@ TEST_F(TaskTableTest, AKeptRefusalFollowsTheLanguageAndEndsWithItsBlocker) {
 
 TEST_F(TaskTableTest, AFileDroppedOnTheMissingFilesScreenIsRefusedWithItsReason) {
   app.screen = kScreenMissingFiles;
-  DiscCheck::takeChosen(app, app.settings.disc);
+  takeChosenDisc(app, app.settings.disc);
   EXPECT_FALSE(app.discCheck.discChecking);
   EXPECT_TRUE(app.discCheck.discVerdict.empty());
   EXPECT_EQ(app.screen, kScreenMissingFiles);

@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "app/app.h"
-#include "app/clock.h"
 #include "app/frame_loop.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/utf8_path.h"
 #include "support/test_support.h"

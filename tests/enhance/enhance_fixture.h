@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/enhance_actions.h"
 #include "app/file_facts.h"
+#include "app/resolve_layout.h"
 #include "drawn_text.h"
 #include "enhance/enhance_run.h"
 #include "headless_gui.h"
@@ -67,7 +69,7 @@ class EnhanceFixture : public ::testing::Test {
   bool pollUntil(const std::function<bool()>& done, double seconds = 120) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done() && std::chrono::steady_clock::now() < deadline) {
-      EnhanceRun::poll(app);
+      app.enhance.poll(app.layout);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return done();

@@ -68,7 +68,7 @@ TEST(EnhanceLine, EachLineMovesOnlyWhatItNames) {
     run.progressDone = before.done;
     run.progressTotal = before.total;
     run.runError = before.error;
-    enhanceLine(app, c.line);
+    app.enhance.takeLine(c.line);
     const Seen after = seen(run);
     EXPECT_EQ(after.stage, c.after.stage);
     EXPECT_EQ(after.done, c.after.done);
@@ -81,7 +81,7 @@ TEST(EnhanceLine, EachLineMovesOnlyWhatItNames) {
 TEST(EnhanceLine, AStepAfterProgressEmptiesTheBar) {
   App app;
   for (const char* line : {"step dump", "progress 40 400", "step upscale"})
-    enhanceLine(app, line);
+    app.enhance.takeLine(line);
   EXPECT_EQ(app.enhance.stage, "upscale");
   EXPECT_EQ(app.enhance.progressDone, 0U);
   EXPECT_EQ(app.enhance.progressTotal, 0U);

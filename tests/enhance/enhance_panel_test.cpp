@@ -53,7 +53,7 @@ TEST_F(EnhancePanel, MakeNeedsTheUpscalerTheGameAndNoBuild) {
     if (status != nullptr) EXPECT_EQ(status->colour, opaque(colLabel));
     click("Make enhanced textures");
     EXPECT_EQ(app.enhance.running, c.enabled);
-    if (app.enhance.running) stopEnhance(app);
+    if (app.enhance.running) app.enhance.stop();
     app.enhance.runResult.clear();
   }
 }
@@ -93,7 +93,7 @@ TEST_F(EnhancePanel, RunningShowsTheStageTheBarAndStop) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    if (c.line[0] != '\0') enhanceLine(app, c.line);
+    if (c.line[0] != '\0') app.enhance.takeLine(c.line);
     const std::vector<DrawnRun> runs = drawPanel();
     const DrawnRun* label = exactRun(runs, c.label);
     ASSERT_TRUE(label) << joined(runs);
@@ -106,7 +106,7 @@ TEST_F(EnhancePanel, RunningShowsTheStageTheBarAndStop) {
   const std::vector<DrawnRun> runs = drawPanel();
   EXPECT_TRUE(exactRun(runs, "Écriture des textures…")) << joined(runs);
   EXPECT_TRUE(exactRun(runs, "Arrêter"));
-  stopEnhance(app);
+  app.enhance.stop();
 }
 
 TEST_F(EnhancePanel, FrenchTexts) {

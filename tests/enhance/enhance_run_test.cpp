@@ -72,7 +72,7 @@ TEST_F(EnhanceRunTest, MakeStopMakeAgainSwitchAndRemove) {
   EXPECT_FALSE(exactRun(drawPanel(), "Stop"));
   EXPECT_TRUE(pollUntil([&] { return !app.enhance.process.running(); }, 2.0));
   // Nothing more is reported for a stopped run.
-  EnhanceRun::poll(app);
+  app.enhance.poll(app.layout);
   EXPECT_EQ(app.enhance.runError, "");
   EXPECT_EQ(app.enhance.textureCount, 7);
 
@@ -88,7 +88,7 @@ TEST_F(EnhanceRunTest, MakeStopMakeAgainSwitchAndRemove) {
 
   // The switch: off stores the key, on erases it; the other keys stay.
   runs = click("In the game: on");
-  EXPECT_FALSE(texturePackOn(app));
+  EXPECT_FALSE(texturePackOn(app.video));
   IniFile file = readIniFile(app.layout.videoIni, true);
   EXPECT_EQ(file.values["texture_pack"], "off");
   EXPECT_EQ(file.values["vsync"], "1");
@@ -96,7 +96,7 @@ TEST_F(EnhanceRunTest, MakeStopMakeAgainSwitchAndRemove) {
   runs = drawPanel();
   EXPECT_TRUE(exactRun(runs, "In the game: off")) << joined(runs);
   click("In the game: off");
-  EXPECT_TRUE(texturePackOn(app));
+  EXPECT_TRUE(texturePackOn(app.video));
   file = readIniFile(app.layout.videoIni, true);
   EXPECT_EQ(file.values.count("texture_pack"), 0U);
   EXPECT_EQ(file.values["vsync"], "1");
@@ -200,7 +200,7 @@ TEST_F(EnhanceRunTest, NothingStartsWhileARunOrABuildGoesOn) {
   startEnhance(app, true);
   EXPECT_EQ(app.enhance.process.processId(), first);
   EXPECT_FALSE(app.enhance.removing);
-  stopEnhance(app);
+  app.enhance.stop();
   EXPECT_FALSE(app.enhance.running);
 }
 
@@ -212,7 +212,7 @@ TEST_F(EnhanceRunTest, ARemovalCannotBeStopped) {
   const std::vector<DrawnRun> runs = drawPanel();
   EXPECT_TRUE(exactRun(runs, "Removing…")) << joined(runs);
   EXPECT_FALSE(exactRun(runs, "Stop"));
-  stopEnhance(app);
+  app.enhance.stop();
   EXPECT_TRUE(app.enhance.running);
   ASSERT_TRUE(pollToEnd());
   EXPECT_EQ(app.enhance.runResult, kRemoved);

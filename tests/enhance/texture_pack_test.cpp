@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/enhance_actions.h"
 #include "enhance/enhance_run.h"
 #include "platform/absolute_path.h"
 #include "platform/utf8_path.h"
@@ -52,17 +53,17 @@ TEST_F(TexturePack, CountsThePngFilesOfThePackFolderOnly) {
   writeFile(pack("upper.PNG"), "png");
   writeFile(pack("half.png.tmp"), "png");
   std::filesystem::create_directories(utf8Path(pack("folder.png")));
-  countEnhancedTextures(app);
+  app.enhance.countTextures(app.layout);
   EXPECT_EQ(app.enhance.textureCount, 12);
 }
 
 TEST_F(TexturePack, AMissingOrUnreadablePackCountsNothing) {
   app.enhance.textureCount = 5;
-  countEnhancedTextures(app);
+  app.enhance.countTextures(app.layout);
   EXPECT_EQ(app.enhance.textureCount, 0);
   writeFile(dir / "user/texture_pack", "a file, not a folder");
   app.enhance.textureCount = 5;
-  countEnhancedTextures(app);
+  app.enhance.countTextures(app.layout);
   EXPECT_EQ(app.enhance.textureCount, 0);
 }
 
@@ -70,10 +71,10 @@ TEST_F(TexturePack, TheSwitchWritesAndErasesItsKeyAndKeepsTheOthers) {
   writeFile(app.layout.videoIni,
             "size = 800x600\nmode = borderless\nvsync = 1\nzoom = 2 # game's own key\n");
   ASSERT_TRUE(app.video.load(app.layout.videoIni));
-  EXPECT_TRUE(texturePackOn(app));
+  EXPECT_TRUE(texturePackOn(app.video));
 
   setTexturePackOn(app, false);
-  EXPECT_FALSE(texturePackOn(app));
+  EXPECT_FALSE(texturePackOn(app.video));
   IniFile file = readIniFile(app.layout.videoIni, true);
   EXPECT_EQ(file.values["texture_pack"], "off");
   EXPECT_EQ(file.values["vsync"], "1");
@@ -82,7 +83,7 @@ TEST_F(TexturePack, TheSwitchWritesAndErasesItsKeyAndKeepsTheOthers) {
   EXPECT_EQ(file.values["mode"], "borderless");
 
   setTexturePackOn(app, true);
-  EXPECT_TRUE(texturePackOn(app));
+  EXPECT_TRUE(texturePackOn(app.video));
   file = readIniFile(app.layout.videoIni, true);
   EXPECT_EQ(file.values.count("texture_pack"), 0U);
   EXPECT_EQ(file.values["vsync"], "1");
@@ -101,7 +102,7 @@ TEST_F(TexturePack, OnlyTheValueOffTurnsThePackOff) {
     SCOPED_TRACE(c.value ? c.value : "(none)");
     app.video.extras.clear();
     if (c.value) app.video.extras["texture_pack"] = c.value;
-    EXPECT_EQ(texturePackOn(app), c.on);
+    EXPECT_EQ(texturePackOn(app.video), c.on);
   }
 }
 
@@ -167,7 +168,7 @@ TEST_F(TexturePack, AvailableWithTheScriptAndTheUpscalerBoth) {
     std::filesystem::remove_all(utf8Path(dir / "release"));
     if (c.script) writeFile(script, "");
     if (c.upscaler) writeFile(dir / "release/kit/realesrgan" + "/" + c.upscaler, "");
-    EXPECT_EQ(enhanceAvailable(app), c.available);
+    EXPECT_EQ(enhanceAvailable(app.layout), c.available);
   }
   EXPECT_EQ(utf8String(utf8Path(upscalerPath(app.layout)).filename()), kUpscaler);
 }

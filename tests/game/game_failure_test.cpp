@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/app.h"
+#include "game/game_run.h"
 #include "release/tr.h"
 
 namespace scf {
@@ -54,19 +54,19 @@ class GameFailureCard : public ::testing::TestWithParam<FailureCase> {
 
 TEST_P(GameFailureCard, TitleAndDetail) {
   const FailureCase& c = GetParam();
-  App app;
-  app.game.crashReport = c.crashReport;
-  app.game.startError = c.startError;
-  app.game.closedUnexpectedly = c.closedUnexpectedly;
-  app.game.gameExitCode = c.exitCode;
-  EXPECT_EQ(gameFailureShown(app), c.shown);
+  GameRun game;
+  game.crashReport = c.crashReport;
+  game.startError = c.startError;
+  game.closedUnexpectedly = c.closedUnexpectedly;
+  game.gameExitCode = c.exitCode;
+  EXPECT_EQ(gameFailureShown(game), c.shown);
   if (!c.shown) return;
   uiFrench = false;
-  EXPECT_EQ(gameFailureTitle(app), c.englishTitle);
-  EXPECT_EQ(gameFailureDetail(app), c.detail);
+  EXPECT_EQ(gameFailureTitle(game), c.englishTitle);
+  EXPECT_EQ(gameFailureDetail(game), c.detail);
   uiFrench = true;
-  EXPECT_EQ(gameFailureTitle(app), c.frenchTitle);
-  EXPECT_EQ(gameFailureDetail(app), c.detail);
+  EXPECT_EQ(gameFailureTitle(game), c.frenchTitle);
+  EXPECT_EQ(gameFailureDetail(game), c.detail);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GameFailureCard, ::testing::ValuesIn(kCases),

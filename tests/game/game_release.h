@@ -9,6 +9,8 @@
 #include <thread>
 
 #include "app/app.h"
+#include "app/game_launch.h"
+#include "app/resolve_layout.h"
 #include "game/game_run.h"
 #include "platform/utf8_path.h"
 #include "release/release_layout.h"
@@ -48,7 +50,7 @@ class GameRelease {
 inline bool playToEnd(App& app, double seconds = 30) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (app.game.gameRunning && std::chrono::steady_clock::now() < deadline) {
-    GameRun::finish(app);
+    finishGame(app);
     if (app.game.gameRunning) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return !app.game.gameRunning;

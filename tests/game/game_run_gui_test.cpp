@@ -15,6 +15,7 @@
 
 #include "app/app.h"
 #include "app/frame_loop.h"
+#include "app/game_launch.h"
 #include "app/window.h"
 #include "game/game_contract.h"
 #include "game/game_failure.h"
@@ -108,12 +109,12 @@ class DemoGame : public ::testing::TestWithParam<Folders> {
 };
 
 TEST_P(DemoGame, ClosedNormallyShowsNothing) {
-  GameRun::launch(app);
+  launchGame(app);
   ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
   EXPECT_TRUE(app.game.windowHiddenForGame);
   EXPECT_TRUE(windowHidden());
   ASSERT_TRUE(gameWindowUp());
-  GameRun::finish(app);
+  finishGame(app);
   EXPECT_TRUE(app.game.gameRunning);
   EXPECT_TRUE(windowHidden());
 
@@ -122,7 +123,7 @@ TEST_P(DemoGame, ClosedNormallyShowsNothing) {
   EXPECT_EQ(app.game.gameExitCode, 0);
   EXPECT_EQ(app.game.crashReport, "");
   EXPECT_FALSE(app.game.closedUnexpectedly);
-  EXPECT_FALSE(gameFailureShown(app));
+  EXPECT_FALSE(gameFailureShown(app.game));
   EXPECT_FALSE(app.game.windowHiddenForGame);
   EXPECT_FALSE(windowHidden());
 }
@@ -140,7 +141,7 @@ TEST_P(DemoGame, CrashShowsTheNewReportThroughTheFrameLoop) {
   runFrameLoop(app, [&](App& a) {
     ++turn;
     if (turn == 1) {
-      GameRun::launch(a);
+      launchGame(a);
       if (!a.game.gameRunning) a.quitConfirmed = true;
       a.screenshotRequest = shot;
       return;
@@ -170,8 +171,8 @@ TEST_P(DemoGame, CrashShowsTheNewReportThroughTheFrameLoop) {
   EXPECT_TRUE(fs::is_regular_file(report));
   EXPECT_FALSE(app.game.closedUnexpectedly);
   uiFrench = false;
-  EXPECT_EQ(gameFailureTitle(app), "The game closed unexpectedly.");
-  EXPECT_EQ(gameFailureDetail(app), app.game.crashReport);
+  EXPECT_EQ(gameFailureTitle(app.game), "The game closed unexpectedly.");
+  EXPECT_EQ(gameFailureDetail(app.game), app.game.crashReport);
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, DemoGame, ::testing::ValuesIn(kFolders),

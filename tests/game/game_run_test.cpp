@@ -14,13 +14,16 @@
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "app/app.h"
+#include "app/game_launch.h"
 #include "game/game_failure.h"
 #include "game_release.h"
 #include "platform/file_list.h"
 #include "platform/utf8_path.h"
+#include "release/rebuild_check.h"
 #include "release/tr.h"
 #include "stand_in_game.h"
 #include "support/test_support.h"
@@ -148,7 +151,7 @@ TEST_P(GameEnd, OutcomeRecorded) {
 #endif
   release.report("old.txt");
   standIn(app, inCrashFolder(c.commands));
-  GameRun::launch(app);
+  launchGame(app);
   ASSERT_EQ(app.game.startError, "");
   ASSERT_TRUE(app.game.gameRunning);
   ASSERT_TRUE(playToEnd(app));
@@ -158,9 +161,9 @@ TEST_P(GameEnd, OutcomeRecorded) {
   EXPECT_EQ(app.game.closedUnexpectedly, c.closedUnexpectedly);
   EXPECT_EQ(app.game.startError, "");
   EXPECT_FALSE(app.game.windowHiddenForGame);
-  EXPECT_EQ(gameFailureShown(app), *c.report || c.closedUnexpectedly);
+  EXPECT_EQ(gameFailureShown(app.game), *c.report || c.closedUnexpectedly);
   if (!*c.report && c.closedUnexpectedly) {
-    EXPECT_EQ(gameFailureDetail(app), "exit code " + std::to_string(c.exitCode));
+    EXPECT_EQ(gameFailureDetail(app.game), "exit code " + std::to_string(c.exitCode));
   }
 }
 
@@ -170,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, GameEnd, ::testing::ValuesIn(kEndCases),
 TEST_F(GameRunTest, StartsTheGameInItsFolderWithItsArgumentsAndHidesTheWindow) {
   const std::string seen = temp.path() + "/seen";
   standIn(app, {"args\t" + seen, "exit\t0"});
-  GameRun::launch(app);
+  launchGame(app);
   ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
   EXPECT_TRUE(app.game.windowHiddenForGame);
   EXPECT_NE(app.game.process.processId(), 0u);
@@ -181,13 +184,38 @@ TEST_F(GameRunTest, StartsTheGameInItsFolderWithItsArgumentsAndHidesTheWindow) {
                                                       app.layout.discIso + "\n");
 }
 
+// Records what the run asks of the window that hosts it.
+struct RecordingHost : GameHost {
+  std::string calls;
+  void hideWindow() override { calls += "hide "; }
+  void showWindow() override { calls += "show "; }
+};
+
+TEST_F(GameRunTest, TheHostHidesTheWindowForTheGameAndShowsItOnceAfter) {
+  standIn(app, {"exit\t0"});
+  RecordingHost host;
+  app.game.launch(app.layout, host);
+  ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
+  EXPECT_EQ(host.calls, "hide ");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  bool ended = false;
+  while (!ended && std::chrono::steady_clock::now() < deadline) {
+    ended = app.game.finish(app.layout, host);
+    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(host.calls, "hide show ");
+  EXPECT_FALSE(app.game.finish(app.layout, host)) << "an end is reported once";
+  EXPECT_EQ(host.calls, "hide show ");
+}
+
 TEST_F(GameRunTest, FinishWaitsForTheGameToEnd) {
   const std::string go = temp.path() + "/go";
   standIn(app, {"wait\t" + go, "exit\t5"});
-  GameRun::launch(app);
+  launchGame(app);
   ASSERT_TRUE(app.game.gameRunning);
   for (int i = 0; i < 5; ++i)
-    GameRun::finish(app);
+    finishGame(app);
   EXPECT_TRUE(app.game.gameRunning);
   EXPECT_TRUE(app.game.windowHiddenForGame);
   EXPECT_EQ(app.game.gameExitCode, 0);
@@ -202,7 +230,7 @@ TEST_F(GameRunTest, FinishWaitsForTheGameToEnd) {
 TEST_F(GameRunTest, EqualTimesPickTheLaterListed) {
   const std::string go = temp.path() + "/go";
   standIn(app, {"wait\t" + go, "exit\t3"});
-  GameRun::launch(app);
+  launchGame(app);
   ASSERT_TRUE(app.game.gameRunning);
   for (const char* name : {"first.txt", "second.txt", "third.txt"}) {
     release.report(name);
@@ -223,14 +251,14 @@ TEST_F(GameRunTest, LaunchClearsTheLastOutcome) {
   app.game.closedUnexpectedly = true;
   app.game.gameExitCode = 7;
   app.build.statusText = "Ready to play";
-  GameRun::launch(app);
+  launchGame(app);
   EXPECT_EQ(app.game.crashReport, "");
   EXPECT_EQ(app.game.startError, "");
   EXPECT_FALSE(app.game.closedUnexpectedly);
   EXPECT_EQ(app.build.statusText, "");
   ASSERT_TRUE(playToEnd(app));
   EXPECT_EQ(app.game.gameExitCode, 0);
-  EXPECT_FALSE(gameFailureShown(app));
+  EXPECT_FALSE(gameFailureShown(app.game));
 }
 
 // A game that cannot be started: the message is kept, the window stays, nothing runs.
@@ -268,14 +296,14 @@ TEST_P(GameStartFailure, MessageShownWindowKept) {
   ::chmod(app.layout.gameExe.c_str(), c.mode);
 #endif
   app.game.gameExitCode = 4;
-  GameRun::launch(app);
+  launchGame(app);
   EXPECT_EQ(app.game.startError, c.message);
   EXPECT_FALSE(app.game.gameRunning);
   EXPECT_FALSE(app.game.windowHiddenForGame);
-  EXPECT_TRUE(gameFailureShown(app));
+  EXPECT_TRUE(gameFailureShown(app.game));
   uiFrench = false;
-  EXPECT_EQ(gameFailureTitle(app), "The game could not start.");
-  EXPECT_EQ(gameFailureDetail(app), c.message);
+  EXPECT_EQ(gameFailureTitle(app.game), "The game could not start.");
+  EXPECT_EQ(gameFailureDetail(app.game), c.message);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GameStartFailure, ::testing::ValuesIn(kStartFailures),
@@ -306,9 +334,9 @@ TEST_F(GameRunTest, LaunchRefusedWhileBuildingOrNotBuilt) {
                                                                        : "";
     const std::string moved = removed + ".away";
     if (!removed.empty()) std::filesystem::rename(removed, moved);
-    EXPECT_EQ(gameIsBuilt(other), removed.empty());
+    EXPECT_EQ(gameIsBuilt(other.layout), removed.empty());
 
-    GameRun::launch(other);
+    launchGame(other);
     EXPECT_FALSE(other.game.gameRunning);
     EXPECT_FALSE(other.game.windowHiddenForGame);
     EXPECT_EQ(other.game.crashReport, "/kept/report.txt");
@@ -322,10 +350,10 @@ TEST_F(GameRunTest, LaunchRefusedWhileBuildingOrNotBuilt) {
 TEST_F(GameRunTest, SecondLaunchWhileRunningIsIgnored) {
   const std::string go = temp.path() + "/go";
   standIn(app, {"wait\t" + go, "exit\t0"});
-  GameRun::launch(app);
+  launchGame(app);
   ASSERT_TRUE(app.game.gameRunning);
   const std::uint32_t first = app.game.process.processId();
-  GameRun::launch(app);
+  launchGame(app);
   EXPECT_EQ(app.game.process.processId(), first);
   EXPECT_TRUE(app.game.process.running());
   testing::writeFile(go, "");
@@ -336,7 +364,7 @@ TEST_F(GameRunTest, SecondLaunchWhileRunningIsIgnored) {
 TEST_F(GameRunTest, MissingCrashFolderGoesByTheExitCode) {
   standIn(app, {"exit\t3"});
   std::filesystem::remove_all(app.layout.crashesDir);
-  GameRun::launch(app);
+  launchGame(app);
   ASSERT_TRUE(playToEnd(app));
   EXPECT_EQ(app.game.crashReport, "");
   EXPECT_TRUE(app.game.closedUnexpectedly);
@@ -351,7 +379,7 @@ TEST(GameRunPaths, SpacesAndAccentsInReleaseAndUserFolders) {
   standIn(app,
           {"args\t" + seen, "write\t${ZA2D_USER_DIR}/crashes/rapport é.txt\tcrash", "exit\t3"});
   testing::writeFile(app.layout.crashesDir + "/vieux ü.txt", "old");
-  GameRun::launch(app);
+  launchGame(app);
   ASSERT_TRUE(app.game.gameRunning) << app.game.startError;
   ASSERT_TRUE(playToEnd(app));
   EXPECT_EQ(seenWithNativeFolder(readFile(seen)), nativePath(app.layout.gameDir) + "\n--elf\n" +
@@ -360,7 +388,7 @@ TEST(GameRunPaths, SpacesAndAccentsInReleaseAndUserFolders) {
   EXPECT_NE(app.layout.gameDir.find("réle ase ü"), std::string::npos);
   EXPECT_EQ(nativePath(app.game.crashReport),
             nativePath(temp.path() + "/us er é/crashes/rapport é.txt"));
-  EXPECT_EQ(gameFailureDetail(app), app.game.crashReport);
+  EXPECT_EQ(gameFailureDetail(app.game), app.game.crashReport);
 }
 
 }  // namespace

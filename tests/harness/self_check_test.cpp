@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/build_info.h"
-#include "app/clock.h"
+#include "platform/build_info.h"
+#include "platform/clock.h"
 #include "release/changelog.h"
 #include "support/test_support.h"
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/game_launch.h"
 #include "app/launch_options.h"
 #include "app/window.h"
 #include "game/stand_in_game.h"
@@ -103,7 +104,7 @@ class SelftestTest : public ::testing::Test {
   // One frame-loop turn: the game's end, the tick, then the frame that saves a requested picture.
   void turn(Selftest& selftest, double seconds = 0.25) {
     clock += seconds;
-    if (app.game.gameRunning) GameRun::finish(app);
+    if (app.game.gameRunning) finishGame(app);
     selftest.tick(app);
     if (!app.screenshotRequest.empty()) requests.push_back(app.screenshotRequest);
     app.screenshotRequest.clear();

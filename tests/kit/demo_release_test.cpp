@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/resolve_layout.h"
 #include "release/rebuild_check.h"
 #include "release/release_layout.h"
 

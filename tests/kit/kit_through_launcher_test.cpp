@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/resolve_layout.h"
 #include "demo_release.h"
 #include "game/game_contract.h"
 #include "platform/env.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "release/tr.h"
 #include "support/test_support.h"
 
@@ -114,8 +114,9 @@ TEST_F(BuildDetailsTest, LastSixtyOutputLinesAndTheLogsLastSixty) {
   expected += "\n--- compile.log (last lines) ---\n";
   for (int i = 41; i <= 100; ++i)
     expected += "log " + std::to_string(i) + "\n";
-  EXPECT_EQ(buildDetails(app), expected);
-  EXPECT_EQ(stepLogPath(app), testing::nativePath(temp / "release/build/logs/compile.log"));
+  EXPECT_EQ(buildDetails(app.layout, app.progress, app.identity, app.settings.disc), expected);
+  EXPECT_EQ(stepLogPath(app.layout, app.progress),
+            testing::nativePath(temp / "release/build/logs/compile.log"));
 }
 
 TEST_F(BuildDetailsTest, OnlyTheLogsLastSixtyFourKibibytesAreRead) {
@@ -126,7 +127,8 @@ TEST_F(BuildDetailsTest, OnlyTheLogsLastSixtyFourKibibytesAreRead) {
   for (int i = 1; i <= 100; ++i)
     log += std::to_string(1000 + i) + filler.substr(4) + "\n";
   writeFile(temp / "release/build/logs/compile.log", log);
-  const std::string details = buildDetails(app);
+  const std::string details =
+      buildDetails(app.layout, app.progress, app.identity, app.settings.disc);
   const std::string marker = "--- compile.log (last lines) ---\n";
   const std::size_t start = details.find(marker);
   ASSERT_NE(start, std::string::npos);
@@ -144,7 +146,8 @@ TEST_F(BuildDetailsTest, ProgressLinesAndUnknownFieldsAreLeftOut) {
     app.progress.feed("PERCENT compile " + std::to_string(i), 1.0);
     if (i % 10 == 0) app.progress.feed("INFO step " + std::to_string(i), 1.0);
   }
-  const std::string details = buildDetails(app);
+  const std::string details =
+      buildDetails(app.layout, app.progress, app.identity, app.settings.disc);
   EXPECT_EQ(details.find("PERCENT"), std::string::npos) << details;
   EXPECT_NE(details.find("INFO step 0\n"), std::string::npos) << details;
   EXPECT_NE(details.find("INFO step 90\n"), std::string::npos) << details;
@@ -158,21 +161,25 @@ TEST_F(BuildDetailsTest, FewLinesAndNoLogFile) {
   app.progress.outputLines = {"one", "", "three"};
   app.progress.failedStage = "packs";
   app.progress.failureText = "gone";
-  EXPECT_EQ(buildDetails(app), header("packs", "gone") + "one\n\nthree\n");
+  EXPECT_EQ(buildDetails(app.layout, app.progress, app.identity, app.settings.disc),
+            header("packs", "gone") + "one\n\nthree\n");
 }
 
 TEST_F(BuildDetailsTest, NoStageLooksForTheVerifyLog) {
   app.progress.failureText = "The build stopped unexpectedly (exit code 1).";
   writeFile(temp / "release/build/logs/verify.log", "a\nb");
-  EXPECT_EQ(stepLogPath(app), testing::nativePath(temp / "release/build/logs/verify.log"));
-  EXPECT_EQ(buildDetails(app), header("", "The build stopped unexpectedly (exit code 1).") +
-                                   "\n--- verify.log (last lines) ---\na\nb\n");
+  EXPECT_EQ(stepLogPath(app.layout, app.progress),
+            testing::nativePath(temp / "release/build/logs/verify.log"));
+  EXPECT_EQ(buildDetails(app.layout, app.progress, app.identity, app.settings.disc),
+            header("", "The build stopped unexpectedly (exit code 1).") +
+                "\n--- verify.log (last lines) ---\na\nb\n");
 }
 
 TEST_F(BuildDetailsTest, ALogThatIsNoFileIsLeftOut) {
   app.progress.failedStage = "tools";
   std::filesystem::create_directories(temp / "release/build/logs/tools.log");
-  EXPECT_EQ(buildDetails(app), header("tools", ""));
+  EXPECT_EQ(buildDetails(app.layout, app.progress, app.identity, app.settings.disc),
+            header("tools", ""));
 }
 
 }  // namespace

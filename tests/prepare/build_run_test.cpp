@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/build_actions.h"
 #include "app/file_facts.h"
 #include "platform/file_status.h"
 #include "prepare/build_failure.h"
@@ -78,7 +79,7 @@ class BuildRunTest : public DemoKitTest {
   void finishAt(double now) {
     ASSERT_TRUE(waitFor(
         [&] {
-          BuildRun::finish(*app, now);
+          finishBuild(*app, now);
           return !app->build.building;
         },
         60));
@@ -88,7 +89,7 @@ class BuildRunTest : public DemoKitTest {
   void runUntilStage(const char* key, double now) {
     ASSERT_TRUE(waitFor(
         [&] {
-          BuildRun::finish(*app, now);
+          finishBuild(*app, now);
           const int running = app->progress.runningStage();
           return !app->build.building ||
                  (running >= 0 && app->progress.stages[static_cast<size_t>(running)].key == key);
@@ -114,7 +115,7 @@ TEST_F(BuildRunTest, ANewBuild) {
   app->build.statusText = "an old result";
   const std::string before = app->identity.builtFromCommit;
 
-  BuildRun::start(*app, 1000);
+  startBuild(*app, 1000);
   EXPECT_TRUE(app->build.building);
   EXPECT_EQ(app->screen, kScreenPreparing);
   EXPECT_EQ(app->currentTab, kTabPlay);
@@ -122,7 +123,7 @@ TEST_F(BuildRunTest, ANewBuild) {
   EXPECT_TRUE(saved().buildPending);
   EXPECT_EQ(saved().pendingBuildSeconds, 0);
   // A second start while building changes nothing.
-  BuildRun::start(*app, 1001);
+  startBuild(*app, 1001);
   EXPECT_EQ(app->progress.runStart, 1000);
 
   finishAt(1600);
@@ -148,9 +149,9 @@ TEST_F(BuildRunTest, ANewBuild) {
 
 TEST_F(BuildRunTest, StoppedThenResumed) {
   env.set("ZA2D_DEMO_BUILD_SECONDS", "4");
-  BuildRun::start(*app, 1000);
+  startBuild(*app, 1000);
   runUntilStage("configure", 1000);
-  BuildRun::stop(*app, 1300);
+  stopBuild(*app, 1300);
   EXPECT_TRUE(app->build.stopRequested);
   // Banked at the stop, before the run has even ended.
   EXPECT_EQ(saved().pendingBuildSeconds, 300);
@@ -166,7 +167,7 @@ TEST_F(BuildRunTest, StoppedThenResumed) {
   expectSavedAsInMemory();
 
   env.set("ZA2D_DEMO_BUILD_SECONDS", "0");
-  BuildRun::start(*app, 2000);
+  startBuild(*app, 2000);
   EXPECT_FALSE(app->build.stopRequested);
   EXPECT_EQ(app->settings.pendingBuildSeconds, 300);  // a resumed build keeps its time
   finishAt(2600);
@@ -180,7 +181,7 @@ TEST_F(BuildRunTest, StoppedThenResumed) {
 
 TEST_F(BuildRunTest, FailedThenTriedAgain) {
   env.set("ZA2D_DEMO_FAIL_STAGE", "packs");
-  BuildRun::start(*app, 1000);
+  startBuild(*app, 1000);
   finishAt(1050);
   EXPECT_EQ(app->screen, kScreenStopped);
   EXPECT_EQ(app->progress.failedStage, "packs");
@@ -191,13 +192,15 @@ TEST_F(BuildRunTest, FailedThenTriedAgain) {
   EXPECT_FALSE(app->settings.built);
   expectSavedAsInMemory();
   // The stage's own log is there for "Open log" and the report.
-  EXPECT_TRUE(isRegularFile(stepLogPath(*app)));
-  EXPECT_NE(buildDetails(*app).find("--- packs.log (last lines) ---"), std::string::npos);
+  EXPECT_TRUE(isRegularFile(stepLogPath(app->layout, app->progress)));
+  EXPECT_NE(buildDetails(app->layout, app->progress, app->identity, app->settings.disc)
+                .find("--- packs.log (last lines) ---"),
+            std::string::npos);
   // The failure is kept with the build for a launcher started again.
   EXPECT_TRUE(isRegularFile(failureRecordPath(app->layout)));
 
   env.set("ZA2D_DEMO_FAIL_STAGE", "");
-  BuildRun::start(*app, 2000);  // "Try again"
+  startBuild(*app, 2000);  // "Try again"
   EXPECT_FALSE(pathExists(failureRecordPath(app->layout)));
   EXPECT_EQ(app->screen, kScreenPreparing);
   EXPECT_EQ(app->progress.failureText, "");
@@ -211,7 +214,7 @@ TEST_F(BuildRunTest, FailedThenTriedAgain) {
 TEST_F(BuildRunTest, AKitThatCannotStart) {
   app->layout.pythonExe = user.path() + "/no-python";
   app->currentTab = kTabMaintenance;
-  BuildRun::start(*app, 1000);
+  startBuild(*app, 1000);
   EXPECT_FALSE(app->build.building);
   EXPECT_EQ(app->screen, kScreenStopped);
   EXPECT_EQ(app->currentTab, kTabPlay);
@@ -223,19 +226,19 @@ TEST_F(BuildRunTest, AKitThatCannotStart) {
   EXPECT_FALSE(app->settings.buildPending);
   EXPECT_FALSE(testing::exists(app->layout.launcherIni));
   // Nothing to finish either.
-  BuildRun::finish(*app, 1100);
-  BuildRun::stop(*app, 1100);
+  finishBuild(*app, 1100);
+  stopBuild(*app, 1100);
   EXPECT_EQ(app->settings.pendingBuildSeconds, 0);
   EXPECT_EQ(app->screen, kScreenStopped);
 
   uiFrench = true;
-  BuildRun::start(*app, 1000);
+  startBuild(*app, 1000);
   EXPECT_EQ(app->progress.failureText.rfind("La préparation n'a pas pu démarrer : ", 0), 0u);
 }
 
 TEST_F(BuildRunTest, NothingStartsWithoutADisc) {
   app->settings.disc.clear();
-  BuildRun::start(*app, 1000);
+  startBuild(*app, 1000);
   EXPECT_FALSE(app->build.building);
   EXPECT_EQ(app->screen, kScreenWelcome);
   EXPECT_FALSE(testing::exists(app->layout.launcherIni));
@@ -272,16 +275,16 @@ TEST_F(BuildRunTest, HowAFakeKitEnds) {
     app->layout.pythonExe = fake;
     app->settings.buildPending = false;
     app->screen = kScreenMain;
-    BuildRun::start(*app, 1000);
+    startBuild(*app, 1000);
     ASSERT_TRUE(app->build.building);
     if (c.stop) {
       ASSERT_TRUE(waitFor(
           [&] {
-            BuildRun::finish(*app, 1000);
+            finishBuild(*app, 1000);
             return !app->progress.outputLines.empty();
           },
           10));
-      BuildRun::stop(*app, 1005);
+      stopBuild(*app, 1005);
     }
     finishAt(1010);
     EXPECT_EQ(app->screen, c.screen);
@@ -290,6 +293,69 @@ TEST_F(BuildRunTest, HowAFakeKitEnds) {
     EXPECT_EQ(app->build.statusText, c.statusText);
     EXPECT_EQ(app->settings.pendingBuildSeconds, c.stop ? 5 : 10);
     EXPECT_FALSE(app->settings.built);
+  }
+}
+
+// Records what the run asks of the launcher that hosts it.
+struct RecordingBuildHost : BuildHost {
+  std::string calls;
+  void saveSettings() override { calls += "save "; }
+  void keepFailure() override { calls += "keep-failure "; }
+};
+
+// The run on its own, with no launcher around it: each end comes back as a value, and the saves
+// go through the host.
+TEST_F(BuildRunTest, EachEndIsReportedAndItsSavesGoThroughTheHost) {
+  struct Case {
+    const char* name;
+    const char* script;
+    bool stop;
+    BuildEnd end;
+    const char* calls;  // the start's save, the banked time's, then the end's own
+  };
+  const Case cases[] = {
+      {"ready", "echo RESULT fine; exit 0", false, BuildEnd::ready, "save save save "},
+      {"failed", "echo PROGRESS compile; exit 3", false, BuildEnd::failed,
+       "save save keep-failure "},
+      {"stopped", "echo ERROR compile killed; exec sleep 30", true, BuildEnd::stopped,
+       "save save "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string fake = user.path() + "/fake-python";
+    testing::writeFile(fake, std::string("#!/bin/sh\n") + c.script + "\n");
+    std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
+    app->layout.pythonExe = fake;
+    LauncherSettings settings;
+    settings.disc = app->settings.disc;
+    BuildProgress progress;
+    RecordingBuildHost host;
+    BuildRun run;
+    const BuildContext context{app->layout, settings, progress, host};
+    ASSERT_TRUE(run.start(context, 1000));
+    EXPECT_TRUE(settings.buildPending);
+    if (c.stop) {
+      ASSERT_TRUE(waitFor(
+          [&] {
+            EXPECT_EQ(run.finish(context, 1000), BuildEnd::none);
+            return !progress.outputLines.empty();
+          },
+          10));
+      run.stop(context, 1005);
+    }
+    BuildEnd end = BuildEnd::none;
+    ASSERT_TRUE(waitFor(
+        [&] {
+          end = run.finish(context, 1010);
+          return end != BuildEnd::none;
+        },
+        60));
+    EXPECT_EQ(end, c.end);
+    EXPECT_EQ(host.calls, c.calls);
+    EXPECT_FALSE(run.building);
+    EXPECT_EQ(run.finish(context, 1020), BuildEnd::none) << "an end is reported once";
+    EXPECT_EQ(settings.built, c.end == BuildEnd::ready);
+    EXPECT_EQ(settings.lastBuildSeconds, c.end == BuildEnd::ready ? 10 : 0);
   }
 }
 
@@ -312,9 +378,9 @@ TEST_F(BuildRunTest, ResultLinesInFrench) {
     testing::writeFile(fake, std::string("#!/bin/sh\n") + c.script + "\n");
     std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
     app->layout.pythonExe = fake;
-    BuildRun::start(*app, 1000);
+    startBuild(*app, 1000);
     ASSERT_TRUE(app->build.building);
-    if (c.stop) BuildRun::stop(*app, 1010);
+    if (c.stop) stopBuild(*app, 1010);
     finishAt(1010);
     EXPECT_EQ(app->build.statusText, c.statusText);
     EXPECT_EQ(app->progress.failureText, c.failureText);
@@ -348,7 +414,7 @@ TEST_F(BuildRunTest, TheLauncherKilledMidBuildLeavesNoKitAndTheNextStartResumes)
   uiFrench = false;
   EXPECT_TRUE(app->settings.buildPending);
   env.set("ZA2D_DEMO_BUILD_SECONDS", "0");
-  BuildRun::start(*app, 1000);
+  startBuild(*app, 1000);
   ASSERT_TRUE(app->build.building);
   finishAt(1030);
   EXPECT_TRUE(skipped(*app, "verify"));

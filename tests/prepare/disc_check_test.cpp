@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/disc_actions.h"
 #include "prepare/disc_choose.h"
 #include "prepare_kit.h"
 #include "release/launcher_settings.h"
@@ -23,7 +24,7 @@ class DiscCheckTest : public DemoKitTest {
   void pollToEnd() {
     ASSERT_TRUE(waitFor(
         [&] {
-          DiscCheck::poll(*app);
+          pollDiscCheck(*app);
           return !app->discCheck.discChecking;
         },
         60));
@@ -61,7 +62,7 @@ TEST_F(DiscCheckTest, EachDemoDisc) {
     SCOPED_TRACE(c.image);
     app->screen = kScreenWelcome;
     app->build.statusText = "an old result";
-    DiscCheck::start(*app, disc(c.image));
+    startDiscCheck(*app, disc(c.image));
     EXPECT_TRUE(app->discCheck.discChecking);
     EXPECT_EQ(app->discCheck.checkedImage, disc(c.image));
     pollToEnd();
@@ -84,17 +85,17 @@ TEST_F(DiscCheckTest, EachDemoDisc) {
 }
 
 TEST_F(DiscCheckTest, ANewCheckEmptiesTheOldVerdictAndAChoiceDuringACheckIsIgnored) {
-  DiscCheck::start(*app, disc("other-game.iso"));
+  startDiscCheck(*app, disc("other-game.iso"));
   pollToEnd();
   ASSERT_FALSE(app->discCheck.discVerdict.empty());
   app->discCheck.chooseError = noFileDialogText();
 
-  DiscCheck::start(*app, disc("scrapfury-europe.iso"));
+  startDiscCheck(*app, disc("scrapfury-europe.iso"));
   EXPECT_EQ(app->discCheck.discVerdict, "");
   EXPECT_EQ(app->discCheck.discDetail, "");
   EXPECT_EQ(app->discCheck.chooseError, "");
   // The running check decides, whatever is chosen meanwhile.
-  DiscCheck::start(*app, disc("scrapfury-usa.iso"));
+  startDiscCheck(*app, disc("scrapfury-usa.iso"));
   takeDialogAnswer(*app, {FileDialogAnswer::Kind::chosen, disc("scrapfury-usa.iso"), ""});
   EXPECT_EQ(app->discCheck.checkedImage, disc("scrapfury-europe.iso"));
   pollToEnd();
@@ -160,10 +161,10 @@ TEST_F(DiscCheckTest, DialogTextsInBothLanguages) {
 TEST_F(DiscCheckTest, NoDialogOnThisDesktop) {
   env.set("SDL_FILE_DIALOG_DRIVER", "zenity");
   env.set("PATH", user.path());
-  DiscCheck::choose(*app);
+  chooseDisc(*app);
   EXPECT_TRUE(waitFor(
       [&] {
-        DiscCheck::poll(*app);
+        pollDiscCheck(*app);
         return !app->discCheck.chooseError.empty();
       },
       10));
@@ -174,11 +175,11 @@ TEST_F(DiscCheckTest, NoDialogOnThisDesktop) {
 TEST_F(DiscCheckTest, AKitThatCannotStart) {
   app->layout.pythonExe = user.path() + "/no-python";
   uiFrench = true;
-  DiscCheck::start(*app, disc("scrapfury-usa.iso"));
+  startDiscCheck(*app, disc("scrapfury-usa.iso"));
   EXPECT_FALSE(app->discCheck.discChecking);
   EXPECT_EQ(app->discCheck.discVerdict, "Le disque n'a pas pu être vérifié.");
   EXPECT_FALSE(app->discCheck.discDetail.empty());
-  DiscCheck::poll(*app);
+  pollDiscCheck(*app);
   EXPECT_EQ(app->discCheck.discVerdict, "Le disque n'a pas pu être vérifié.");
 }
 
@@ -222,10 +223,10 @@ class SilentKitCheck : public DiscCheckTest {
 };
 
 TEST_F(SilentKitCheck, CancelEndsTheWholeTreeWithoutAVerdict) {
-  DiscCheck::start(*app, disc("scrapfury-usa.iso"));
+  startDiscCheck(*app, disc("scrapfury-usa.iso"));
   ASSERT_TRUE(app->discCheck.discChecking);
   ASSERT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 1; }, 120));
-  DiscCheck::cancel(*app);
+  app->discCheck.cancel();
   EXPECT_FALSE(app->discCheck.discChecking);
   EXPECT_EQ(app->discCheck.discVerdict, "");
   EXPECT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 0; }, 30));
@@ -235,7 +236,7 @@ TEST_F(SilentKitCheck, CancelEndsTheWholeTreeWithoutAVerdict) {
 
 TEST_F(SilentKitCheck, ACheckThatNeverAnswersIsEndedAtTheTimeLimitWithItsSentence) {
   DiscCheck::timeLimitSeconds = 1.0;
-  DiscCheck::start(*app, disc("scrapfury-usa.iso"));
+  startDiscCheck(*app, disc("scrapfury-usa.iso"));
   ASSERT_TRUE(waitFor([&] { return processesNaming("silent-kit-child") == 1; }, 120));
   pollToEnd();
   EXPECT_EQ(app->discCheck.discVerdict,

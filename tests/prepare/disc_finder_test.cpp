@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/clock.h"
+#include "platform/clock.h"
 #include "platform/disc_places.h"
 #include "platform/folder_entries.h"
 #include "platform/utf8_path.h"

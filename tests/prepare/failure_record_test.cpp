@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/app.h"
+#include "app/build_actions.h"
 #include "support/test_support.h"
 #include "ui/screen_layout.h"
 
@@ -32,7 +33,7 @@ class FailureRecordTest : public ::testing::Test {
 };
 
 TEST_F(FailureRecordTest, ALaunchStartedAgainShowsTheSameFailure) {
-  keepBuildFailure(first);
+  keepBuildFailure(first.layout, first.progress, first.settingsWriter);
   ASSERT_TRUE(restoreBuildFailure(next));
   EXPECT_EQ(next.screen, kScreenStopped);
   EXPECT_EQ(next.progress.failedStage, "compile");
@@ -45,11 +46,11 @@ TEST_F(FailureRecordTest, ALaunchStartedAgainShowsTheSameFailure) {
 }
 
 TEST_F(FailureRecordTest, GoneOnceTheNextBuildStartsAndIgnoredWithoutAPendingBuild) {
-  keepBuildFailure(first);
+  keepBuildFailure(first.layout, first.progress, first.settingsWriter);
   next.settings.buildPending = false;
   EXPECT_FALSE(restoreBuildFailure(next));
   EXPECT_EQ(next.screen, kScreenMain);
-  forgetBuildFailure(first);
+  forgetBuildFailure(first.layout);
   next.settings.buildPending = true;
   EXPECT_FALSE(restoreBuildFailure(next));
   EXPECT_EQ(next.screen, kScreenMain);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/app.h"
+#include "app/resolve_layout.h"
 #include "kit/demo_release.h"
 #include "release/release_layout.h"
 #include "release/tr.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "platform/utf8_path.h"
 #include "release/changelog.h"
 #include "release/ini_file.h"

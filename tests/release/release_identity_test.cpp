@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "release/changelog.h"
 #include "release/rebuild_check.h"
 #include "release/release_layout.h"

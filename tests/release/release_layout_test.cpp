@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "platform/env.h"
 #include "platform/exe_path.h"
 #include "platform/executable_name.h"
 #include "platform/utf8_path.h"
 #include "release/launcher_settings.h"
+#include "release/release_identity.h"
 #include "release/tr.h"
 #include "release/user_folder.h"
+#include "release/video_settings.h"
 #include "support/test_support.h"
 
 namespace scf {
@@ -41,9 +42,26 @@ constexpr const char* kPathListSeparator = ":";
 #define EXPECT_SAME_PATH(actual, expected) \
   EXPECT_EQ(testing::nativePath(actual), testing::nativePath(expected))
 
+// What openRelease fills, held together as the launcher holds it.
+struct Opened {
+  ReleaseLayout layout;
+  LauncherSettings settings;
+  VideoSettings video;
+  ReleaseIdentity identity;
+  std::string missingItem;
+  bool pythonMissing = false;
+};
+
+void open(Opened& opened, const std::string& releaseDir) {
+  const MissingPiece missing =
+      openRelease(releaseDir, opened.layout, opened.settings, opened.video, opened.identity);
+  opened.missingItem = missing.item;
+  opened.pythonMissing = missing.python;
+}
+
 // Every variable the layout reads, with a release folder and a user folder in a temporary place,
 // and a PATH on which only the test's own programs are found.
-class ResolveLayoutTest : public ::testing::Test {
+class OpenReleaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
     savedFrench = uiFrench;
@@ -84,11 +102,11 @@ class ResolveLayoutTest : public ::testing::Test {
   std::string bin;
 };
 
-TEST_F(ResolveLayoutTest, FillsEveryPathFromTheTwoRoots) {
+TEST_F(OpenReleaseTest, FillsEveryPathFromTheTwoRoots) {
   makeCompleteRelease();
-  App app;
-  resolveLayout(app, release);
-  const ReleaseLayout& l = app.layout;
+  Opened opened;
+  open(opened, release);
+  const ReleaseLayout& l = opened.layout;
   EXPECT_SAME_PATH(l.releaseDir, release);
   EXPECT_SAME_PATH(l.sourceDir, release + "/source");
   EXPECT_SAME_PATH(l.kitDir, release + "/kit");
@@ -108,26 +126,25 @@ TEST_F(ResolveLayoutTest, FillsEveryPathFromTheTwoRoots) {
   EXPECT_SAME_PATH(l.userLogsDir, user + "/logs");
   EXPECT_SAME_PATH(l.crashesDir, user + "/crashes");
   EXPECT_TRUE(fs::is_directory(utf8Path(user)));
-  EXPECT_EQ(app.missingItem, "");
-  EXPECT_FALSE(app.pythonMissing);
-  // No launcher.ini: defaults, welcome screen, and nothing written back.
-  EXPECT_EQ(app.screen, kScreenWelcome);
-  EXPECT_TRUE(app.settings.motion);
-  EXPECT_TRUE(app.settings.updateCheck);
-  EXPECT_EQ(app.settings.disc, "");
+  EXPECT_EQ(opened.missingItem, "");
+  EXPECT_FALSE(opened.pythonMissing);
+  // No launcher.ini: defaults, and nothing written back.
+  EXPECT_TRUE(opened.settings.motion);
+  EXPECT_TRUE(opened.settings.updateCheck);
+  EXPECT_EQ(opened.settings.disc, "");
   EXPECT_FALSE(testing::exists(l.launcherIni));
-  EXPECT_EQ(app.identity.displayVersion, "0.8.0");
+  EXPECT_EQ(opened.identity.displayVersion, "0.8.0");
 }
 
-TEST_F(ResolveLayoutTest, RelativeReleaseFolderStaysRelative) {
+TEST_F(OpenReleaseTest, RelativeReleaseFolderStaysRelative) {
   testing::CwdGuard cwd(folder.path());
   makeCompleteRelease();
-  App app;
-  resolveLayout(app, "release");
-  EXPECT_EQ(app.layout.releaseDir, "release");
-  EXPECT_SAME_PATH(app.layout.sourceDir, "release/source");
-  EXPECT_SAME_PATH(app.layout.pythonExe, std::string("release") + kShippedPython);
-  EXPECT_EQ(app.missingItem, "");
+  Opened opened;
+  open(opened, "release");
+  EXPECT_EQ(opened.layout.releaseDir, "release");
+  EXPECT_SAME_PATH(opened.layout.sourceDir, "release/source");
+  EXPECT_SAME_PATH(opened.layout.pythonExe, std::string("release") + kShippedPython);
+  EXPECT_EQ(opened.missingItem, "");
 }
 
 struct MissingCase {
@@ -141,7 +158,7 @@ struct MissingCase {
   bool pythonMissing;
 };
 
-class MissingItemTest : public ResolveLayoutTest,
+class MissingItemTest : public OpenReleaseTest,
                         public ::testing::WithParamInterface<MissingCase> {};
 
 TEST_P(MissingItemTest, ReportsTheFirstMissingPiece) {
@@ -152,11 +169,10 @@ TEST_P(MissingItemTest, ReportsTheFirstMissingPiece) {
   if (c.shippedInterpreter) placeProgram(release + kShippedPython);
   if (c.pythonOnPath) placeProgram(bin + "/" + kPythonName);
   testing::writeFile(user + "/launcher.ini", "disc = /games/scrapfury.iso\n");
-  App app;
-  resolveLayout(app, release);
-  EXPECT_SAME_PATH(app.missingItem, c.missingItem);
-  EXPECT_EQ(app.pythonMissing, c.pythonMissing);
-  EXPECT_EQ(app.screen, std::string(c.missingItem).empty() ? kScreenMain : kScreenMissingFiles);
+  Opened opened;
+  open(opened, release);
+  EXPECT_SAME_PATH(opened.missingItem, c.missingItem);
+  EXPECT_EQ(opened.pythonMissing, c.pythonMissing);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -174,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
         MissingCase{"ShippedPython", true, true, true, true, false, "", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ResolveLayoutTest, SystemPythonIsNamedByItsFullPath) {
+TEST_F(OpenReleaseTest, SystemPythonIsNamedByItsFullPath) {
   testing::writeFile(release + "/source/tools/scf_build.py", "");
   testing::writeFile(release + "/kit/kit_manifest.json", "{}");
 #ifndef _WIN32
@@ -184,21 +200,21 @@ TEST_F(ResolveLayoutTest, SystemPythonIsNamedByItsFullPath) {
   const std::string second = folder / "bin2";
   placeProgram(second + "/" + kPythonName);
   setEnv("PATH", bin + kPathListSeparator + second);
-  App app;
-  resolveLayout(app, release);
-  EXPECT_SAME_PATH(app.layout.pythonExe, second + "/" + kPythonName);
+  Opened opened;
+  open(opened, release);
+  EXPECT_SAME_PATH(opened.layout.pythonExe, second + "/" + kPythonName);
 }
 
-TEST_F(ResolveLayoutTest, WithoutPathTheWorkingFolderIsNotSearched) {
+TEST_F(OpenReleaseTest, WithoutPathTheWorkingFolderIsNotSearched) {
   testing::writeFile(release + "/source/tools/scf_build.py", "");
   testing::writeFile(release + "/kit/kit_manifest.json", "{}");
   placeProgram(folder / kPythonName);
   testing::CwdGuard cwd(folder.path());
   // An empty value unsets the variable: both are the same case here.
   setEnv("PATH", "");
-  App app;
-  resolveLayout(app, release);
-  const std::string found = app.layout.pythonExe;
+  Opened opened;
+  open(opened, release);
+  const std::string found = opened.layout.pythonExe;
   EXPECT_NE(testing::nativePath(found), testing::nativePath(folder / kPythonName));
 #ifdef _WIN32
   EXPECT_EQ(found, "") << "Windows has no usual folders to fall back on";
@@ -207,26 +223,25 @@ TEST_F(ResolveLayoutTest, WithoutPathTheWorkingFolderIsNotSearched) {
               found.starts_with("/usr/bin/") || found.starts_with("/bin/"))
       << found;
 #endif
-  EXPECT_EQ(app.pythonMissing, found.empty());
+  EXPECT_EQ(opened.pythonMissing, found.empty());
 }
 
-TEST_F(ResolveLayoutTest, OpeningScreenFollowsTheDiscSetting) {
+TEST_F(OpenReleaseTest, LoadsTheDiscSettingWithoutCheckingIt) {
   makeCompleteRelease();
   testing::writeFile(user + "/launcher.ini", "disc = /nowhere/x#1.iso\n");
-  App app;
-  resolveLayout(app, release);
-  EXPECT_EQ(app.settings.disc, "/nowhere/x#1.iso");
-  EXPECT_EQ(app.screen, kScreenMain) << "the disc is checked later, not here";
+  Opened opened;
+  open(opened, release);
+  EXPECT_EQ(opened.settings.disc, "/nowhere/x#1.iso");
 }
 
-TEST_F(ResolveLayoutTest, LoadsVideoSettings) {
+TEST_F(OpenReleaseTest, LoadsVideoSettings) {
   makeCompleteRelease();
   testing::writeFile(user + "/video.ini", "size = 1280x720\nmode = borderless # comment\n");
-  App app;
-  resolveLayout(app, release);
-  EXPECT_TRUE(app.video.loaded);
-  EXPECT_EQ(app.video.width, 1280);
-  EXPECT_EQ(app.video.mode, "borderless");
+  Opened opened;
+  open(opened, release);
+  EXPECT_TRUE(opened.video.loaded);
+  EXPECT_EQ(opened.video.width, 1280);
+  EXPECT_EQ(opened.video.mode, "borderless");
 }
 
 struct LanguageCase {
@@ -238,8 +253,7 @@ struct LanguageCase {
   bool french;
 };
 
-class LanguageTest : public ResolveLayoutTest,
-                     public ::testing::WithParamInterface<LanguageCase> {};
+class LanguageTest : public OpenReleaseTest, public ::testing::WithParamInterface<LanguageCase> {};
 
 TEST_P(LanguageTest, PicksTheInterfaceLanguage) {
   const LanguageCase& c = GetParam();
@@ -253,8 +267,8 @@ TEST_P(LanguageTest, PicksTheInterfaceLanguage) {
   const std::string before = c.setting ? testing::readFile(user + "/launcher.ini") : "";
   testing::setOrUnset({{"LC_ALL", c.lcAll}, {"LC_MESSAGES", c.lcMessages}, {"LANG", c.lang}});
   uiFrench = !c.french;
-  App app;
-  resolveLayout(app, release);
+  Opened opened;
+  open(opened, release);
   EXPECT_EQ(uiFrench, c.french);
   // The chosen default is never written back.
   EXPECT_EQ(testing::exists(user + "/launcher.ini"), c.setting != nullptr);
@@ -276,89 +290,89 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageCase{"EmptySettingUsesDesktop", "", nullptr, nullptr, "fr_FR", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ResolveLayoutTest, RelativeUserFolderIsMadeAbsoluteAndCreated) {
+TEST_F(OpenReleaseTest, RelativeUserFolderIsMadeAbsoluteAndCreated) {
   testing::CwdGuard cwd(folder.path());
   setEnv("ZA2D_USER_DIR", "data/./saves/../user dir/");
-  App app;
-  resolveLayout(app, release);
+  Opened opened;
+  open(opened, release);
   const std::string expected =
       testing::nativePath(utf8String(fs::current_path()) + "/data/user dir");
-  EXPECT_EQ(app.layout.userDir, expected);
+  EXPECT_EQ(opened.layout.userDir, expected);
   EXPECT_TRUE(fs::is_directory(utf8Path(expected)));
-  EXPECT_SAME_PATH(app.layout.launcherIni, expected + "/launcher.ini");
+  EXPECT_SAME_PATH(opened.layout.launcherIni, expected + "/launcher.ini");
 }
 
-TEST_F(ResolveLayoutTest, EmptyUserDirVariableLetsAppDataDecide) {
+TEST_F(OpenReleaseTest, EmptyUserDirVariableLetsAppDataDecide) {
   setEnv("ZA2D_USER_DIR", "");
   setEnv("APPDATA", folder / "appdata");
-  App app;
-  resolveLayout(app, release);
-  EXPECT_SAME_PATH(app.layout.userDir, folder / "appdata/ZER_Avudud");
-  EXPECT_TRUE(fs::is_directory(utf8Path(app.layout.userDir)));
+  Opened opened;
+  open(opened, release);
+  EXPECT_SAME_PATH(opened.layout.userDir, folder / "appdata/ZER_Avudud");
+  EXPECT_TRUE(fs::is_directory(utf8Path(opened.layout.userDir)));
 }
 
-TEST_F(ResolveLayoutTest, WithoutAppDataTheXdgRuleDecides) {
+TEST_F(OpenReleaseTest, WithoutAppDataTheXdgRuleDecides) {
   setEnv("ZA2D_USER_DIR", "");
   setEnv("APPDATA", "");
   setEnv("XDG_DATA_HOME", folder / "xdg");
-  App app;
-  resolveLayout(app, release);
-  EXPECT_SAME_PATH(app.layout.userDir, folder / "xdg/ZER_Avudud");
+  Opened opened;
+  open(opened, release);
+  EXPECT_SAME_PATH(opened.layout.userDir, folder / "xdg/ZER_Avudud");
 
   setEnv("XDG_DATA_HOME", "");
-  resolveLayout(app, release);
-  EXPECT_SAME_PATH(app.layout.userDir, folder / "home/.local/share/ZER_Avudud");
-  EXPECT_TRUE(fs::is_directory(utf8Path(app.layout.userDir)));
+  open(opened, release);
+  EXPECT_SAME_PATH(opened.layout.userDir, folder / "home/.local/share/ZER_Avudud");
+  EXPECT_TRUE(fs::is_directory(utf8Path(opened.layout.userDir)));
 
   // A relative XDG_DATA_HOME is invalid and ignored.
   setEnv("XDG_DATA_HOME", "relative/data");
-  resolveLayout(app, release);
-  EXPECT_SAME_PATH(app.layout.userDir, folder / "home/.local/share/ZER_Avudud");
+  open(opened, release);
+  EXPECT_SAME_PATH(opened.layout.userDir, folder / "home/.local/share/ZER_Avudud");
 }
 
-TEST_F(ResolveLayoutTest, WithoutHomeTheExecutablesFolderDecidesEvenWithReleaseElsewhere) {
+TEST_F(OpenReleaseTest, WithoutHomeTheExecutablesFolderDecidesEvenWithReleaseElsewhere) {
   setEnv("ZA2D_USER_DIR", "");
   setEnv("HOME", "");
   const std::string expected = testing::nativePath(exeFolder() + "/user");
   const bool existed = fs::exists(utf8Path(expected));
-  App app;
-  resolveLayout(app, release);
-  EXPECT_EQ(app.layout.userDir, expected);
-  EXPECT_EQ(app.layout.releaseDir, release);
-  EXPECT_SAME_PATH(app.layout.sourceDir, release + "/source");
+  Opened opened;
+  open(opened, release);
+  EXPECT_EQ(opened.layout.userDir, expected);
+  EXPECT_EQ(opened.layout.releaseDir, release);
+  EXPECT_SAME_PATH(opened.layout.sourceDir, release + "/source");
   EXPECT_TRUE(fs::is_directory(utf8Path(expected)));
   std::error_code error;
   if (!existed) fs::remove_all(utf8Path(expected), error);
 }
 
-TEST_F(ResolveLayoutTest, ReleaseElsewhereMovesOnlyReleasePaths) {
+TEST_F(OpenReleaseTest, ReleaseElsewhereMovesOnlyReleasePaths) {
   const std::string elsewhere = folder / "other place/rel";
-  App app;
-  resolveLayout(app, elsewhere);
-  EXPECT_EQ(app.layout.releaseDir, elsewhere);
-  EXPECT_SAME_PATH(app.layout.gameExe, elsewhere + "/game/" + executableName("scf"));
-  EXPECT_SAME_PATH(app.layout.userDir, user);
-  EXPECT_SAME_PATH(app.missingItem, "source/tools/scf_build.py");
+  Opened opened;
+  open(opened, elsewhere);
+  EXPECT_EQ(opened.layout.releaseDir, elsewhere);
+  EXPECT_SAME_PATH(opened.layout.gameExe, elsewhere + "/game/" + executableName("scf"));
+  EXPECT_SAME_PATH(opened.layout.userDir, user);
+  EXPECT_SAME_PATH(opened.missingItem, "source/tools/scf_build.py");
 }
 
-TEST_F(ResolveLayoutTest, ReadsIdentityThenCleansOldFiles) {
+TEST_F(OpenReleaseTest, ReadsIdentityThenCleansOldFiles) {
   makeCompleteRelease();
   testing::writeFile(release + "/source/release.ini", "version = 0.9.0\ncommit = abc\n");
   testing::writeFile(release + "/CHANGELOG.md", "## [0.9.0] - 2026-11-02\n- New.\n");
   testing::writeFile(release + "/scf-launcher.scf-old", "old");
   testing::writeFile(release + "/update/old_files.txt", release + "/scf-launcher.scf-old\n");
-  App app;
-  resolveLayout(app, release);
-  EXPECT_EQ(app.identity.releaseCommit, "abc");
-  EXPECT_EQ(app.identity.displayVersion, "0.9.0");
-  EXPECT_EQ(app.identity.changelogText, "- New.");
+  Opened opened;
+  open(opened, release);
+  EXPECT_EQ(opened.identity.releaseCommit, "abc");
+  EXPECT_EQ(opened.identity.displayVersion, "0.9.0");
+  EXPECT_EQ(opened.identity.changelogText, "- New.");
   EXPECT_FALSE(testing::exists(release + "/scf-launcher.scf-old"));
   EXPECT_FALSE(testing::exists(release + "/update"));
 }
 
 // Accents and spaces in the release folder, the user folder and the disc image path: every
 // file is found, read and written under the name the user gave it.
-TEST_F(ResolveLayoutTest, NamesWithAccentsAndSpacesAreKept) {
+TEST_F(OpenReleaseTest, NamesWithAccentsAndSpacesAreKept) {
   release = folder / "Jeux vidéo/Scrap Fury – édition";
   user = folder / "Données de l'utilisateur/Zoé";
   const std::string disc = folder / "Images disque/Scrap Fury (été).iso";
@@ -369,21 +383,20 @@ TEST_F(ResolveLayoutTest, NamesWithAccentsAndSpacesAreKept) {
   testing::writeFile(user + "/video.ini", "size = 1600x900\n");
   testing::writeFile(release + "/source/release.ini", "version = 0.9.1\ncommit = abc\n");
 
-  App app;
-  resolveLayout(app, release);
-  EXPECT_EQ(app.missingItem, "");
-  EXPECT_SAME_PATH(app.layout.userDir, user);
-  EXPECT_SAME_PATH(app.layout.pythonExe, release + kShippedPython);
-  EXPECT_EQ(app.settings.disc, disc);
-  EXPECT_EQ(app.screen, kScreenMain);
-  EXPECT_EQ(app.video.width, 1600);
-  EXPECT_EQ(app.identity.displayVersion, "0.9.1");
+  Opened opened;
+  open(opened, release);
+  EXPECT_EQ(opened.missingItem, "");
+  EXPECT_SAME_PATH(opened.layout.userDir, user);
+  EXPECT_SAME_PATH(opened.layout.pythonExe, release + kShippedPython);
+  EXPECT_EQ(opened.settings.disc, disc);
+  EXPECT_EQ(opened.video.width, 1600);
+  EXPECT_EQ(opened.identity.displayVersion, "0.9.1");
 
   // Saved back in place, atomically, beside the file it replaces.
-  app.settings.motion = false;
-  ASSERT_TRUE(app.settings.save(app.layout.launcherIni));
-  app.video.width = 1920;
-  ASSERT_TRUE(app.video.save(app.layout.videoIni));
+  opened.settings.motion = false;
+  ASSERT_TRUE(opened.settings.save(opened.layout.launcherIni));
+  opened.video.width = 1920;
+  ASSERT_TRUE(opened.video.save(opened.layout.videoIni));
   LauncherSettings again;
   ASSERT_TRUE(again.load(user + "/launcher.ini"));
   EXPECT_EQ(again.disc, disc);

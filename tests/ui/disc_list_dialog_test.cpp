@@ -13,7 +13,8 @@
 #include <memory>
 #include <thread>
 
-#include "app/clock.h"
+#include "app/disc_actions.h"
+#include "platform/clock.h"
 #include "platform/disc_places.h"
 #include "platform/folder_entries.h"
 #include "prepare/disc_list.h"
@@ -37,7 +38,7 @@ class DiscListDialogTest : public ScreenTest {
     testing::writeFile(app.layout.buildScript, "");
   }
   void TearDown() override {
-    closeDiscList(app);
+    app.discList.hide();
     DiscSearch::beforeEntry = nullptr;
     for (Task task : testing::kAllTasks)
       testing::markRunning(app, task, false);
@@ -67,7 +68,7 @@ class DiscListDialogTest : public ScreenTest {
 
   // One frame as the frame loop makes it: the turn's polls, then the window.
   void turn() {
-    pollDiscList(app);
+    app.discList.poll();
     gui->frame([this] { body(); });
     endTraceFrame();
   }
@@ -111,7 +112,7 @@ TEST_F(DiscListDialogTest, ShowsSearchingThenTheImagesNewestFirstInBothLanguages
     SCOPED_TRACE(french ? "French" : "English");
     uiFrench = french;
     *release = false;
-    openDiscList(app);
+    app.discList.show();
     turn();
     turn();
     std::vector<DrawnRun> runs = dialogRuns();
@@ -132,7 +133,7 @@ TEST_F(DiscListDialogTest, ShowsSearchingThenTheImagesNewestFirstInBothLanguages
     EXPECT_TRUE(findRun(runs, folder)) << joined(runs);
     EXPECT_TRUE(findRun(runs, tr("Close", "Fermer"))) << joined(runs);
     EXPECT_FALSE(findRun(runs, tr("Searching…", "Recherche…")));
-    closeDiscList(app);
+    app.discList.hide();
     turn();
   }
 }
@@ -140,24 +141,24 @@ TEST_F(DiscListDialogTest, ShowsSearchingThenTheImagesNewestFirstInBothLanguages
 TEST_F(DiscListDialogTest, NothingFoundSaysWhereItLookedAndOffersTheFileDialog) {
   for (const bool french : {false, true}) {
     uiFrench = french;
-    openDiscList(app);
+    app.discList.show();
     waitForList();
     const std::vector<DrawnRun> runs = dialogRuns();
     EXPECT_TRUE(findRun(runs, tr("No disc image", "Aucune image disque"))) << joined(runs);
     EXPECT_TRUE(findRun(runs, places())) << joined(runs);
     EXPECT_TRUE(findRun(runs, tr("Select your disc image…", "Choisir votre image disque…")));
-    closeDiscList(app);
+    app.discList.hide();
   }
 }
 
 TEST_F(DiscListDialogTest, EscapeAndCloseCloseTheList) {
   plant("a.iso", 1);
-  openDiscList(app);
+  app.discList.show();
   waitForList();
   gui->pressKey(ImGuiKey_Escape, [this] { bareBody(); });
   EXPECT_FALSE(app.discList.open);
 
-  openDiscList(app);
+  app.discList.show();
   waitForList();
   const std::vector<DrawnRun> runs = dialogRuns();
   const DrawnRun* close = findRun(runs, "Close");
@@ -172,7 +173,7 @@ TEST_F(DiscListDialogTest, APickRefusedByTheTaskTableSaysWhyInTheList) {
   testing::markRunning(app, Task::build, true);
   for (const bool french : {false, true}) {
     uiFrench = french;
-    openDiscList(app);
+    app.discList.show();
     waitForList();
     const std::vector<DrawnRun> rows = dialogRuns();
     const DrawnRun* row = findRun(rows, "a.iso");
@@ -186,7 +187,7 @@ TEST_F(DiscListDialogTest, APickRefusedByTheTaskTableSaysWhyInTheList) {
     const std::vector<DrawnRun> runs = dialogRuns();
     EXPECT_NE(joined(runs).find(why.substr(0, 20)), std::string::npos) << why << "\n"
                                                                        << joined(runs);
-    closeDiscList(app);
+    app.discList.hide();
   }
 }
 
@@ -195,7 +196,7 @@ TEST_F(DiscListDialogTest, APickRefusedByTheTaskTableSaysWhyInTheList) {
 TEST_F(DiscListDialogTest, EnterPicksTheNewestImageAndItIsChecked) {
   plant("old.iso", 20);
   const std::string newest = plant("new.iso", 1);
-  openDiscList(app);
+  app.discList.show();
   waitForList();
   // A keyboard user's focus shows (the launcher shows it after the first key).
   ImGui::SetNavCursorVisible(true);
@@ -245,7 +246,7 @@ TEST_F(DiscListDialogTest, TheWelcomeScreenOffersTheListBesideTheFileDialog) {
     gui->click(ImVec2((find->min.x + find->max.x) / 2.0f, (find->min.y + find->max.y) / 2.0f),
                narrow);
     EXPECT_TRUE(app.discList.open);
-    closeDiscList(app);
+    app.discList.hide();
   }
 }
 
@@ -258,7 +259,7 @@ TEST_F(DiscListDialogTest, APickedImageIsCheckedAndBecomesTheDisc) {
   ::chmod(app.layout.pythonExe.c_str(), 0755);
   plant("older.iso", 30);
   const std::string picked = plant("my disc é.iso", 2);
-  openDiscList(app);
+  app.discList.show();
   waitForList();
   ASSERT_EQ(app.discList.result.discs.size(), 2u);
   EXPECT_TRUE(pickDiscFromList(app, 0));
@@ -267,7 +268,7 @@ TEST_F(DiscListDialogTest, APickedImageIsCheckedAndBecomesTheDisc) {
   EXPECT_EQ(app.discCheck.checkedImage, picked);
   const double deadline = nowSeconds() + 10.0;
   while (app.discCheck.discChecking && nowSeconds() < deadline) {
-    DiscCheck::poll(app);
+    pollDiscCheck(app);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EXPECT_EQ(app.settings.disc, picked);

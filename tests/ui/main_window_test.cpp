@@ -10,10 +10,10 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/build_info.h"
 #include "app/window.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
+#include "platform/build_info.h"
 #include "release/launcher_settings.h"
 #include "release/tr.h"
 #include "ui/palette.h"

@@ -65,7 +65,7 @@ class Navigation : public ::testing::Test {
     app.lastInput = InputKind::keyboard;
   }
   void TearDown() override {
-    closeDiscList(app);
+    app.discList.hide();
     app.build.building = false;
     uiFrench = false;
   }
@@ -205,7 +205,7 @@ TEST_F(Navigation, EscapeAndBCloseEveryDialog) {
       {"disc list", "##disc-list",
        [this](App& a) {
          env.set(kDiscPlacesVariable, dir / "places");
-         openDiscList(a);
+         a.discList.show();
        }},
 #ifndef _WIN32
       {"shell failure", "##shell-failure",

@@ -1,6 +1,6 @@
 // The welcome, Play tab, preparing and stopped screens through the real window host under an X
 // server; the screenshots stay in the build folder's artifacts/ui/ for a person to look at.
-#include "app/clock.h"
+#include "platform/clock.h"
 #include "ui/palette.h"
 #include "window_screens.h"
 

@@ -93,7 +93,8 @@ TEST_F(StoppedScreen, CopiedStaysTwoSecondsAfterTheLastPress) {
   const DrawnRun press = *copy;
   clickRun(press, body);
   EXPECT_THAT(std::string(ImGui::GetClipboardText()), HasSubstr("Message: cc1plus: out of memory"));
-  EXPECT_EQ(std::string(ImGui::GetClipboardText()), buildDetails(app));
+  EXPECT_EQ(std::string(ImGui::GetClipboardText()),
+            buildDetails(app.layout, app.progress, app.identity, app.settings.disc));
 
   struct Step {
     double time;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/disc_actions.h"
 #include "drawn_text.h"
 #include "headless_gui.h"
 #include "imgui_internal.h"
@@ -103,7 +104,7 @@ TEST_F(TaskNotices, CancelInTheFooterEndsTheCheck) {
 TEST_F(TaskNotices, ARefusedStartSaysWhyAboveTheFooterInTheCurrentLanguage) {
   app.screen = kScreenMain;
   app.build.building = true;
-  DiscCheck::takeChosen(app, app.settings.disc);
+  takeChosenDisc(app, app.settings.disc);
   app.build.building = false;
   ASSERT_TRUE(app.refusal.active);
   app.build.building = true;  // the refusal lasts while its blocker runs

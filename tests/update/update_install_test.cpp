@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/app.h"
+#include "app/update_start.h"
 #include "platform/lock_file.h"
 #include "platform/python_exe.h"
 #include "support/release_host.h"
@@ -131,7 +132,7 @@ class UpdateInstallTest : public ::testing::Test {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(int(seconds * 1000));
     for (;;) {
-      UpdateInstall::poll(app);
+      pollUpdate(app);
       const int state = app.updateInstall.installState;
       bool waiting = false;
       for (int s : states)
@@ -352,7 +353,7 @@ TEST_F(UpdateInstallTest, TheInstallerFinishesWhenTheLauncherGoesAway) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (launcher->updateInstall.installStage != "install" &&
          std::chrono::steady_clock::now() < deadline) {
-    UpdateInstall::poll(*launcher);
+    pollUpdate(*launcher);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   ASSERT_EQ(launcher->updateInstall.installStage, "install")

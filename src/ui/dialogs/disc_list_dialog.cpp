@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/disc_actions.h"
 #include "app/window.h"
 #include "imgui.h"
 #include "imgui_internal.h"
@@ -207,10 +208,10 @@ void drawDiscListDialog(App& app) {
   if (list.searching || list.result.discs.empty()) ImGui::SetItemDefaultFocus();
   if (picked >= 0) pickDiscFromList(app, static_cast<std::size_t>(picked));
   if (browse) {
-    closeDiscList(app);
-    DiscCheck::choose(app);
+    app.discList.hide();
+    chooseDisc(app);
   } else if (close || backPressed()) {
-    closeDiscList(app);
+    app.discList.hide();
   }
   if (!list.open) ImGui::CloseCurrentPopup();
   ImGui::EndPopup();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/enhance_actions.h"
 #include "app/window.h"
 #include "enhance/enhance_run.h"
 #include "enhance/enhance_stage.h"
@@ -43,7 +44,7 @@ bool drawRunning(App& app, float width) {
               ButtonStyle::danger, true, kButtonFont)) {
     return false;
   }
-  stopEnhance(app);
+  app.enhance.stop();
   return true;
 }
 
@@ -67,7 +68,7 @@ void drawActions(App& app) {
     startEnhance(app, true);
   }
   ImGui::SameLine(0.0f, 12.0f * s);
-  const bool on = texturePackOn(app);
+  const bool on = texturePackOn(app.video);
   const std::string switchLabel = std::string(on ? tr("In the game: on", "Dans le jeu : oui")
                                                  : tr("In the game: off", "Dans le jeu : non")) +
                                   "###packon";

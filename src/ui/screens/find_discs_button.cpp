@@ -21,7 +21,7 @@ void findDiscImagesButton(App& app, float heightPt, float fontPt) {
   }
   if (taskButton(app, Task::discCheck, findDiscImagesLabel(), ImVec2(0.0f, heightPt * s),
                  ButtonStyle::secondary, true, fontPt)) {
-    openDiscList(app);
+    app.discList.show();
   }
 }
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/build_info.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "platform/build_info.h"
 #include "platform/shell.h"
 #include "release/tr.h"
 #include "ui/fonts.h"

@@ -16,11 +16,11 @@
 namespace scf {
 
 void drawGameFailureCard(App& app, float contentWidth) {
-  if (!gameFailureShown(app)) return;
+  if (!gameFailureShown(app.game)) return;
   const float s = uiScale;
   gap(10.0f);
-  const std::string detail = gameFailureDetail(app);
-  const std::string title = gameFailureTitle(app);
+  const std::string detail = gameFailureDetail(app.game);
+  const std::string title = gameFailureTitle(app.game);
   noticeBox(title.c_str(), detail.c_str(), colBad, contentWidth);
   gap(8.0f);
   if (!app.game.crashReport.empty()) {

@@ -1,6 +1,6 @@
 #include "ui/screens/installed_version_line.h"
 
-#include "app/build_info.h"
+#include "platform/build_info.h"
 #include "release/tr.h"
 
 namespace scf {

@@ -5,6 +5,8 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "app/build_actions.h"
+#include "app/disc_actions.h"
 #include "app/task_table.h"
 #include "app/window.h"
 #include "imgui.h"
@@ -50,20 +52,20 @@ void drawMaintenanceTab(App& app, const UpdateCheckView& check, float contentWid
                    "Après une mise à jour : reconstruit le jeu (seulement ce qui a changé)."),
                 buildWhy.empty() && !app.settings.disc.empty(), buttonWidth, contentWidth,
                 buildWhy.c_str())) {
-    BuildRun::start(app);
+    startBuild(app);
   }
 
   const std::string checkWhy = taskRefusal(app, Task::discCheck);
   if (actionRow(tr("Change disc image", "Changer d'image disque"),
                 tr("Use another copy of your disc.", "Utiliser une autre copie de votre disque."),
                 checkWhy.empty(), buttonWidth, contentWidth, checkWhy.c_str())) {
-    DiscCheck::choose(app);
+    chooseDisc(app);
   }
   if (actionRow(findDiscImagesLabel(),
                 tr("Pick one of the disc images found on this computer.",
                    "Choisir parmi les images disque trouvées sur cet ordinateur."),
                 checkWhy.empty(), buttonWidth, contentWidth, checkWhy.c_str())) {
-    openDiscList(app);
+    app.discList.show();
   }
   drawChooseError(app);
   drawDiscVerdict(app, contentWidth);

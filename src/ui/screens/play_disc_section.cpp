@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/build_actions.h"
+#include "app/disc_actions.h"
 #include "app/window.h"
 #include "imgui.h"
 #include "prepare/build_run.h"
@@ -68,7 +70,7 @@ void drawDiscSection(App& app, float contentWidth, std::uint64_t freeBytes) {
     if (taskButton(app, Task::discCheck,
                    tr("Select your disc image…", "Choisir votre image disque…"),
                    ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 20.0f)) {
-      DiscCheck::choose(app);
+      chooseDisc(app);
     }
     mainAction();
     findDiscImagesButton(app, 56.0f, 19.0f);
@@ -78,7 +80,7 @@ void drawDiscSection(App& app, float contentWidth, std::uint64_t freeBytes) {
                    pending ? tr("Continue preparing", "Reprendre la préparation")
                            : tr("Prepare the game", "Préparer le jeu"),
                    ImVec2(300.0f * s, 64.0f * s), ButtonStyle::primary, true, 24.0f)) {
-      BuildRun::start(app);
+      startBuild(app);
     }
     mainAction();
   }

@@ -1,6 +1,7 @@
 #include "ui/screens/play_ready_section.h"
 
 #include "app/app.h"
+#include "app/game_launch.h"
 #include "app/window.h"
 #include "game/game_run.h"
 #include "imgui.h"
@@ -37,7 +38,7 @@ void drawReadySection(App& app) {
   const ImVec2 top = ImGui::GetCursorScreenPos();
   if (taskButton(app, Task::game, tr("Play##play", "Jouer##play"), ImVec2(300.0f * s, 84.0f * s),
                  ButtonStyle::primary, true, 34.0f)) {
-    GameRun::launch(app);
+    launchGame(app);
   }
   mainAction();
 

@@ -4,9 +4,10 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/clock.h"
+#include "app/build_actions.h"
 #include "app/window.h"
 #include "imgui.h"
+#include "platform/clock.h"
 #include "prepare/build_run.h"
 #include "release/tr.h"
 #include "ui/nav_focus.h"
@@ -56,7 +57,7 @@ void drawPreparingScreenAt(App& app, float contentWidth, double now) {
   if (button(stopping ? tr("Stopping…", "Arrêt…") : tr("Stop", "Arrêter"),
              ImVec2(150.0f * s, 48.0f * s), ButtonStyle::danger, !stopping, 20.0f) &&
       app.build.building) {
-    BuildRun::stop(app);
+    stopBuild(app);
   }
   mainAction();
   ImGui::SameLine(0.0f, 16.0f * s);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/build_actions.h"
 #include "app/window.h"
 #include "game/game_run.h"
 #include "imgui.h"
@@ -41,7 +42,7 @@ void drawRebuildCard(App& app, float contentWidth) {
   gap(6.0f);
   if (taskButton(app, Task::build, tr("Rebuild now", "Reconstruire maintenant"),
                  ImVec2(0.0f, 48.0f * s), ButtonStyle::primary, true, 20.0f)) {
-    BuildRun::start(app);
+    startBuild(app);
   }
   if (!app.identity.changelogText.empty()) {
     ImGui::SameLine(0.0f, 12.0f * s);

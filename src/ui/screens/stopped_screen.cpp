@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "app/build_actions.h"
+#include "app/disc_actions.h"
 #include "app/window.h"
 #include "imgui.h"
 #include "platform/file_status.h"
@@ -26,7 +28,7 @@ namespace scf {
 double copiedAt = -10.0;
 
 std::string stoppedLogTarget(const App& app) {
-  const std::string log = stepLogPath(app);
+  const std::string log = stepLogPath(app.layout, app.progress);
   return pathExists(log) ? log : app.layout.buildLogsDir;
 }
 
@@ -48,7 +50,7 @@ void drawStoppedScreen(App& app, float contentWidth) {
   const ImVec2 size(0.0f, 52.0f * s);
   if (taskButton(app, Task::build, tr("Try again", "Réessayer"), size, ButtonStyle::primary, true,
                  20.0f)) {
-    BuildRun::start(app);
+    startBuild(app);
   }
   mainAction();
   ImGui::SameLine(0.0f, 12.0f * s);
@@ -66,13 +68,14 @@ void drawStoppedScreen(App& app, float contentWidth) {
                         size.y);
   if (button(copied ? copiedLabel : copyDetailsLabel, copySize, ButtonStyle::secondary, true,
              20.0f)) {
-    ImGui::SetClipboardText(buildDetails(app).c_str());
+    ImGui::SetClipboardText(
+        buildDetails(app.layout, app.progress, app.identity, app.settings.disc).c_str());
     copiedAt = app.animTime;
   }
   ImGui::SameLine(0.0f, 12.0f * s);
   if (taskButton(app, Task::discCheck, tr("Change disc image", "Changer d'image disque"), size,
                  ButtonStyle::secondary, true, 20.0f)) {
-    DiscCheck::choose(app);
+    chooseDisc(app);
   }
   drawChooseError(app);
   drawDiscVerdict(app, contentWidth);

@@ -35,7 +35,7 @@ void drawDiscCheckStatus(App& app, float windowWidth, float windowHeight) {
                                       ImVec2(origin.x + textLeft, origin.y + top + 4.0f * s),
                                       withAlpha(colAccent, 1.0f), text.c_str());
   ImGui::SetCursorPos(ImVec2(right - cancelWidth, top));
-  if (button(cancel, ImVec2(0.0f, 0.0f), ButtonStyle::link, true, 16.0f)) DiscCheck::cancel(app);
+  if (button(cancel, ImVec2(0.0f, 0.0f), ButtonStyle::link, true, 16.0f)) app.discCheck.cancel();
 }
 
 void drawRefusalNotice(const App& app, float windowWidth, float windowHeight) {

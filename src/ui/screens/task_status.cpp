@@ -1,6 +1,7 @@
 #include "ui/screens/task_status.h"
 
 #include "app/app.h"
+#include "app/build_actions.h"
 #include "prepare/build_run.h"
 
 namespace scf {
@@ -14,7 +15,7 @@ double buildFraction(const App& app) {
 }
 
 void stopBuildForQuit(App& app) {
-  if (app.build.building) BuildRun::stop(app);
+  if (app.build.building) stopBuild(app);
 }
 
 bool updateAvailable(App& app) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/disc_actions.h"
 #include "app/window.h"
 #include "imgui.h"
 #include "prepare/disc_check.h"
@@ -50,14 +51,14 @@ void drawWelcome(App& app, float contentWidth) {
     gap(4.0f);
     if (button(tr("Cancel##cancel-check", "Annuler##cancel-check"), ImVec2(0.0f, 44.0f * s),
                ButtonStyle::secondary, true, 18.0f)) {
-      DiscCheck::cancel(app);
+      app.discCheck.cancel();
     }
     mainAction();
   } else {
     if (taskButton(app, Task::discCheck,
                    tr("Select your disc image…", "Choisir votre image disque…"),
                    ImVec2(0.0f, 56.0f * s), ButtonStyle::primary, true, 21.0f)) {
-      DiscCheck::choose(app);
+      chooseDisc(app);
     }
     mainAction();
     findDiscImagesButton(app, 56.0f, 19.0f);

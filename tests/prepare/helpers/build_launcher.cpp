@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "app/app.h"
+#include "app/build_actions.h"
+#include "app/resolve_layout.h"
 #include "prepare/build_run.h"
 #include "release/release_layout.h"
 
@@ -13,14 +15,14 @@ int main(int argc, char** argv) {
   if (argc != 2) return 2;
   scf::App app;
   scf::resolveLayout(app, argv[1]);
-  scf::BuildRun::start(app);
+  scf::startBuild(app);
   if (!app.build.building) {
     std::fprintf(stderr, "%s\n", app.progress.failureText.c_str());
     return 1;
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
   while (app.build.building && std::chrono::steady_clock::now() < deadline) {
-    scf::BuildRun::finish(app);
+    scf::finishBuild(app);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return app.settings.built ? 0 : 1;
