@@ -55,21 +55,29 @@ int main(int argc, char** argv) {
   scf::ChildProcess host;
   std::string error;
   const std::string script =
-      (std::filesystem::path(__FILE__).parent_path().parent_path() / "tools/release_host.py")
-          .string();
+      (std::filesystem::path(SCF_SOURCE_DIR) / "tools" / "release_host.py").string();
   if (!host.start(scf::findPythonExe("/nonexistent"), {"-I", "-B", script, "--root", root.string()},
                   "", true, error)) {
     std::fprintf(stderr, "the release host did not start: %s\n", error.c_str());
     return 1;
   }
   std::string base;
+  std::string said;  // what the host printed instead, shown when it never answers
   for (double until = seconds() + 10; base.empty() && seconds() < until;) {
-    for (const std::string& line : host.takeLines())
-      if (line.rfind("PORT ", 0) == 0) base = "http://127.0.0.1:" + line.substr(5);
+    const bool ended = !host.running() && host.readerDone();
+    for (const std::string& line : host.takeLines()) {
+      if (line.rfind("PORT ", 0) == 0)
+        base = "http://127.0.0.1:" + line.substr(5);
+      else
+        said += "  " + line + "\n";
+    }
+    if (ended) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   if (base.empty()) {
-    std::fprintf(stderr, "the release host did not answer\n");
+    std::fprintf(stderr, "the release host (%s) did not answer\n%s", script.c_str(), said.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
     return 1;
   }
   const std::string url = base + "/ZavUdedaved/ZER_Avudud/releases/download/v1/big.bin";
