@@ -106,8 +106,9 @@ class WineCase(unittest.TestCase):
             if process.poll() is None:
                 os.killpg(process.pid, signal.SIGKILL)
                 process.communicate()
-        # Whatever the test left of the release's programs goes too.
-        for pid, _ in wine_processes(RELEASE_NAME):
+        # Whatever the test left of its release's programs goes too: found by this test's own
+        # folder, never by the release's name, which the Linux launcher tests use as well.
+        for pid, _ in wine_processes(self.dir.name):
             try:
                 os.kill(pid, signal.SIGKILL)
             except OSError:
