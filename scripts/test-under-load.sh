@@ -13,18 +13,7 @@ wine=${WINE:-1}
 
 if [ "$wine" = 1 ]; then ./scripts/setup-deps.sh --windows; else ./scripts/setup-deps.sh; fi
 
-launcher=()
-if command -v ccache >/dev/null 2>&1; then
-  export CCACHE_DIR=${CCACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/scf-launcher-ccache}
-  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-8G}
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
-build() {  # folder, extra cmake arguments...
-  local dir=$1
-  shift
-  cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
-  cmake --build "$dir" -j"$jobs"
-}
+. scripts/build-common.sh
 
 # The builds run before the load: only the tests are measured against a busy machine.
 echo "== build"
